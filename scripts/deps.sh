@@ -1,0 +1,36 @@
+# Shared by run.sh and test.sh: the Debian packages the build, the program and
+# the tests need, and the build itself.
+
+VELK_PACKAGES=(
+  build-essential cmake pkg-config ccache gettext python3
+  libwxgtk3.2-dev libssl-dev openssl libcurl4-openssl-dev libjsoncpp-dev liblodepng-dev
+  libmupdf-dev libharfbuzz-dev libfreetype-dev libgumbo-dev libgl-dev libglu1-mesa-dev
+  libgtest-dev googletest
+  xvfb xauth imagemagick
+  poppler-utils qpdf mupdf-tools libnss3-tools osslsigncode
+  fonts-arphic-gbsn00lp
+)
+
+velk_install_deps() {
+  local missing=()
+  local p
+  for p in "${VELK_PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$p")
+    fi
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
+
+velk_build() {
+  local dir="$1"; shift
+  export CCACHE_DIR="${CCACHE_DIR:-$PWD/.ccache}"
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake --build "$dir" -j "$(nproc)"
+}
