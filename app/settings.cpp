@@ -205,6 +205,29 @@ void resolve_theme() {
 
 // ---- sections ----
 
+// Characters an XML 1.0 document can carry. A file name on this system may hold
+// others (control characters); written raw they would make the whole settings
+// file unreadable at the next start.
+bool xml_char_allowed(wxUniChar::value_type c) {
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
+           (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+bool xml_can_hold(const std::wstring& text) {
+    for (wchar_t c : text)
+        if (!xml_char_allowed(static_cast<wxUniChar::value_type>(c))) return false;
+    return true;
+}
+
+// The text without the characters XML cannot carry.
+wxString xml_safe_text(const wxString& text) {
+    wxString out;
+    out.reserve(text.length());
+    for (wxUniChar c : text)
+        if (xml_char_allowed(c.GetValue())) out += c;
+    return out;
+}
+
 bool is_element(const wxXmlNode* node) { return node && node->GetType() == wxXML_ELEMENT_NODE; }
 
 void read_ui_status(wxXmlNode* section) {
@@ -343,15 +366,15 @@ wxXmlNode* xml_set_child_text(wxXmlNode* parent, const wxString& name, const wxS
     if (!parent || name.empty()) return nullptr;
     wxXmlNode* child = xml_child(parent, name);
     if (wxXmlNode* first = child->GetChildren())
-        first->SetContent(text);
+        first->SetContent(xml_safe_text(text));
     else
-        child->AddChild(new wxXmlNode(wxXML_TEXT_NODE, wxString(), text));
+        child->AddChild(new wxXmlNode(wxXML_TEXT_NODE, wxString(), xml_safe_text(text)));
     return child;
 }
 
 wxXmlNode* xml_new_element(const wxString& name, const wxString& text, wxXmlNode* parent, wxXmlNode* sibling) {
     wxXmlNode* element = new wxXmlNode(wxXML_ELEMENT_NODE, name);
-    if (!text.empty()) element->AddChild(new wxXmlNode(wxXML_TEXT_NODE, wxString(), text));
+    if (!text.empty()) element->AddChild(new wxXmlNode(wxXML_TEXT_NODE, wxString(), xml_safe_text(text)));
     if (sibling)
         parent->InsertChildAfter(element, sibling);
     else if (parent)
@@ -533,7 +556,9 @@ void save_all_settings() {
 }
 
 bool add_recent_file(const std::wstring& path) {
-    if (path.empty()) return false;
+    // A path the settings file cannot hold is not remembered (it could not be
+    // stored as it is, and a changed path would open nothing).
+    if (path.empty() || !xml_can_hold(path)) return false;
     if (!recent_files.empty() && recent_files.front() == path) return false;
     auto it = std::find(recent_files.begin(), recent_files.end(), path);
     if (it != recent_files.end()) recent_files.erase(it);

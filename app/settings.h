@@ -74,14 +74,16 @@ void save_user_info();
 void save_product_info();
 
 // Puts `path` at the front of recent_files and saves the list; false when the
-// path is empty or already first (nothing is saved then).
+// path is empty, already first, or holds characters XML cannot carry (nothing
+// is saved then).
 bool add_recent_file(const std::wstring& path);
 
 // XML helpers of the writers.
 // The first child element named `name`; a new empty one is appended when none exists.
 wxXmlNode* xml_child(wxXmlNode* parent, const wxString& name);
 // Sets the text of the child `name` (found or appended); null when `parent` is
-// null or `name` empty.
+// null or `name` empty. Here and in xml_new_element, characters XML 1.0 cannot
+// carry are left out of the text, so the file always stays readable.
 wxXmlNode* xml_set_child_text(wxXmlNode* parent, const wxString& name, const wxString& text);
 // A new element with a text child (when `text` is not empty), inserted right
 // after `sibling`, or appended to `parent` when `sibling` is null.

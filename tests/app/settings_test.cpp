@@ -559,6 +559,27 @@ TEST_F(Settings, RecentFileRules) {
     EXPECT_EQ(recent_files[1], L"/f2.pdf");
 }
 
+TEST_F(Settings, TextsXmlCannotCarryNeverSpoilTheFile) {
+    load_settings();
+    // File names here may hold control characters; the settings file must stay readable.
+    std::vector<std::wstring> before = recent_files;
+    EXPECT_FALSE(add_recent_file(L"/tmp/a\x01" L"b.pdf"));
+    EXPECT_EQ(recent_files, before);
+    EXPECT_TRUE(add_recent_file(L"/tmp/tab\there\r.pdf"));
+    timestamp_urls = {L"http://tsa\x1b.example"};
+    language = L"zh\x02" L"CN";
+    recent_files.push_back(L"/bad\x7f\x08.pdf");  // put in directly, past the check
+    save_all_settings();
+
+    settings_document = wxXmlDocument();
+    timestamp_urls.clear();
+    load_settings();
+    EXPECT_FALSE(fs::exists(file_ + ".bad"));
+    EXPECT_EQ(recent_files, (std::vector<std::wstring>{L"/tmp/tab\there\r.pdf", L"/bad\x7f.pdf"}));
+    EXPECT_EQ(timestamp_urls, (std::vector<std::wstring>{L"http://tsa.example"}));
+    EXPECT_EQ(language, L"zhCN");
+}
+
 TEST_F(Settings, WritesAreAtomicPrivateAndUnderTheLock) {
     load_settings();
     ::chmod(file_.c_str(), 0644);
