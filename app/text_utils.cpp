@@ -1,5 +1,6 @@
 #include "app/text_utils.h"
 
+#include "app/file_buffers.h"
 #include "platform/private_temp.h"
 
 #include <cerrno>
@@ -10,8 +11,6 @@
 #include <cwchar>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <mutex>
 #include <random>
 #include <regex>
@@ -225,16 +224,16 @@ bool is_blank_text(const std::wstring& text) {
 // ---------------------------------------------------------------- whole files
 
 std::string read_file_string(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::string();
-    std::string raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::string();
+    unsigned char* raw = nullptr;
+    uint32_t size = 0;
+    if (!file2buff(path, &raw, &size)) return std::string();  // missing, unreadable, or not a file
     std::string out;
-    out.reserve(raw.size());
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') continue;
-        out.push_back(raw[i]);
+    out.reserve(size);
+    for (uint32_t i = 0; i < size; ++i) {
+        if (raw[i] == '\r' && i + 1 < size && raw[i + 1] == '\n') continue;
+        out.push_back(static_cast<char>(raw[i]));
     }
+    std::free(raw);
     return out;
 }
 
