@@ -15,11 +15,6 @@
 
 namespace {
 
-std::string raw_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 std::string buffer_text(const pdf_save_buffer& b) { return std::string(b.data(), b.data() + b.size()); }
 
 std::string outcome(const std::function<void()>& f) {
@@ -49,7 +44,7 @@ TEST_F(FileBuffers, RoundTripWithTwoTrailingZeros) {
 
     // A shorter write replaces the whole file.
     ASSERT_TRUE(buff2file("xy", 2, path("a.bin")));
-    EXPECT_EQ(raw_file(path("a.bin")), "xy");
+    EXPECT_EQ(testsupport::read_file(path("a.bin")), "xy");
 }
 
 TEST_F(FileBuffers, EmptyMissingAndFolder) {
@@ -75,7 +70,7 @@ TEST_F(FileBuffers, EmptyMissingAndFolder) {
 TEST_F(FileBuffers, CjkWidePath) {
     const std::wstring wide = utf8_to_wide(root_) + L"/\u7b7e\u540d\u6587\u6863.pdf";
     ASSERT_TRUE(buff2filew("data", 4, wide));
-    EXPECT_EQ(raw_file(wide_to_mb(wide)), "data");
+    EXPECT_EQ(testsupport::read_file(wide_to_mb(wide)), "data");
     unsigned char* buf = nullptr;
     uint32_t size = 0;
     ASSERT_TRUE(file2buffw(wide, &buf, &size));
@@ -173,7 +168,7 @@ TEST_F(SavePdf, MemoryOnlyAndToFile) {
     EXPECT_TRUE(doc.last_incremental);
     const std::string expected = doc.source + "2 0 obj<<>>endobj\n%%EOF\r\ntrailer\n%%EOF\n";
     EXPECT_EQ(buffer_text(process_save_buffer()), expected);
-    EXPECT_EQ(raw_file(wide_to_utf8(out)), expected);
+    EXPECT_EQ(testsupport::read_file(wide_to_utf8(out)), expected);
 
     // The next save starts from an empty buffer.
     doc.blocks = {"%PDF-1.4\n%%EOF"};

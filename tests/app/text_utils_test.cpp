@@ -16,16 +16,6 @@
 
 namespace {
 
-std::string raw_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void put_raw_file(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
-
 mode_t mode_of(const std::string& path) {
     struct stat st {};
     EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
@@ -208,7 +198,7 @@ TEST(Patterns, BlankText) {
 class WholeFiles : public ScratchFolderTest {};
 
 TEST_F(WholeFiles, ReadingTurnsCrLfIntoLf) {
-    put_raw_file(path("crlf.json"), "{\r\n\"a\": 1\r\n}\r\nlone\rcr\r");
+    testsupport::write_file(path("crlf.json"), "{\r\n\"a\": 1\r\n}\r\nlone\rcr\r");
     EXPECT_EQ(read_file_string(path("crlf.json")), "{\n\"a\": 1\n}\nlone\rcr\r");
     EXPECT_EQ(read_file_string(path("missing.json")), "");
     EXPECT_EQ(read_file_string(root_), "");  // a folder
@@ -217,17 +207,17 @@ TEST_F(WholeFiles, ReadingTurnsCrLfIntoLf) {
 TEST_F(WholeFiles, WrittenTextReadsBackEqual) {
     const std::string json = "{\n   \"name\" : \"\xE7\xAD\xBE\xE5\x90\x8D\",\n   \"n\" : 1\n}\n";
     ASSERT_TRUE(write_file_string(json, path("store.json")));
-    EXPECT_EQ(raw_file(path("store.json")), json);  // LF line ends on disk
+    EXPECT_EQ(testsupport::read_file(path("store.json")), json);  // LF line ends on disk
     EXPECT_EQ(read_file_string(path("store.json")), json);
     EXPECT_EQ(mode_of(path("store.json")), 0600u);
 
     // Replacing a longer file leaves no tail behind; an existing file keeps its mode.
     ::chmod(path("store.json").c_str(), 0640);
     ASSERT_TRUE(write_file_string("{}", path("store.json")));
-    EXPECT_EQ(raw_file(path("store.json")), "{}");
+    EXPECT_EQ(testsupport::read_file(path("store.json")), "{}");
     EXPECT_EQ(mode_of(path("store.json")), 0640u);
     ASSERT_TRUE(write_file_string("", path("store.json")));
-    EXPECT_EQ(raw_file(path("store.json")), "");
+    EXPECT_EQ(testsupport::read_file(path("store.json")), "");
 }
 
 TEST_F(WholeFiles, FailedWriteLeavesTheOldFile) {
@@ -247,7 +237,7 @@ TEST_F(WholeFiles, FailedWriteLeavesTheOldFile) {
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, old_handler);
     EXPECT_FALSE(written);
-    EXPECT_EQ(raw_file(path("keep.json")), "old");
+    EXPECT_EQ(testsupport::read_file(path("keep.json")), "old");
     int entries = 0;
     for (const auto& e : std::filesystem::directory_iterator(root_)) entries += e.path().filename() != "keep.json";
     EXPECT_EQ(entries, 0);
@@ -260,5 +250,5 @@ TEST_F(WholeFiles, WritingThroughALinkKeepsTheLink) {
     struct stat st {};
     ASSERT_EQ(::lstat(path("link.json").c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
-    EXPECT_EQ(raw_file(path("real.json")), "new");
+    EXPECT_EQ(testsupport::read_file(path("real.json")), "new");
 }
