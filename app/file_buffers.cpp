@@ -1,5 +1,7 @@
 #include "app/file_buffers.h"
 
+#include "platform/atomic_file.h"
+
 #include "app/text_utils.h"
 
 #include <cerrno>
@@ -10,7 +12,7 @@
 #include <unistd.h>
 
 bool buff2file(const void* data, uint32_t size, const std::string& path) {
-    if ((data || size == 0) && write_file_replacing(path, data, size)) return true;
+    if ((data || size == 0) && platform::write_buffer_atomically(path, data, size)) return true;
     std::printf("\n\n[ERROR] %s(), faile to save to path: %s [ERROR]\n", "", path.c_str());
     std::fflush(stdout);
     return false;
@@ -19,7 +21,7 @@ bool buff2file(const void* data, uint32_t size, const std::string& path) {
 bool buff2filew(const void* data, uint32_t size, const std::wstring& path) {
     // File names are UTF-8 bytes whatever the C locale is, so no character is lost.
     const std::string narrow = wide_to_utf8(path);
-    if ((data || size == 0) && write_file_replacing(narrow, data, size)) return true;
+    if ((data || size == 0) && platform::write_buffer_atomically(narrow, data, size)) return true;
     // The wide diagnostic line, printed as UTF-8 (stdout stays byte-oriented).
     std::printf("\n\n[ERROR] %s(), faile to save to path: %s [ERROR]\n", "", narrow.c_str());
     std::fflush(stdout);

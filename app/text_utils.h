@@ -57,4 +57,4 @@ bool write_file_string(const std::string& text, const std::string& path);
 
 // Writes bytes to `path` the same safe way as write_file_string.
 // On failure errno describes the cause.
-bool write_file_replacing(const std::string& path, const void* data, std::size_t size);
+

@@ -1,5 +1,7 @@
 #include "app/ui_language.h"
 
+#include "app/settings.h"
+#include "app/text_utils.h"
 #include "platform/resources.h"
 
 #include <clocale>
@@ -9,12 +11,10 @@
 #include <mutex>
 
 #include <wx/arrstr.h>
+#include <wx/thread.h>
 #include <wx/translation.h>
 
 namespace {
-
-std::mutex language_lock;
-std::string language_setting = "oslang";
 
 const char* const kDomain = "velkorant";
 const char* const kCatalogueType = "MOFILE";
@@ -51,14 +51,15 @@ bool codeset_is_utf8() {
 
 }  // namespace
 
-void set_ui_language_setting(const std::string& language) {
-    std::lock_guard<std::mutex> guard(language_lock);
-    language_setting = language;
+// The value itself lives with the other settings; these only translate forms.
+void set_ui_language_setting(const std::string& value) {
+    wxMutexLocker guard(settings_lock);
+    language = utf8_to_wide(value);
 }
 
 std::string ui_language_setting() {
-    std::lock_guard<std::mutex> guard(language_lock);
-    return language_setting;
+    wxMutexLocker guard(settings_lock);
+    return wide_to_utf8(language);
 }
 
 bool is_chinese_language(const std::string& language, int system_language) {

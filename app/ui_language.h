@@ -8,7 +8,7 @@
 
 // The "language" setting as the settings file holds it (UTF-8): "oslang"
 // (the default: follow the system), "中文" or "chinese" for Chinese, anything
-// else for English. The settings code sets it when it reads the file.
+// else for English. It is the "language" value of the settings (app/settings.h).
 void set_ui_language_setting(const std::string& language);
 std::string ui_language_setting();
 
