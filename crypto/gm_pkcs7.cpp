@@ -259,6 +259,22 @@ const char* digest_name_of(const X509_ALGOR* alg, EVP_MD** fetched, OSSL_LIB_CTX
     return name;
 }
 
+// OpenSSL 3.0's SM2 signature refuses "distid" while the signing or
+// verifying context is being opened (it only accepts it once the context
+// knows it must compute Z), so the parameters go in right after opening.
+int digest_sign_verify_init(bool sign, EVP_MD_CTX* ctx, const char* md_name,
+                            OSSL_LIB_CTX* libctx, const char* propq, EVP_PKEY* pkey,
+                            const OSSL_PARAM* params) {
+    EVP_PKEY_CTX* pctx = nullptr;
+    int r = sign ? EVP_DigestSignInit_ex(ctx, &pctx, md_name, libctx, propq, pkey, nullptr)
+                 : EVP_DigestVerifyInit_ex(ctx, &pctx, md_name, libctx, propq, pkey, nullptr);
+    if (r <= 0) return r;
+    if (params != nullptr && params[0].key != nullptr &&
+        EVP_PKEY_CTX_set_params(pctx, params) <= 0)
+        return 0;
+    return 1;
+}
+
 }  // namespace
 
 int gmPKCS7_signatureVerify_ts(BIO* bio, PKCS7* p7, PKCS7_SIGNER_INFO* si, X509* x509,
@@ -335,7 +351,7 @@ int gmPKCS7_signatureVerify_ts(BIO* bio, PKCS7* p7, PKCS7_SIGNER_INFO* si, X509*
         params[0] = OSSL_PARAM_construct_octet_string(
             OSSL_PKEY_PARAM_DIST_ID, const_cast<char*>(id_text), std::strlen(id_text));
         params[1] = OSSL_PARAM_construct_end();
-        ok = EVP_DigestVerifyInit_ex(vctx.get(), nullptr, "SM3", nullptr, nullptr, pkey, params);
+        ok = digest_sign_verify_init(false, vctx.get(), "SM3", nullptr, nullptr, pkey, params);
     } else {
         ok = EVP_DigestVerifyInit(vctx.get(), nullptr, md, nullptr, pkey);
     }
@@ -398,8 +414,8 @@ int PKCS7_SIGNER_INFO_sign_ex(PKCS7_SIGNER_INFO* si, EVP_MD_CTX* content_digest,
     std::size_t siglen = 0;
     unsigned char* sig = nullptr;
     bool ok = sctx &&
-              EVP_DigestSignInit_ex(sctx.get(), nullptr, md_name, libctx, propq, si->pkey,
-                                    params) > 0 &&
+              digest_sign_verify_init(true, sctx.get(), md_name, libctx, propq, si->pkey,
+                                      params) > 0 &&
               EVP_DigestSignUpdate(sctx.get(), abuf, static_cast<std::size_t>(alen)) > 0 &&
               EVP_DigestSignFinal(sctx.get(), nullptr, &siglen) > 0;
     if (ok) {
@@ -428,7 +444,12 @@ int PKCS7_dataFinal_ex(PKCS7* p7, BIO* bio, const OSSL_PARAM* params) {
     ASN1_OCTET_STRING* os = nullptr;
     if (contents != nullptr && PKCS7_type_is_data(contents)) {
         os = contents->d.data;
-        if (os == nullptr) {
+        if (p7->detached) {
+            // Detached: the content is left out of the structure.
+            ASN1_OCTET_STRING_free(os);
+            os = nullptr;
+            contents->d.data = nullptr;
+        } else if (os == nullptr) {
             os = ASN1_OCTET_STRING_new();
             if (os == nullptr) {
                 raise_lib(ERR_LIB_PKCS7, fn, ERR_R_MALLOC_FAILURE);
@@ -450,7 +471,7 @@ int PKCS7_dataFinal_ex(PKCS7* p7, BIO* bio, const OSSL_PARAM* params) {
         int nid = OBJ_obj2nid(si->digest_alg->algorithm);
         EVP_MD_CTX* mdc = nullptr;
         if (find_digest_context(bio, nid, &mdc) != 1) {
-            raise_lib(ERR_LIB_PKCS7, fn, PKCS7_R_UNABLE_TO_FIND_MEM_BIO);
+            raise_lib(ERR_LIB_PKCS7, fn, PKCS7_R_UNABLE_TO_FIND_MESSAGE_DIGEST);
             return 0;
         }
         if (!EVP_MD_CTX_copy_ex(ctx_tmp.get(), mdc)) return 0;
@@ -471,14 +492,12 @@ int PKCS7_dataFinal_ex(PKCS7* p7, BIO* bio, const OSSL_PARAM* params) {
         }
     }
 
-    if (PKCS7_get_detached(p7)) {
-        if (contents != nullptr && PKCS7_type_is_data(contents)) {
-            ASN1_OCTET_STRING_free(contents->d.data);
-            contents->d.data = nullptr;
-        }
-        return 1;
+    if (PKCS7_get_detached(p7)) return 1;
+    if (os == nullptr) {
+        raise_lib(ERR_LIB_PKCS7, fn, PKCS7_R_NO_CONTENT);
+        return 0;
     }
-    if (os == nullptr || (os->flags & ASN1_STRING_FLAG_NDEF) != 0) return 1;
+    if ((os->flags & ASN1_STRING_FLAG_NDEF) != 0) return 1;
     BIO* mem = BIO_find_type(bio, BIO_TYPE_MEM);
     if (mem == nullptr) {
         raise_lib(ERR_LIB_PKCS7, fn, PKCS7_R_UNABLE_TO_FIND_MEM_BIO);
