@@ -1,5 +1,7 @@
 #pragma once
 // Certificates made at test time with the openssl command line.
+#include <cstdlib>
+#include <ctime>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -28,5 +30,28 @@ inline std::string subject_line(X509* cert) {
     X509_NAME_oneline(X509_get_subject_name(cert), buffer, sizeof buffer);
     return buffer;
 }
+
+// Switches the process's time zone for one test.
+class zone_guard {
+public:
+    explicit zone_guard(const char* zone) {
+        const char* old = std::getenv("TZ");
+        had_ = old != nullptr;
+        if (had_) old_ = old;
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~zone_guard() {
+        if (had_)
+            setenv("TZ", old_.c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+
+private:
+    bool had_ = false;
+    std::string old_;
+};
 
 }  // namespace certfix

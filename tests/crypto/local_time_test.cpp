@@ -6,32 +6,12 @@
 
 #include <openssl/asn1.h>
 
+#include "cert_fixtures.h"
 #include "crypto/local_time.h"
 
 namespace {
 
-// Switches the process's time zone for one test.
-class zone_guard {
-public:
-    explicit zone_guard(const char* zone) {
-        const char* old = std::getenv("TZ");
-        had_ = old != nullptr;
-        if (had_) old_ = old;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~zone_guard() {
-        if (had_)
-            setenv("TZ", old_.c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-
-private:
-    bool had_ = false;
-    std::string old_;
-};
+using certfix::zone_guard;
 
 std::string local_of(const char* text, int digits) {
     char* buffer = asn1_time_text_to_local(text, digits);
@@ -98,7 +78,9 @@ TEST(LocalTime, EpochOfAsn1Times) {
         int error = -1;
         int64_t seconds = asn1_time_to_epoch(t, &error);
         EXPECT_EQ(error, c.error) << c.text;
-        if (c.error == 0) EXPECT_EQ(seconds, c.seconds) << c.text;
+        if (c.error == 0) {
+            EXPECT_EQ(seconds, c.seconds) << c.text;
+        }
         ASN1_STRING_free(t);
     }
 }

@@ -168,8 +168,7 @@ TEST_F(X509ui, CaWithoutPathLength) {
 }
 
 TEST_F(X509ui, GmCorpusPfxDisplayRecord) {
-    setenv("TZ", "Asia/Shanghai", 1);
-    tzset();
+    certfix::zone_guard zone("Asia/Shanghai");
     const std::string path = testsupport::corpus_dir() + "/gm/USER.p12";
     X509* cert = nullptr;
     STACK_OF(X509)* chain = nullptr;
@@ -208,8 +207,6 @@ TEST_F(X509ui, GmCorpusPfxDisplayRecord) {
     X509_free(cert);
     sk_X509_pop_free(chain, X509_free);
     EVP_PKEY_free(key);
-    unsetenv("TZ");
-    tzset();
 }
 
 TEST(CertDisplayName, Cases) {
