@@ -9,6 +9,7 @@ VELK_PACKAGES=(
   xvfb xauth imagemagick
   poppler-utils qpdf mupdf-tools libnss3-tools osslsigncode
   fonts-arphic-gbsn00lp
+  tzdata
 )
 
 velk_install_deps() {
