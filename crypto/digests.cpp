@@ -1,5 +1,7 @@
 #include "crypto/digests.h"
 
+#include "crypto/local_time.h"
+
 #include "app/encoding.h"
 #include "crypto/crypto_init.h"
 #include "crypto/gm_pkcs7.h"
@@ -36,22 +38,9 @@ std::string utc_time_text_to_local(const char* text, std::size_t length) {
     for (int i = 0; i < 12; ++i)
         if (!std::isdigit(static_cast<unsigned char>(text[i]))) return "";
     auto two = [&](int at) { return (text[at] - '0') * 10 + (text[at + 1] - '0'); };
-    struct tm utc {};
     int year = two(0);
-    utc.tm_year = (year > 49 ? 1900 + year : 2000 + year) - 1900;
-    utc.tm_mon = two(2) - 1;
-    utc.tm_mday = two(4);
-    utc.tm_hour = two(6);
-    utc.tm_min = two(8);
-    utc.tm_sec = two(10);
-    // Each instant with its own UTC offset (half-hour zones, daylight saving).
-    time_t t = timegm(&utc);
-    struct tm local {};
-    if (localtime_r(&t, &local) == nullptr) return "";
-    char out[50];
-    std::snprintf(out, sizeof out, "%4.4d-%2.2d-%2.2d %2.2d:%2.2d:%2.2d", local.tm_year + 1900,
-                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
-    return out;
+    year = year > 49 ? 1900 + year : 2000 + year;
+    return epoch_to_local_text(utc_fields_to_epoch(year, two(2), two(4), two(6), two(8), two(10)));
 }
 
 PKCS7_SIGNER_INFO* first_signer(PKCS7* p7) {

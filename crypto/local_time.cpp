@@ -17,15 +17,6 @@ std::string format_tm(const struct tm& t) {
     return text;
 }
 
-// The local time text of an instant, using the zone rules in force at that
-// instant (not the offset of today).
-std::string epoch_to_local_text(int64_t seconds) {
-    time_t t = static_cast<time_t>(seconds);
-    struct tm local {};
-    if (!localtime_r(&t, &local)) return std::string();
-    return format_tm(local);
-}
-
 char* new_text_buffer(const std::string& text) {
     char* buffer = static_cast<char*>(std::calloc(50, 1));
     if (buffer) std::snprintf(buffer, 50, "%s", text.c_str());
@@ -46,6 +37,15 @@ bool read_digits(const char*& p, const char* end, int count, int* value) {
 }
 
 }  // namespace
+
+// The local time text of an instant, using the zone rules in force at that
+// instant (not the offset of today).
+std::string epoch_to_local_text(int64_t seconds) {
+    time_t t = static_cast<time_t>(seconds);
+    struct tm local {};
+    if (!localtime_r(&t, &local)) return std::string();
+    return format_tm(local);
+}
 
 int64_t utc_fields_to_epoch(int year, int month, int day, int hour, int minute, int second) {
     // Days from 1970-01-01 in the proleptic Gregorian calendar.

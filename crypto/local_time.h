@@ -9,6 +9,10 @@
 // The ASN.1 time as a local time text; "" for null or an unreadable time.
 std::string asn1_time_to_text(const ASN1_TIME* time);
 
+// The local time text of an instant (seconds since 1970 UTC), with the zone
+// rules in force at that instant; empty when it cannot be converted.
+std::string epoch_to_local_text(int64_t seconds);
+
 // A UTC time text (YYMMDDHHMMSSZ with 2 year digits, YYYYMMDDHHMMSSZ with 4),
 // as a new malloc'ed 50-byte local time text the caller frees. Two-digit
 // years above 49 are 19xx.
