@@ -1,0 +1,147 @@
+#include "support/test_support.h"
+
+#include "platform/private_temp.h"
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <filesystem>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sstream>
+#include <stdexcept>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace testsupport {
+
+command_result run_command(const std::string& command) {
+    command_result result;
+    std::string full = "( " + command + " ) 2>&1";
+    FILE* pipe = ::popen(full.c_str(), "r");
+    if (!pipe) return result;
+    std::array<char, 4096> buf{};
+    std::size_t n;
+    while ((n = std::fread(buf.data(), 1, buf.size(), pipe)) > 0) result.output.append(buf.data(), n);
+    int status = ::pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+std::string shell_quote(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) {
+        if (c == '\'') out += "'\\''";
+        else out += c;
+    }
+    return out + "'";
+}
+
+scratch_dir::scratch_dir() {
+    std::string templ = platform::private_temp_dir() + "/test-XXXXXX";
+    std::vector<char> buf(templ.begin(), templ.end());
+    buf.push_back('\0');
+    if (!::mkdtemp(buf.data())) throw std::runtime_error("cannot make scratch folder");
+    path_ = buf.data();
+}
+
+scratch_dir::~scratch_dir() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+}
+
+std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void write_file(const std::string& path, const std::string& data) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(data.data(), static_cast<std::streamsize>(data.size()));
+    if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+bool file_exists(const std::string& path) {
+    std::error_code ec;
+    return fs::exists(path, ec);
+}
+
+std::string support_dir() { return std::string(VELK_SOURCE_DIR) + "/tests/support"; }
+std::string corpus_dir() { return VELK_CORPUS_DIR; }
+
+loopback_server::loopback_server(const std::string& routes_json, const std::string& tls_cert,
+                                 const std::string& tls_key) {
+    tls_ = !tls_cert.empty();
+    write_file(dir_.file("routes.json"), routes_json);
+    fs::create_directory(dir_.file("log"));
+    int out_pipe[2];
+    if (::pipe(out_pipe) != 0) throw std::runtime_error("pipe");
+    pid_ = ::fork();
+    if (pid_ == 0) {
+        ::dup2(out_pipe[1], 1);
+        ::close(out_pipe[0]);
+        ::close(out_pipe[1]);
+        std::string script = support_dir() + "/loopback_server.py";
+        std::string routes = dir_.file("routes.json");
+        std::string log = dir_.file("log");
+        if (tls_)
+            ::execlp("python3", "python3", script.c_str(), routes.c_str(), log.c_str(), "--tls", tls_cert.c_str(),
+                     tls_key.c_str(), static_cast<char*>(nullptr));
+        else
+            ::execlp("python3", "python3", script.c_str(), routes.c_str(), log.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(out_pipe[1]);
+    std::string line;
+    char c;
+    while (::read(out_pipe[0], &c, 1) == 1 && c != '\n') line += c;
+    ::close(out_pipe[0]);
+    port_ = std::atoi(line.c_str());
+    if (port_ <= 0) throw std::runtime_error("loopback server did not start");
+}
+
+loopback_server::~loopback_server() {
+    if (pid_ > 0) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+}
+
+std::string loopback_server::url(const std::string& path) const {
+    return std::string(tls_ ? "https" : "http") + "://127.0.0.1:" + std::to_string(port_) + path;
+}
+
+int loopback_server::request_count() const {
+    int n = 0;
+    while (file_exists(dir_.file("log/" + std::to_string(n + 1) + ".body"))) ++n;
+    return n;
+}
+
+std::string loopback_server::request_body(int n) const { return read_file(dir_.file("log/" + std::to_string(n) + ".body")); }
+std::string loopback_server::request_path(int n) const { return read_file(dir_.file("log/" + std::to_string(n) + ".path")); }
+std::string loopback_server::request_method(int n) const {
+    return read_file(dir_.file("log/" + std::to_string(n) + ".method"));
+}
+
+int unused_port() {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = 0;
+    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    socklen_t len = sizeof addr;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+    int port = ntohs(addr.sin_port);
+    ::close(fd);
+    return port;
+}
+
+}  // namespace testsupport

@@ -1,0 +1,73 @@
+#pragma once
+// Helpers shared by every test executable: shell commands, scratch folders,
+// whole-file reads and writes, and a loopback HTTP server.
+#include <string>
+#include <sys/types.h>
+
+namespace testsupport {
+
+struct command_result {
+    int status = -1;     // the command's exit code (-1 when it could not run)
+    std::string output;  // its standard output and standard error
+};
+
+// Runs a shell command; stderr is merged into the output.
+command_result run_command(const std::string& command);
+
+// Quotes a text for the shell.
+std::string shell_quote(const std::string& text);
+
+// A fresh folder under the private temporary folder, removed with its contents.
+class scratch_dir {
+public:
+    scratch_dir();
+    ~scratch_dir();
+    scratch_dir(const scratch_dir&) = delete;
+    scratch_dir& operator=(const scratch_dir&) = delete;
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+std::string read_file(const std::string& path);
+void write_file(const std::string& path, const std::string& data);
+bool file_exists(const std::string& path);
+
+// The folder of the test helpers (scripts beside this file).
+std::string support_dir();
+// The external corpus of signed PDFs and seals.
+std::string corpus_dir();
+
+// An HTTP server on 127.0.0.1 on a free port, driven by a routes table (see
+// loopback_server.py); it logs every request and stops when destroyed (or by
+// itself after its time limit).
+class loopback_server {
+public:
+    // routes_json: the routes table as JSON text. tls_cert/tls_key: serve HTTPS.
+    explicit loopback_server(const std::string& routes_json, const std::string& tls_cert = "",
+                             const std::string& tls_key = "");
+    ~loopback_server();
+    loopback_server(const loopback_server&) = delete;
+    loopback_server& operator=(const loopback_server&) = delete;
+
+    int port() const { return port_; }
+    std::string url(const std::string& path) const;
+    int request_count() const;
+    // The n-th request (from 1): its body and its path with query.
+    std::string request_body(int n) const;
+    std::string request_path(int n) const;
+    std::string request_method(int n) const;
+
+private:
+    scratch_dir dir_;
+    pid_t pid_ = -1;
+    int port_ = 0;
+    bool tls_ = false;
+};
+
+// A port on 127.0.0.1 that nothing listens on (bound, then closed).
+int unused_port();
+
+}  // namespace testsupport
