@@ -4,7 +4,6 @@
 
 #include "app/exceptionex.h"
 #include "app/text_utils.h"
-#include "document/conversion_context.h"
 #include "document/pdf_conversion.h"
 #include "platform/private_temp.h"
 
@@ -59,7 +58,8 @@ bool write_full_pdf(fz_context* ctx, pdf_document* doc, const std::string& path,
 std::wstring image_to_pdf(const unsigned char* pixels, uint32_t width, uint32_t height, const std::wstring& path) {
     if (!pixels || width == 0 || height == 0 || width > 0x7FFFFFFF / 4 || height > 0x7FFFFFFF / (width * 4))
         throw_ex_fmt("%s(), invalid picture %ux%u", "", width, height);
-    fz_context* ctx = conversion_context();
+    fz_context* ctx = pdf_layer_context();
+    if (!ctx) throw_ex_fmt("%s(), %s", "", FPDF_GetLastErrorText());
 
     // MuPDF takes no BGR pixmaps: swap to RGBA. A picture without any
     // transparent pixel is stored without an alpha channel (no soft mask).

@@ -4,10 +4,7 @@
 #include <cstdint>
 #include <string>
 
-extern "C" {
-#include <mupdf/fitz.h>
-#include <mupdf/pdf.h>
-}
+#include "document/pdf_layer_mupdf.h"
 
 // Page and font settings of the text layout (all sizes in points).
 struct text_layout {
@@ -63,9 +60,11 @@ void add_text_line(fz_context* ctx, text_page& page, const text_font& font, uint
 // Appends `c` to a line buffer: tab -> four spaces, en space or form feed -> one space.
 void append_line_char(std::wstring& buffer, wchar_t c);
 
-// Lays `text` out into a new MuPDF document owned by the caller.
-// Throws exceptionex on failure.
-pdf_document* text_to_mupdf_document(fz_context* ctx, const text_layout& layout, const std::wstring& text);
+// Lays `text` out as new pages of `doc`. Throws exceptionex on failure.
+void lay_out_text_document(fz_context* ctx, pdf_document* doc, const text_layout& layout, const std::wstring& text);
+
+// The layout of `text` as a new document owned by the caller. Throws exceptionex.
+FPDF_DOCUMENT text_to_pdf(const text_layout& layout, const std::wstring& text);
 
 // Writes a one-page PDF of exactly width x height points holding the picture.
 // `pixels` are width*height BGRA pixels. An empty `path` means a new temporary

@@ -5,6 +5,7 @@
 // The content streams are written by hand with one embedded CID TrueType font
 // (Identity-H, glyph ids as codes), so no fallback fonts creep in.
 #include "document/pdf_conversion.h"
+#include "document/pdf_layer_mupdf.h"
 
 #include <sys/stat.h>
 
@@ -285,22 +286,9 @@ void lay_out_text(fz_context* ctx, pdf_document* doc, const text_layout& layout,
 
 }  // namespace
 
-pdf_document* text_to_mupdf_document(fz_context* ctx, const text_layout& layout, const std::wstring& text) {
-    pdf_document* doc = nullptr;
-    fz_var(doc);
-    fz_try(ctx) {
-        doc = pdf_create_document(ctx);
-    }
-    fz_catch(ctx) {
-        throw_ex_fmt("%s(), %s", "", fz_caught_message(ctx));
-    }
+void lay_out_text_document(fz_context* ctx, pdf_document* doc, const text_layout& layout, const std::wstring& text) {
     text_font f;
-    try {
-        load_text_font(ctx, doc, layout.font_path, f);
-    } catch (...) {
-        pdf_drop_document(ctx, doc);
-        throw;
-    }
+    load_text_font(ctx, doc, layout.font_path, f);
     volatile bool failed = false;
     char message[256] = "";
     fz_try(ctx) {
@@ -311,9 +299,17 @@ pdf_document* text_to_mupdf_document(fz_context* ctx, const text_layout& layout,
         snprintf(message, sizeof message, "%s", fz_caught_message(ctx));
     }
     drop_text_font(ctx, f);
-    if (failed) {
-        pdf_drop_document(ctx, doc);
-        throw_ex_fmt("%s(), text layout failed, %s", "", message);
+    if (failed) throw_ex_fmt("%s(), text layout failed, %s", "", message);
+}
+
+FPDF_DOCUMENT text_to_pdf(const text_layout& layout, const std::wstring& text) {
+    FPDF_DOCUMENT doc = FPDF_CreateNewDocument();
+    if (!doc) throw_ex_fmt("%s(), %s", "", FPDF_GetLastErrorText());
+    try {
+        lay_out_text_document(pdf_layer_context(), pdf_layer_document(doc), layout, text);
+    } catch (...) {
+        FPDF_CloseDocument(doc);
+        throw;
     }
     return doc;
 }

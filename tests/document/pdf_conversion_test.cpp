@@ -6,8 +6,8 @@
 
 #include "app/exceptionex.h"
 #include "app/text_utils.h"
-#include "document/conversion_context.h"
 #include "document/doc_test_util.h"
+#include "document/doc_pdfium.h"
 #include "document/pdf_conversion.h"
 
 using doctest::quote;
@@ -70,12 +70,10 @@ protected:
         text_layout layout;
         fill_text_layout(layout, kTextFontPath, style);
         if (custom) layout = *custom;
-        fz_context* ctx = conversion_context();
-        pdf_document* doc = text_to_mupdf_document(ctx, layout, text);
+        FPDF_DOCUMENT doc = text_to_pdf(layout, text);
         std::string path = dir.file("t" + std::to_string(counter++) + ".pdf");
-        pdf_write_options opts = pdf_default_write_options;
-        pdf_save_document(ctx, doc, path.c_str(), &opts);
-        pdf_drop_document(ctx, doc);
+        save_full_pdf(doc, path);
+        FPDF_CloseDocument(doc);
         return path;
     }
     int counter = 0;
