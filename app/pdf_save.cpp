@@ -1,0 +1,94 @@
+#include "app/pdf_save.h"
+
+#include "app/exceptionex.h"
+#include "app/file_buffers.h"
+#include "app/text_utils.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <stdexcept>
+
+void pdf_save_buffer::reset() {
+    bytes_.clear();
+    position_ = 0;
+}
+
+void pdf_save_buffer::prefill(const void* data, std::size_t size) {
+    const auto* p = static_cast<const unsigned char*>(data);
+    bytes_.assign(p, p + (p ? size : 0));
+    position_ = bytes_.size();
+}
+
+bool pdf_save_buffer::write(const void* data, std::size_t size) {
+    if (size == 0) return true;
+    if (!data) return false;
+    try {
+        if (position_ + size > bytes_.size()) bytes_.resize(position_ + size, 0);
+    } catch (const std::bad_alloc&) {
+        return false;
+    } catch (const std::length_error&) {
+        return false;
+    }
+    std::memcpy(bytes_.data() + position_, data, size);
+    position_ += size;
+    return true;
+}
+
+bool pdf_save_buffer::seek(int64_t offset, int whence) {
+    int64_t base;
+    switch (whence) {
+        case SEEK_SET: base = 0; break;
+        case SEEK_CUR: base = static_cast<int64_t>(position_); break;
+        case SEEK_END: base = static_cast<int64_t>(bytes_.size()); break;
+        default: return false;
+    }
+    if ((offset < 0 && base < -offset) || (offset > 0 && base > INT64_MAX - offset)) return false;
+    position_ = static_cast<std::size_t>(base + offset);
+    return true;
+}
+
+void pdf_save_buffer::truncate() {
+    if (position_ < bytes_.size()) bytes_.resize(position_);
+}
+
+std::size_t pdf_save_buffer::read_at(uint64_t offset, void* out, std::size_t size) const {
+    if (!out || offset >= bytes_.size()) return 0;
+    std::size_t n = std::min<std::size_t>(size, bytes_.size() - static_cast<std::size_t>(offset));
+    std::memcpy(out, bytes_.data() + offset, n);
+    return n;
+}
+
+pdf_save_buffer& process_save_buffer() {
+    static pdf_save_buffer* buffer = new pdf_save_buffer();  // never destroyed: the process ends without static destructors
+    return *buffer;
+}
+
+int save_write_block(void* record, const void* data, unsigned long size) {
+    pdf_save_buffer& buffer = record ? *static_cast<pdf_save_buffer*>(record) : process_save_buffer();
+    return buffer.write(data, size) ? 1 : 0;
+}
+
+namespace {
+// The output is complete when it ends with "%%EOF" and, at most, line-end characters.
+bool ends_with_eof_marker(const pdf_save_buffer& buffer) {
+    std::size_t end = buffer.size();
+    while (end > 0 && (buffer.data()[end - 1] == '\n' || buffer.data()[end - 1] == '\r')) --end;
+    return end >= 5 && std::memcmp(buffer.data() + end - 5, "%%EOF", 5) == 0;
+}
+}  // namespace
+
+void save_pdf(const std::wstring& path, pdf_savable* document, bool incremental) {
+    pdf_save_buffer& buffer = process_save_buffer();
+    buffer.reset();
+    buffer.set_path(wide_to_utf8(path));
+    if (!document) throw_ex_fmt("failed to save pdf file: %d", kSavePdfErrorUnknown);
+    int error = document->save_into(buffer, incremental);
+    if (error != 0) throw_ex_fmt("failed to save pdf file: %d", error);
+    if (!ends_with_eof_marker(buffer)) throw_ex_fmt("failed to save pdf file: %d", kSavePdfErrorUnknown);
+    if (!buffer.path().empty() &&
+        (buffer.size() > UINT32_MAX || !buff2file(buffer.data(), static_cast<uint32_t>(buffer.size()), buffer.path())))
+        throw_ex_fmt("failed to save pdf file: %d", kSavePdfErrorFile);
+}
