@@ -4,7 +4,7 @@
 VELK_PACKAGES=(
   build-essential cmake pkg-config ccache gettext python3 curl
   libwxgtk3.2-dev libssl-dev openssl libcurl4-openssl-dev libjsoncpp-dev liblodepng-dev
-  libmupdf-dev libharfbuzz-dev libfreetype-dev libgumbo-dev libgl-dev libglu1-mesa-dev
+  libmupdf-dev libmujs-dev libopenjp2-7-dev libjbig2dec0-dev libharfbuzz-dev libfreetype-dev libgumbo-dev libgl-dev libglu1-mesa-dev
   libgtest-dev googletest
   xvfb xauth imagemagick
   poppler-utils qpdf mupdf-tools libnss3-tools osslsigncode

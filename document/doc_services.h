@@ -1,0 +1,47 @@
+#pragma once
+// What the document classes need from the signing and verification code.
+// Those live elsewhere and install their functions here at start-up; until
+// they do, the operations fail with a "not available" text.
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "document/pdf_layer.h"
+
+struct sigcheck_record;
+struct sig_result;
+struct sign_params;
+
+struct document_services {
+    // Enumerates and verifies every signature field of `doc`; the byte ranges
+    // are read from the file at `path`.
+    void (*verify_all_signatures)(FPDF_DOCUMENT doc, sigcheck_record** records, const std::wstring& path,
+                                  int32_t* count) = nullptr;
+    void (*free_sigcheck_records)(sigcheck_record* records, int32_t count) = nullptr;
+    void (*free_sig_result)(sig_result* result) = nullptr;
+
+    bool (*field_name_exists)(FPDF_DOCUMENT doc, const char* utf8_name) = nullptr;
+    // Writes a proposal into a zeroed 256-byte buffer.
+    void (*new_field_name)(FPDF_DOCUMENT doc, char* name_256) = nullptr;
+
+    void (*sign_with_syscert)(const std::wstring& src, const char* store, const std::wstring& issuer,
+                              const std::wstring& subject, const char* serial, const char* tsurl,
+                              const std::wstring& dst, const sign_params* params) = nullptr;
+    void (*sign_with_pfx)(const std::wstring& src, const char* pfx_path, const char* password, const char* tsurl,
+                          const std::wstring& dst, const sign_params* params) = nullptr;
+    void (*sign_doc_timestamp)(const std::wstring& src, const char* tsurl, const std::wstring& dst,
+                               const sign_params* params) = nullptr;
+
+    // The main window's document path (the file whose byte ranges are read).
+    std::wstring (*main_document_path)() = nullptr;
+    // The "doc-bgcolor" setting as 0xAARRGGBB (the alpha byte is ignored).
+    uint32_t (*page_background_color)() = nullptr;
+};
+
+// The process's one table; fill it before the first document is opened.
+document_services& doc_services();
+
+// Held around every PDF library call on the open document: a page paint on
+// the UI thread and the verification on its worker must not overlap inside
+// the library. The verification takes it around each of its own library calls.
+std::recursive_mutex& pdf_library_lock();

@@ -1,0 +1,28 @@
+#pragma once
+// A plain-text file, laid out as a PDF in memory when it is opened so that it
+// renders, verifies and signs like a PDF.
+#include "document/doc_pdfium.h"
+#include "document/pdf_conversion.h"
+
+class doc_text : public doc_pdfium {
+public:
+    doc_text() = default;
+    ~doc_text() override;
+
+    // Page and font settings for a style number (1 to 3; others as 1).
+    void set_text_layout(const std::string& font_path, int style);
+
+    void load(const std::wstring& path) override;
+    void close() override;
+    void render(int32_t width, int32_t height, gl_texture* texture) override;
+    std::wstring pdf_path() override;
+
+    std::wstring text_path;
+    std::wstring temp_pdf;
+    text_layout layout;
+};
+
+// The whole text file decoded: UTF-16 LE or BE by byte-order mark, else UTF-8
+// (with or without its mark), up to the first zero character. An unreadable
+// file gives the empty text; bytes that are not UTF-8 throw std::range_error.
+std::wstring read_text_file(const std::wstring& path);

@@ -1,0 +1,72 @@
+#pragma once
+// Turning plain text and pictures into PDF documents, so that they can be
+// shown, verified and signed like any PDF.
+#include <cstdint>
+#include <string>
+
+#include "document/pdf_layer_mupdf.h"
+
+// Page and font settings of the text layout (all sizes in points).
+struct text_layout {
+    uint32_t page_width = 0;
+    uint32_t page_height = 0;
+    uint32_t margin_divisor = 0;
+    std::string font_path;  // a TrueType font file (not a collection)
+    uint32_t font_size = 0;
+};
+
+// The font every text document is set in: a TrueType font with Latin and CJK glyphs.
+extern const char* const kTextFontPath;
+
+// Fills `layout` for one of the three text styles (any other number is style 1).
+void fill_text_layout(text_layout& layout, const std::string& font_path, int style);
+
+// Values derived from a layout.
+struct text_metrics {
+    uint32_t mx = 0;              // left margin
+    uint32_t my = 0;              // top margin
+    uint32_t lh = 0;              // line height
+    uint32_t usable_width = 0;
+    uint32_t lines_per_page = 0;
+};
+text_metrics compute_text_metrics(const text_layout& layout);
+
+// One font loaded into a document being built: the glyph source and the
+// document's font object.
+struct text_font {
+    fz_font* font = nullptr;
+    pdf_obj* font_ref = nullptr;  // indirect reference to the Type0 font
+};
+
+// The content of one page being built.
+struct text_page {
+    fz_buffer* contents = nullptr;
+};
+
+// Loads the font file (read once per process, then reused for every path) into
+// `doc` as an embedded CID TrueType font with Identity-H encoding. Returns
+// false, without a message, when there is no document or no such file; throws
+// exceptionex "%s(), load font failed, %s" when the font data is refused.
+bool load_text_font(fz_context* ctx, pdf_document* doc, const std::string& font_path, text_font& out);
+void drop_text_font(fz_context* ctx, text_font& font);
+
+// Advance width of `c` at size `s` (0 when there is no font).
+float text_char_width(fz_context* ctx, const text_font& font, uint32_t s, wchar_t c);
+
+// Appends one text line (black, opaque) at (x, y) to the page content.
+void add_text_line(fz_context* ctx, text_page& page, const text_font& font, uint32_t s,
+                   uint32_t x, uint32_t y, const std::wstring& text);
+
+// Appends `c` to a line buffer: tab -> four spaces, en space or form feed -> one space.
+void append_line_char(std::wstring& buffer, wchar_t c);
+
+// Lays `text` out as new pages of `doc`. Throws exceptionex on failure.
+void lay_out_text_document(fz_context* ctx, pdf_document* doc, const text_layout& layout, const std::wstring& text);
+
+// The layout of `text` as a new document owned by the caller. Throws exceptionex.
+FPDF_DOCUMENT text_to_pdf(const text_layout& layout, const std::wstring& text);
+
+// Writes a one-page PDF of exactly width x height points holding the picture.
+// `pixels` are width*height BGRA pixels. An empty `path` means a new temporary
+// file. Returns the path written. Throws exceptionex on failure.
+std::wstring image_to_pdf(const unsigned char* pixels, uint32_t width, uint32_t height, const std::wstring& path);

@@ -1,0 +1,40 @@
+// The MuPDF side of the PDF layer, for code in document/ that builds PDFs with
+// MuPDF directly (conversions to PDF) and for the layer's own sources.
+// Rule for every user: no C++ exception may be thrown inside fz_try, and no
+// object with a destructor may live inside one (MuPDF unwinds with longjmp).
+#pragma once
+
+#include "document/pdf_layer.h"
+
+extern "C" {
+#include <mupdf/fitz.h>
+#include <mupdf/pdf.h>
+}
+
+// The calling thread's MuPDF context (cloned from the process's base context
+// on first use, dropped when the thread ends).
+fz_context* pdf_layer_context();
+
+struct fpdf_document_t__ {
+    pdf_document* pdf = nullptr;
+    fz_buffer* source = nullptr;  // the bytes the document was opened from; null for a new one
+    bool repaired = false;        // MuPDF had to rebuild the cross-reference table
+};
+
+struct fpdf_page_t__ {
+    FPDF_DOCUMENT doc = nullptr;
+    pdf_page* page = nullptr;
+    int index = -1;
+};
+
+// A new, empty PDF document (no pages).
+FPDF_DOCUMENT FPDF_CreateNewDocument();
+// The MuPDF objects behind the handles (owned by the handles).
+pdf_document* pdf_layer_document(FPDF_DOCUMENT doc);
+pdf_page* pdf_layer_page(FPDF_PAGE page);
+// The handle of a signature field object, and back.
+inline FPDF_SIGNATURE pdf_layer_signature(pdf_obj* field) { return reinterpret_cast<FPDF_SIGNATURE>(field); }
+inline pdf_obj* pdf_layer_field(FPDF_SIGNATURE sig) { return reinterpret_cast<pdf_obj*>(sig); }
+
+// Sets the calling thread's last error (code and text).
+void pdf_layer_set_error(unsigned long code, const char* text);

@@ -1,0 +1,315 @@
+// Text documents laid out as PDF pages: fixed page size, margins and line
+// height from the layout, one text object per line, lines broken at line ends
+// and wrapped at the right margin.
+//
+// The content streams are written by hand with one embedded CID TrueType font
+// (Identity-H, glyph ids as codes), so no fallback fonts creep in.
+#include "document/pdf_conversion.h"
+#include "document/pdf_layer_mupdf.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+#include <vector>
+
+#include "app/exceptionex.h"
+
+const char* const kTextFontPath = "/usr/share/fonts/truetype/arphic-gbsn00lp/gbsn00lp.ttf";
+
+void fill_text_layout(text_layout& layout, const std::string& font_path, int style) {
+    layout.page_width = 700;
+    layout.page_height = 1000;
+    layout.font_path = font_path;
+    switch (style) {
+    case 2:
+        layout.margin_divisor = 13;
+        layout.font_size = 20;
+        break;
+    case 3:
+        layout.margin_divisor = 10;
+        layout.font_size = 25;
+        break;
+    default:
+        layout.margin_divisor = 15;
+        layout.font_size = 15;
+        break;
+    }
+}
+
+text_metrics compute_text_metrics(const text_layout& layout) {
+    text_metrics m;
+    uint32_t d = layout.margin_divisor ? layout.margin_divisor : 15;
+    m.mx = layout.page_width / d;
+    m.my = layout.page_height / d;
+    m.lh = layout.font_size + layout.font_size / 2;
+    m.usable_width = layout.page_width > 2 * m.mx ? layout.page_width - 2 * m.mx : 0;
+    uint32_t usable_height = layout.page_height > 2 * m.my ? layout.page_height - 2 * m.my : 0;
+    m.lines_per_page = m.lh ? usable_height / m.lh : 0;
+    // A page always holds at least one line, else the layout would never advance.
+    if (m.lines_per_page == 0) m.lines_per_page = 1;
+    return m;
+}
+
+namespace {
+
+// The font file's bytes, read once and kept for the life of the process.
+std::mutex font_cache_lock;
+std::vector<unsigned char>* font_cache = nullptr;
+
+const std::vector<unsigned char>* cached_font_bytes(const std::string& path) {
+    std::lock_guard<std::mutex> guard(font_cache_lock);
+    if (!font_cache) {
+        std::ifstream in(path, std::ios::binary);
+        if (!in) return nullptr;
+        auto* bytes = new std::vector<unsigned char>(std::istreambuf_iterator<char>(in),
+                                                     std::istreambuf_iterator<char>());
+        if (bytes->empty()) {
+            delete bytes;
+            return nullptr;
+        }
+        font_cache = bytes;
+    }
+    return font_cache;
+}
+
+bool file_exists(const std::string& path) {
+    struct stat st;
+    return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace
+
+bool load_text_font(fz_context* ctx, pdf_document* doc, const std::string& font_path, text_font& out) {
+    out = text_font();
+    if (!ctx || !doc || !file_exists(font_path)) return false;
+    const std::vector<unsigned char>* bytes = cached_font_bytes(font_path);
+    if (!bytes) return false;
+
+    fz_buffer* buf = nullptr;
+    fz_font* font = nullptr;
+    pdf_obj* ref = nullptr;
+    volatile bool failed = false;
+    char message[256] = "";
+    fz_var(buf);
+    fz_var(font);
+    fz_try(ctx) {
+        buf = fz_new_buffer_from_shared_data(ctx, bytes->data(), bytes->size());
+        font = fz_new_font_from_buffer(ctx, nullptr, buf, 0, 0);
+        ref = pdf_add_cid_font(ctx, doc, font);
+    }
+    fz_always(ctx) {
+        fz_drop_buffer(ctx, buf);
+    }
+    fz_catch(ctx) {
+        failed = true;
+        snprintf(message, sizeof message, "%s", fz_caught_message(ctx));
+        fz_drop_font(ctx, font);
+        font = nullptr;
+    }
+    if (failed) throw_ex_fmt("%s(), load font failed, %s", "", message);
+    out.font = font;
+    out.font_ref = ref;
+    return true;
+}
+
+void drop_text_font(fz_context* ctx, text_font& font) {
+    if (font.font_ref) pdf_drop_obj(ctx, font.font_ref);
+    if (font.font) fz_drop_font(ctx, font.font);
+    font = text_font();
+}
+
+float text_char_width(fz_context* ctx, const text_font& font, uint32_t s, wchar_t c) {
+    if (!font.font) return 0.0f;
+    volatile float width = 0.0f;
+    fz_try(ctx) {
+        int gid = fz_encode_character(ctx, font.font, (int)c);
+        width = fz_advance_glyph(ctx, font.font, gid, 0) * (float)s;
+    }
+    fz_catch(ctx) {
+        width = 0.0f;
+    }
+    return width;
+}
+
+void append_line_char(std::wstring& buffer, wchar_t c) {
+    if (c == L'\t')
+        buffer.append(L"    ");
+    else if (c == 0x2002 || c == 0x000C)
+        buffer.push_back(L' ');
+    else
+        buffer.push_back(c);
+}
+
+void add_text_line(fz_context* ctx, text_page& page, const text_font& font, uint32_t s,
+                   uint32_t x, uint32_t y, const std::wstring& text) {
+    // Without a font no text object can be made.
+    if (!font.font || !page.contents) return;
+    fz_try(ctx) {
+        fz_append_printf(ctx, page.contents, "BT\n0 0 0 rg\n/F1 %u Tf\n1 0 0 1 %u %u Tm\n<", s, x, y);
+        for (wchar_t c : text) {
+            int gid = fz_encode_character(ctx, font.font, (int)c);
+            char hex[8];
+            snprintf(hex, sizeof hex, "%04X", (unsigned)(gid & 0xFFFF));
+            fz_append_string(ctx, page.contents, hex);
+        }
+        fz_append_string(ctx, page.contents, "> Tj\nET\n");
+    }
+    fz_catch(ctx) {
+        fz_rethrow(ctx);
+    }
+}
+
+namespace {
+
+// Makes the finished page part of the document.
+void finish_page(fz_context* ctx, pdf_document* doc, const text_layout& layout, const text_font& font,
+                 text_page& page) {
+    pdf_obj* resources = nullptr;
+    pdf_obj* page_obj = nullptr;
+    fz_var(resources);
+    fz_var(page_obj);
+    fz_try(ctx) {
+        resources = pdf_new_dict(ctx, doc, 1);
+        if (font.font_ref) {
+            pdf_obj* fonts = pdf_dict_put_dict(ctx, resources, PDF_NAME(Font), 1);
+            pdf_dict_puts(ctx, fonts, "F1", font.font_ref);
+        }
+        fz_rect box = fz_make_rect(0, 0, (float)layout.page_width, (float)layout.page_height);
+        page_obj = pdf_add_page(ctx, doc, box, 0, resources, page.contents);
+        pdf_insert_page(ctx, doc, -1, page_obj);
+    }
+    fz_always(ctx) {
+        pdf_drop_obj(ctx, page_obj);
+        pdf_drop_obj(ctx, resources);
+        fz_drop_buffer(ctx, page.contents);
+        page.contents = nullptr;
+    }
+    fz_catch(ctx) {
+        fz_rethrow(ctx);
+    }
+}
+
+void new_page(fz_context* ctx, text_page& page) {
+    page.contents = fz_new_buffer(ctx, 1024);
+}
+
+// The layout itself; MuPDF errors propagate as fz exceptions.
+void lay_out_text(fz_context* ctx, pdf_document* doc, const text_layout& layout, const text_font& f,
+                  const std::wstring& text) {
+    const text_metrics m = compute_text_metrics(layout);
+    const uint32_t s = layout.font_size;
+    text_page page;
+    // C++ objects live outside the fz_try block: a MuPDF error unwinds by longjmp.
+    std::wstring buffer;
+    fz_var(page);
+    fz_try(ctx) {
+        new_page(ctx, page);
+        uint32_t i = 0;
+        uint32_t w = 0;
+        const size_t length = text.size();
+        size_t k = 0;
+        while (k < length) {
+            wchar_t c = text[k];
+            bool last = (k + 1 == length);
+            if (i >= m.lines_per_page) {
+                finish_page(ctx, doc, layout, f, page);
+                new_page(ctx, page);
+                i = 0;
+            }
+            if (!last && c == L'\r' && text[k + 1] == L'\n') {
+                ++k;
+                c = L'\n';
+                last = (k + 1 == length);
+            }
+            if (c == L'\r' || c == L'\n') {
+                if (!buffer.empty()) {
+                    add_text_line(ctx, page, f, s, m.mx, layout.page_height - i * m.lh - m.my, buffer);
+                    buffer.clear();
+                }
+                w = 0;
+                ++i;
+                ++k;
+                continue;
+            }
+            float sw = text_char_width(ctx, f, s, L' ');
+            float cw;
+            if (c == L'\t')
+                cw = 4 * sw;
+            else if (c == 0x2002)
+                cw = 2 * sw;
+            else
+                cw = text_char_width(ctx, f, s, c);
+            bool fits = (double)w + (double)cw <= (double)m.usable_width;
+            if (fits && !last) {
+                w = (uint32_t)(w + cw);
+                append_line_char(buffer, c);
+                ++k;
+                continue;
+            }
+            if (fits && last) {
+                buffer.push_back(c);
+                add_text_line(ctx, page, f, s, m.mx, layout.page_height - i * m.lh - m.my, buffer);
+                buffer.clear();
+                break;
+            }
+            if (buffer.empty()) {
+                // Wider than the whole usable width: it would never fit on a
+                // fresh line either, so it stands alone on this one.
+                if (last)
+                    buffer.push_back(c);
+                else
+                    append_line_char(buffer, c);
+                add_text_line(ctx, page, f, s, m.mx, layout.page_height - i * m.lh - m.my, buffer);
+                buffer.clear();
+                w = 0;
+                ++i;
+                ++k;
+                continue;
+            }
+            add_text_line(ctx, page, f, s, m.mx, layout.page_height - i * m.lh - m.my, buffer);
+            buffer.clear();
+            w = 0;
+            ++i;
+            // The same character starts the next line.
+        }
+        finish_page(ctx, doc, layout, f, page);
+    }
+    fz_catch(ctx) {
+        fz_drop_buffer(ctx, page.contents);
+        page.contents = nullptr;
+        fz_rethrow(ctx);
+    }
+}
+
+}  // namespace
+
+void lay_out_text_document(fz_context* ctx, pdf_document* doc, const text_layout& layout, const std::wstring& text) {
+    text_font f;
+    load_text_font(ctx, doc, layout.font_path, f);
+    volatile bool failed = false;
+    char message[256] = "";
+    fz_try(ctx) {
+        lay_out_text(ctx, doc, layout, f, text);
+    }
+    fz_catch(ctx) {
+        failed = true;
+        snprintf(message, sizeof message, "%s", fz_caught_message(ctx));
+    }
+    drop_text_font(ctx, f);
+    if (failed) throw_ex_fmt("%s(), text layout failed, %s", "", message);
+}
+
+FPDF_DOCUMENT text_to_pdf(const text_layout& layout, const std::wstring& text) {
+    FPDF_DOCUMENT doc = FPDF_CreateNewDocument();
+    if (!doc) throw_ex_fmt("%s(), %s", "", FPDF_GetLastErrorText());
+    try {
+        lay_out_text_document(pdf_layer_context(), pdf_layer_document(doc), layout, text);
+    } catch (...) {
+        FPDF_CloseDocument(doc);
+        throw;
+    }
+    return doc;
+}
