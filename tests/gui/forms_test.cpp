@@ -8,6 +8,7 @@
 #include <string>
 
 #include <wx/combobox.h>
+#include <wx/display.h>
 #include <wx/msgdlg.h>
 #include <wx/testing.h>
 #include <wx/treectrl.h>
@@ -598,7 +599,10 @@ TEST(harness, modal_dialogs_are_answered_by_the_test) {
 TEST(gallery, main_window_and_side_forms) {
     auto* f = new probe_frame;
     f->record = false;
-    f->SetSize(1280, 800);
+    // The whole window must fit the screen, also at 200 %.
+    const wxSize screen = wxGetDisplaySize();
+    f->SetSize(std::min(1280, screen.x - 40), std::min(800, screen.y - 60));
+    f->Move(0, 0);
     f->book()->ChangeSelection(0);
     EXPECT_FALSE(gui_test::save_screenshot(f, "frame_home").empty());
     f->book()->ChangeSelection(1);

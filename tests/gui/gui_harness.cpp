@@ -14,6 +14,7 @@
 #include <wx/log.h>
 #include <wx/stdpaths.h>
 #include <wx/toplevel.h>
+#include <wx/utils.h>
 
 namespace gui_test {
 namespace {
@@ -105,21 +106,34 @@ std::string save_screenshot(wxWindow* window, const std::string& name) {
     top->Show();
     top->Raise();
     run_until([&] { return window->IsShownOnScreen(); });
+    top->Refresh();
     settle(std::chrono::milliseconds(400));
     window->Update();
-    const wxRect rect = window->GetScreenRect();
-    wxScreenDC screen;
-    wxBitmap shot(rect.GetSize());
-    {
-        wxMemoryDC memory(shot);
-        memory.Blit(0, 0, rect.width, rect.height, &screen, rect.x, rect.y);
-    }
+    // Under Xvfb wxScreenDC reads logical pixels (half the picture at 200 %)
+    // and may return what was on screen before the last page switch, so the
+    // device pixels are read from the X server with ImageMagick's import;
+    // wxScreenDC remains the fallback.
+    const double scale = window->GetContentScaleFactor();
+    const wxRect logical = window->GetScreenRect();
     wxFileName::Mkdir(wxString::FromUTF8(gallery_dir()), 0755, wxPATH_MKDIR_FULL);
     const std::string path = gallery_dir() + "/" + name + "_" + scale_suffix() + ".png";
+    {
+        const wxRect r(wxRound(logical.x * scale), wxRound(logical.y * scale), wxRound(logical.width * scale),
+                       wxRound(logical.height * scale));
+        const wxString crop = wxString::Format("%dx%d+%d+%d", r.width, r.height, r.x, r.y);
+        const char* argv[] = {"import", "-window", "root", "-crop", crop.c_str(), path.c_str(), nullptr};
+        wxArrayString out, err;
+        if (wxExecute(const_cast<char**>(argv), wxEXEC_SYNC | wxEXEC_NODISABLE) == 0) return path;
+    }
+    wxScreenDC screen;
+    wxBitmap shot(logical.GetSize());
+    {
+        wxMemoryDC memory(shot);
+        memory.Blit(0, 0, logical.width, logical.height, &screen, logical.x, logical.y);
+    }
     shot.SaveFile(wxString::FromUTF8(path), wxBITMAP_TYPE_PNG);
     return path;
 }
-
 namespace {
 
 std::string describe(wxWindow* w) {
