@@ -6,6 +6,7 @@ VELK_PACKAGES=(
   libwxgtk3.2-dev libssl-dev openssl libcurl4-openssl-dev libjsoncpp-dev liblodepng-dev
   libmupdf-dev libmujs-dev libopenjp2-7-dev libjbig2dec0-dev libharfbuzz-dev libfreetype-dev libgumbo-dev libgl-dev libglu1-mesa-dev
   libgtest-dev googletest
+  librsvg2-bin qrencode
   xvfb xauth imagemagick
   poppler-utils qpdf mupdf-tools libnss3-tools osslsigncode
   fonts-arphic-gbsn00lp

@@ -1,0 +1,41 @@
+#pragma once
+// The GUI test harness: wx is started once per test process (a GoogleTest
+// environment), wx asserts become test failures, run_until pumps the event
+// loop, and save_screenshot writes a window's pixels to the gallery folder.
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <wx/window.h>
+
+namespace gui_test {
+
+// Pumps the event loop until the predicate holds or the time is up; returns
+// the predicate's last value.
+bool run_until(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(5));
+
+// Lets pending events, idle handlers and repaints run for a short while.
+void settle(std::chrono::milliseconds time = std::chrono::milliseconds(200));
+
+// Posts an event to a window's handler and lets the loop deliver it.
+void post_and_run(wxWindow* target, const wxEvent& event);
+
+// Number of wx asserts raised since the harness started (each also fails
+// the running test).
+int assert_count();
+
+// The folder the gallery is written to (build/gallery by default,
+// VELK_GALLERY_DIR overrides) and the scale suffix of this run ("100", "200").
+std::string gallery_dir();
+std::string scale_suffix();
+
+// Shows the window's top-level parent, waits until it is drawn, and saves
+// the window's screen area as <gallery>/<name>_<scale>.png. Returns the path.
+std::string save_screenshot(wxWindow* window, const std::string& name);
+
+// Geometry faults among the shown descendants of a window: a child that
+// reaches outside its parent's client area, or two overlapping siblings.
+std::vector<std::string> layout_faults(wxWindow* root);
+
+}  // namespace gui_test
