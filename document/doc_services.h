@@ -41,7 +41,3 @@ struct document_services {
 // The process's one table; fill it before the first document is opened.
 document_services& doc_services();
 
-// Held around every PDF library call on the open document: a page paint on
-// the UI thread and the verification on its worker must not overlap inside
-// the library. The verification takes it around each of its own library calls.
-std::recursive_mutex& pdf_library_lock();

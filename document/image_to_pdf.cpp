@@ -5,6 +5,7 @@
 #include "app/exceptionex.h"
 #include "app/text_utils.h"
 #include "document/pdf_conversion.h"
+#include "document/pdf_layer_mupdf.h"
 #include "platform/private_temp.h"
 
 namespace {
@@ -58,6 +59,7 @@ bool write_full_pdf(fz_context* ctx, pdf_document* doc, const std::string& path,
 std::wstring image_to_pdf(const unsigned char* pixels, uint32_t width, uint32_t height, const std::wstring& path) {
     if (!pixels || width == 0 || height == 0 || width > 0x7FFFFFFF / 4 || height > 0x7FFFFFFF / (width * 4))
         throw_ex_fmt("%s(), invalid picture %ux%u", "", width, height);
+    PDF_LAYER_GUARD;
     fz_context* ctx = pdf_layer_context();
     if (!ctx) throw_ex_fmt("%s(), %s", "", FPDF_GetLastErrorText());
 

@@ -14,7 +14,10 @@ namespace {
 
 // ---- contexts -----------------------------------------------------------------
 
-std::mutex g_fz_locks[FZ_LOCK_MAX];
+// Recursive: under load, MuPDF 1.21 can take the allocation lock again on the
+// thread that holds it (store scavenging inside an allocation), which
+// deadlocked with plain mutexes.
+std::recursive_mutex g_fz_locks[FZ_LOCK_MAX];
 
 void fz_lock_cb(void*, int lock) { g_fz_locks[lock].lock(); }
 void fz_unlock_cb(void*, int lock) { g_fz_locks[lock].unlock(); }
@@ -56,6 +59,11 @@ void set_success() {
 
 }  // namespace
 
+std::recursive_mutex& pdf_library_lock() {
+    static std::recursive_mutex lock;
+    return lock;
+}
+
 fz_context* pdf_layer_context() {
     if (!t_context.ctx) {
         fz_context* base = base_context();
@@ -74,6 +82,7 @@ void FPDF_InitLibrary() { pdf_layer_context(); }
 void FPDF_InitLibraryWithConfig(const FPDF_LIBRARY_CONFIG*) { pdf_layer_context(); }
 
 void FPDF_DestroyLibrary() {
+    PDF_LAYER_GUARD;
     // Contexts live as long as their threads; nothing to release here.
 }
 
@@ -149,6 +158,7 @@ FPDF_DOCUMENT open_from_buffer(fz_context* ctx, fz_buffer* buf, const char* pass
 }  // namespace
 
 FPDF_DOCUMENT FPDF_LoadDocument(const char* path, const char* password) {
+    PDF_LAYER_GUARD;
     fz_context* ctx = pdf_layer_context();
     if (!ctx) {
         pdf_layer_set_error(FPDF_ERR_UNKNOWN, "the PDF library cannot start");
@@ -174,6 +184,7 @@ FPDF_DOCUMENT FPDF_LoadDocument(const char* path, const char* password) {
 }
 
 FPDF_DOCUMENT FPDF_LoadMemDocument64(const void* data, size_t size, const char* password) {
+    PDF_LAYER_GUARD;
     fz_context* ctx = pdf_layer_context();
     if (!ctx || (!data && size)) {
         pdf_layer_set_error(FPDF_ERR_UNKNOWN, "no data");
@@ -194,6 +205,7 @@ FPDF_DOCUMENT FPDF_LoadMemDocument64(const void* data, size_t size, const char* 
 }
 
 FPDF_DOCUMENT FPDF_LoadMemDocument(const void* data, int size, const char* password) {
+    PDF_LAYER_GUARD;
     if (size < 0) {
         pdf_layer_set_error(FPDF_ERR_UNKNOWN, "no data");
         return nullptr;
@@ -202,6 +214,7 @@ FPDF_DOCUMENT FPDF_LoadMemDocument(const void* data, int size, const char* passw
 }
 
 FPDF_DOCUMENT FPDF_CreateNewDocument() {
+    PDF_LAYER_GUARD;
     fz_context* ctx = pdf_layer_context();
     if (!ctx) return nullptr;
     pdf_document* volatile doc = nullptr;
@@ -221,11 +234,17 @@ FPDF_DOCUMENT FPDF_CreateNewDocument() {
 }
 
 void FPDF_CloseDocument(FPDF_DOCUMENT doc) {
+    PDF_LAYER_GUARD;
     if (!doc) return;
     fz_context* ctx = pdf_layer_context();
     pdf_drop_document(ctx, doc->pdf);
     fz_drop_buffer(ctx, doc->source);
     delete doc;
+    // The resource store is shared by all contexts and keyed by PDF objects;
+    // MuPDF 1.21 compares a new key against keys of closed documents and reads
+    // their freed cross-reference tables. Emptying the store at every close
+    // leaves no such keys behind (the program keeps one document open).
+    fz_empty_store(ctx);
 }
 
 pdf_document* pdf_layer_document(FPDF_DOCUMENT doc) { return doc ? doc->pdf : nullptr; }
@@ -233,6 +252,7 @@ pdf_document* pdf_layer_document(FPDF_DOCUMENT doc) { return doc ? doc->pdf : nu
 pdf_page* pdf_layer_page(FPDF_PAGE page) { return page ? page->page : nullptr; }
 
 int FPDF_GetPageCount(FPDF_DOCUMENT doc) {
+    PDF_LAYER_GUARD;
     if (!doc) return 0;
     fz_context* ctx = pdf_layer_context();
     int n = 0;
@@ -296,6 +316,7 @@ void bo_truncate(fz_context*, void* opaque) {
 }  // namespace
 
 FPDF_BOOL FPDF_SaveAsCopy(FPDF_DOCUMENT doc, FPDF_FILEWRITE* file_write, FPDF_DWORD flags) {
+    PDF_LAYER_GUARD;
     if (!doc || !file_write || !file_write->WriteBlock) {
         pdf_layer_set_error(FPDF_ERR_UNKNOWN, "nothing to save");
         return 0;
@@ -368,6 +389,7 @@ FPDF_BOOL FPDF_SaveAsCopy(FPDF_DOCUMENT doc, FPDF_FILEWRITE* file_write, FPDF_DW
 // ---- pages ----------------------------------------------------------------------
 
 FPDF_PAGE FPDF_LoadPage(FPDF_DOCUMENT doc, int page_index) {
+    PDF_LAYER_GUARD;
     if (!doc || page_index < 0) {
         pdf_layer_set_error(FPDF_ERR_PAGE, "no such page");
         return nullptr;
@@ -394,6 +416,7 @@ FPDF_PAGE FPDF_LoadPage(FPDF_DOCUMENT doc, int page_index) {
 }
 
 void FPDF_ClosePage(FPDF_PAGE page) {
+    PDF_LAYER_GUARD;
     if (!page) return;
     fz_drop_page(pdf_layer_context(), &page->page->super);
     delete page;
@@ -411,12 +434,14 @@ fz_rect page_bounds(fz_context* ctx, FPDF_PAGE page) {
 }  // namespace
 
 float FPDF_GetPageWidthF(FPDF_PAGE page) {
+    PDF_LAYER_GUARD;
     if (!page) return 0;
     fz_rect r = page_bounds(pdf_layer_context(), page);
     return fz_is_empty_rect(r) ? 0.0f : r.x1 - r.x0;
 }
 
 float FPDF_GetPageHeightF(FPDF_PAGE page) {
+    PDF_LAYER_GUARD;
     if (!page) return 0;
     fz_rect r = page_bounds(pdf_layer_context(), page);
     return fz_is_empty_rect(r) ? 0.0f : r.y1 - r.y0;
@@ -427,6 +452,7 @@ double FPDF_GetPageWidth(FPDF_PAGE page) { return FPDF_GetPageWidthF(page); }
 double FPDF_GetPageHeight(FPDF_PAGE page) { return FPDF_GetPageHeightF(page); }
 
 int FPDFPage_GetRotation(FPDF_PAGE page) {
+    PDF_LAYER_GUARD;
     if (!page) return -1;
     fz_context* ctx = pdf_layer_context();
     int rotate = 0;
@@ -450,6 +476,7 @@ struct fpdf_bitmap_t__ {
 };
 
 FPDF_BITMAP FPDFBitmap_Create(int width, int height, int alpha) {
+    PDF_LAYER_GUARD;
     if (width <= 0 || height <= 0 || width > 65536 || height > 65536) return nullptr;
     size_t size = static_cast<size_t>(width) * static_cast<size_t>(height) * 4;
     auto* bmp = new (std::nothrow) fpdf_bitmap_t__;
@@ -471,6 +498,7 @@ FPDF_BITMAP FPDFBitmap_Create(int width, int height, int alpha) {
 }
 
 void FPDFBitmap_Destroy(FPDF_BITMAP bitmap) {
+    PDF_LAYER_GUARD;
     if (!bitmap) return;
     delete[] bitmap->data;
     delete bitmap;
@@ -483,6 +511,7 @@ int FPDFBitmap_GetStride(FPDF_BITMAP bitmap) { return bitmap ? bitmap->width * 4
 
 FPDF_BOOL FPDFBitmap_FillRect(FPDF_BITMAP bitmap, int left, int top, int width, int height,
                               FPDF_DWORD color) {
+    PDF_LAYER_GUARD;
     if (!bitmap) return 0;
     int x0 = left < 0 ? 0 : left, y0 = top < 0 ? 0 : top;
     long long x1l = static_cast<long long>(left) + width, y1l = static_cast<long long>(top) + height;
@@ -537,6 +566,7 @@ void unpremultiply(unsigned char* p, size_t pixels) {
 
 void FPDF_RenderPageBitmap(FPDF_BITMAP bitmap, FPDF_PAGE page, int start_x, int start_y, int size_x,
                            int size_y, int rotate, int flags) {
+    PDF_LAYER_GUARD;
     if (!bitmap || !page || size_x == 0 || size_y == 0) return;
     fz_context* ctx = pdf_layer_context();
     fz_rect bounds = page_bounds(ctx, page);
@@ -584,6 +614,7 @@ struct fpdf_form_handle_t__ {
 };
 
 FPDF_FORMHANDLE FPDFDOC_InitFormFillEnvironment(FPDF_DOCUMENT doc, FPDF_FORMFILLINFO*) {
+    PDF_LAYER_GUARD;
     if (!doc) return nullptr;
     auto* form = new (std::nothrow) fpdf_form_handle_t__;
     if (form) form->doc = doc;
@@ -593,5 +624,6 @@ FPDF_FORMHANDLE FPDFDOC_InitFormFillEnvironment(FPDF_DOCUMENT doc, FPDF_FORMFILL
 void FPDFDOC_ExitFormFillEnvironment(FPDF_FORMHANDLE form) { delete form; }
 
 void FPDF_FFLDraw(FPDF_FORMHANDLE, FPDF_BITMAP, FPDF_PAGE, int, int, int, int, int, int) {
+    PDF_LAYER_GUARD;
     // Widgets were drawn with the page (FPDF_RenderPageBitmap with FPDF_ANNOT).
 }

@@ -3,12 +3,20 @@
 //
 // Threads: every thread gets its own MuPDF context (cloned from one base
 // context with real locks), so the functions may be called from any thread.
-// One document (and its pages, signatures and annotations) must never be
-// used by two threads at the same time.
+// Every function holds `pdf_library_lock` while it runs: MuPDF 1.21 shares
+// one resource store between contexts, and its key comparisons read other
+// documents' objects, which crashed when two threads worked at once (a page
+// paint and a verification, or two loads). One document (and its pages,
+// signatures and annotations) must still never be used by two threads at the
+// same time; callers that make several calls in a row may hold the lock too.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
+
+// The process-wide lock around all work inside the PDF library.
+std::recursive_mutex& pdf_library_lock();
 
 struct fpdf_document_t__;
 struct fpdf_page_t__;

@@ -38,3 +38,6 @@ inline pdf_obj* pdf_layer_field(FPDF_SIGNATURE sig) { return reinterpret_cast<pd
 
 // Sets the calling thread's last error (code and text).
 void pdf_layer_set_error(unsigned long code, const char* text);
+
+// Taken at the top of every layer function and by code that calls MuPDF itself.
+#define PDF_LAYER_GUARD std::lock_guard<std::recursive_mutex> pdf_layer_guard_{pdf_library_lock()}

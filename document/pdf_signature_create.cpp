@@ -153,6 +153,7 @@ pdf_obj* new_stream(fz_context* ctx, pdf_document* doc) {
 }  // namespace
 
 bool GenerateBlankLayer(pdf_document* doc, pdf_obj* stream) {
+    PDF_LAYER_GUARD;
     if (!doc || !stream) return false;
     fz_context* ctx = pdf_layer_context();
     volatile bool ok = false;
@@ -167,6 +168,7 @@ bool GenerateBlankLayer(pdf_document* doc, pdf_obj* stream) {
 
 bool GenerateImageLayer(pdf_document* doc, pdf_obj* stream, const FS_RECTF* rect,
                         const unsigned char* pixels, int width, int height) {
+    PDF_LAYER_GUARD;
     if (!doc || !stream || !rect || !pixels || width <= 0 || height <= 0 || width > 65536 || height > 65536)
         return false;
     fz_context* ctx = pdf_layer_context();
@@ -194,6 +196,7 @@ bool GenerateImageLayer(pdf_document* doc, pdf_obj* stream, const FS_RECTF* rect
 }
 
 bool GenerateLayeredForm(pdf_document* doc, pdf_obj* stream, const FS_RECTF* rect, pdf_obj* n0, pdf_obj* n2) {
+    PDF_LAYER_GUARD;
     if (!doc || !stream || !rect || !n0 || !n2) return false;
     fz_context* ctx = pdf_layer_context();
     volatile bool ok = false;
@@ -211,6 +214,7 @@ bool GenerateLayeredForm(pdf_document* doc, pdf_obj* stream, const FS_RECTF* rec
 }
 
 bool GenerateAppearanceStream(pdf_document* doc, pdf_obj* stream, const FS_RECTF* rect, pdf_obj* frm) {
+    PDF_LAYER_GUARD;
     if (!doc || !stream || !rect || !frm) return false;
     fz_context* ctx = pdf_layer_context();
     volatile bool ok = false;
@@ -340,6 +344,7 @@ bool FillSignatureFieldDictionary(pdf_document* doc, pdf_obj* page, pdf_obj* fie
 }
 
 bool AddFieldToAcroForm(pdf_document* doc, pdf_obj* field) {
+    PDF_LAYER_GUARD;
     if (!doc || !field) return false;
     fz_context* ctx = pdf_layer_context();
     volatile bool ok = false;
@@ -367,6 +372,7 @@ FPDF_ANNOTATION FPDFPage_CreateSignatureField(FPDF_PAGE page, const char* field_
                                               const char* signing_time, const FS_RECTF* rect,
                                               const unsigned char* pixels, int width, int height, int certify,
                                               int lock, int permission, int timestamp_only, int contents_size) {
+    PDF_LAYER_GUARD;
     pdf_page* p = pdf_layer_page(page);
     pdf_document* doc = p ? page->doc->pdf : nullptr;
     if (!p || !doc) return nullptr;
@@ -433,6 +439,7 @@ FPDF_ANNOTATION FPDFPage_CreateSignatureField(FPDF_PAGE page, const char* field_
 }
 
 void FPDFPage_CloseAnnot(FPDF_ANNOTATION annot) {
+    PDF_LAYER_GUARD;
     if (!annot) return;
     pdf_drop_obj(pdf_layer_context(), annot->field);
     delete annot;

@@ -180,6 +180,7 @@ pdf_document* document_of(fz_context* ctx, pdf_obj* obj) {
 }  // namespace
 
 int FPDF_GetSignatureCount(FPDF_DOCUMENT doc) {
+    PDF_LAYER_GUARD;
     if (!doc) return -1;
     fz_context* ctx = pdf_layer_context();
     int count = 0;
@@ -192,6 +193,7 @@ int FPDF_GetSignatureCount(FPDF_DOCUMENT doc) {
 }
 
 FPDF_SIGNATURE FPDF_GetSignatureObject(FPDF_DOCUMENT doc, int index) {
+    PDF_LAYER_GUARD;
     if (!doc || index < 0) return nullptr;
     fz_context* ctx = pdf_layer_context();
     pdf_obj* found = nullptr;
@@ -204,6 +206,7 @@ FPDF_SIGNATURE FPDF_GetSignatureObject(FPDF_DOCUMENT doc, int index) {
 }
 
 unsigned long FPDFSignatureObj_GetContents(FPDF_SIGNATURE sig, void* buffer, unsigned long length) {
+    PDF_LAYER_GUARD;
     if (!sig) return 0;
     fz_context* ctx = pdf_layer_context();
     volatile unsigned long result = 0;
@@ -221,6 +224,7 @@ unsigned long FPDFSignatureObj_GetContents(FPDF_SIGNATURE sig, void* buffer, uns
 }
 
 int FPDFSignatureObj_GetByteRange(FPDF_SIGNATURE sig, int* buffer, unsigned long length) {
+    PDF_LAYER_GUARD;
     if (!sig) return 0;
     fz_context* ctx = pdf_layer_context();
     volatile int result = 0;
@@ -248,34 +252,42 @@ int FPDFSignatureObj_GetByteRange(FPDF_SIGNATURE sig, int* buffer, unsigned long
 }
 
 unsigned long FPDFSignatureObj_GetSubFilter(FPDF_SIGNATURE sig, char* buffer, unsigned long length) {
+    PDF_LAYER_GUARD;
     return get_name(sig, from::value, PDF_NAME(SubFilter), buffer, length);
 }
 
 unsigned long FPDFSignatureObj_GetFilter(FPDF_SIGNATURE sig, char* buffer, unsigned long length) {
+    PDF_LAYER_GUARD;
     return get_name(sig, from::value, PDF_NAME(Filter), buffer, length);
 }
 
 unsigned long FPDFSignatureObj_GetTime(FPDF_SIGNATURE sig, char* buffer, unsigned long length) {
+    PDF_LAYER_GUARD;
     return get_bytes(sig, PDF_NAME(M), buffer, length);
 }
 
 unsigned long FPDFSignatureObj_GetReason(FPDF_SIGNATURE sig, void* buffer, unsigned long length) {
+    PDF_LAYER_GUARD;
     return get_text(sig, from::value, PDF_NAME(Reason), buffer, length);
 }
 
 unsigned long FPDFSignatureObj_GetFieldName(FPDF_SIGNATURE sig, void* buffer, unsigned long length) {
+    PDF_LAYER_GUARD;
     return get_text(sig, from::field, PDF_NAME(T), buffer, length);
 }
 
 unsigned long FPDFSignatureObj_GetLocation(FPDF_SIGNATURE sig, void* buffer, unsigned long length) {
+    PDF_LAYER_GUARD;
     return get_text(sig, from::value, PDF_NAME(Location), buffer, length);
 }
 
 unsigned long FPDFSignatureObj_GetContactInfo(FPDF_SIGNATURE sig, void* buffer, unsigned long length) {
+    PDF_LAYER_GUARD;
     return get_text(sig, from::value, PDF_NAME(ContactInfo), buffer, length);
 }
 
 unsigned int FPDFSignatureObj_GetDocMDPPermission(FPDF_SIGNATURE sig) {
+    PDF_LAYER_GUARD;
     if (!sig) return 0;
     fz_context* ctx = pdf_layer_context();
     volatile unsigned int result = 0;
@@ -297,6 +309,7 @@ unsigned int FPDFSignatureObj_GetDocMDPPermission(FPDF_SIGNATURE sig) {
 }
 
 int FPDFSignatureObj_GetPageIndex(FPDF_DOCUMENT doc, FPDF_SIGNATURE sig) {
+    PDF_LAYER_GUARD;
     if (!doc || !sig) return -1;
     fz_context* ctx = pdf_layer_context();
     volatile int index = -1;
@@ -309,6 +322,7 @@ int FPDFSignatureObj_GetPageIndex(FPDF_DOCUMENT doc, FPDF_SIGNATURE sig) {
 }
 
 int FPDFSignatureObj_GetPageRotation(FPDF_SIGNATURE sig) {
+    PDF_LAYER_GUARD;
     if (!sig) return 0;
     fz_context* ctx = pdf_layer_context();
     volatile int rotate = 0;
@@ -325,6 +339,7 @@ int FPDFSignatureObj_GetPageRotation(FPDF_SIGNATURE sig) {
 }
 
 void FPDFSignatureObj_GetRect(FPDF_SIGNATURE sig, FS_RECTF* rect) {
+    PDF_LAYER_GUARD;
     if (!sig || !rect) return;
     *rect = FS_RECTF{0, 0, 0, 0};
     fz_context* ctx = pdf_layer_context();
@@ -358,6 +373,7 @@ void FPDFSignatureObj_GetRect(FPDF_SIGNATURE sig, FS_RECTF* rect) {
 }
 
 int FPDFSignatureObj_IsLocked(FPDF_SIGNATURE sig) {
+    PDF_LAYER_GUARD;
     if (!sig) return 0;
     fz_context* ctx = pdf_layer_context();
     volatile int locked = 0;
@@ -371,6 +387,7 @@ int FPDFSignatureObj_IsLocked(FPDF_SIGNATURE sig) {
 }
 
 int FPDFSignatureObj_GetCertCount(FPDF_SIGNATURE sig) {
+    PDF_LAYER_GUARD;
     if (!sig) return 0;
     fz_context* ctx = pdf_layer_context();
     volatile int count = 0;
@@ -383,6 +400,7 @@ int FPDFSignatureObj_GetCertCount(FPDF_SIGNATURE sig) {
 }
 
 unsigned long FPDFSignatureObj_GetCert(FPDF_SIGNATURE sig, int index, unsigned char** out) {
+    PDF_LAYER_GUARD;
     if (out) *out = nullptr;
     if (!sig || !out || index < 0) return 0;
     fz_context* ctx = pdf_layer_context();
@@ -419,6 +437,7 @@ pdf_obj* vri_ocsp(fz_context* ctx, pdf_document* doc, const char* key) {
 }  // namespace
 
 int FPDF_GetVRIOCSPCount(FPDF_DOCUMENT doc, const char* vri_key) {
+    PDF_LAYER_GUARD;
     if (!doc || !vri_key) return 0;
     fz_context* ctx = pdf_layer_context();
     volatile int count = 0;
@@ -429,6 +448,7 @@ int FPDF_GetVRIOCSPCount(FPDF_DOCUMENT doc, const char* vri_key) {
 
 unsigned long FPDF_GetVRIOCSP(FPDF_DOCUMENT doc, const char* vri_key, int index, void* buffer,
                               unsigned long length) {
+    PDF_LAYER_GUARD;
     if (!doc || !vri_key || index < 0) return 0;
     fz_context* ctx = pdf_layer_context();
     volatile unsigned long result = 0;

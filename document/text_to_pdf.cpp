@@ -303,6 +303,7 @@ void lay_out_text_document(fz_context* ctx, pdf_document* doc, const text_layout
 }
 
 FPDF_DOCUMENT text_to_pdf(const text_layout& layout, const std::wstring& text) {
+    PDF_LAYER_GUARD;
     FPDF_DOCUMENT doc = FPDF_CreateNewDocument();
     if (!doc) throw_ex_fmt("%s(), %s", "", FPDF_GetLastErrorText());
     try {
