@@ -32,3 +32,8 @@ void apply_theme_colours();
 void set_fixed_colours();
 // Whether the desktop's own theme is dark (the "system" choice).
 bool system_theme_is_dark();
+
+// The channels of a 0x00BBGGRR colour integer such as theme_canvas_colour.
+inline unsigned char colour_red(std::uint32_t c) { return c & 0xff; }
+inline unsigned char colour_green(std::uint32_t c) { return (c >> 8) & 0xff; }
+inline unsigned char colour_blue(std::uint32_t c) { return (c >> 16) & 0xff; }

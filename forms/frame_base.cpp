@@ -3,7 +3,8 @@
 #include <wx/sizer.h>
 
 #include "forms/pictures.h"
-#include "forms/theme_standin.h"
+#include "app/screen_layout.h"
+#include "app/theme_colours.h"
 #include "ui/expandbar.h"
 #include "ui/homepage.h"
 #include "ui/infobar.h"

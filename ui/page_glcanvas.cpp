@@ -3,7 +3,8 @@
 #include <GL/gl.h>
 #include <wx/dcclient.h>
 
-#include "forms/theme_standin.h"
+#include "app/screen_layout.h"
+#include "app/theme_colours.h"
 
 page_glcanvas::page_glcanvas(wxWindow* parent, const wxPoint& pos, const wxString& name)
     : wxGLCanvas(parent, wxID_ANY, nullptr, pos, wxDefaultSize, wxHSCROLL | wxVSCROLL, name) {

@@ -2,7 +2,8 @@
 
 #include <wx/image.h>
 
-#include "forms/theme_standin.h"
+#include "app/screen_layout.h"
+#include "app/theme_colours.h"
 
 wxImage recoloured_image(const wxImage& source, const wxColour& colour) {
     wxImage image = source.Copy();

@@ -5,7 +5,8 @@
 #include <wx/dcbuffer.h>
 
 #include "forms/form_support.h"
-#include "forms/theme_standin.h"
+#include "app/screen_layout.h"
+#include "app/theme_colours.h"
 
 namespace {
 int made_odd(int v) {

@@ -9,7 +9,8 @@
 #include <wx/panel.h>
 
 #include "forms/pictures.h"
-#include "forms/theme_standin.h"
+#include "app/screen_layout.h"
+#include "app/theme_colours.h"
 #include "gui/gui_harness.h"
 #include "platform/shell_open.h"
 #include "ui/theme_bitmaps.h"

@@ -1,5 +1,7 @@
 #include "gui/gui_harness.h"
 
+#include "app/theme_colours.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -44,6 +46,9 @@ public:
         ASSERT_TRUE(wxEntryStart(argc, argv)) << "no display: run under xvfb-run";
         ASSERT_TRUE(wxTheApp->CallOnInit());
         wxInitAllImageHandlers();
+        // The light theme, as start-up sets it on a light desktop.
+        is_dark_theme = false;
+        apply_theme_colours();
         wxSetAssertHandler(assert_to_failure);
         delete wxLog::SetActiveTarget(new wxLogStderr);
         // An active loop, so that Yield, timers and modal-dialog hooks work
