@@ -131,37 +131,3 @@ std::string doc_pdfium::new_field_name() {
 }
 
 std::wstring doc_pdfium::pdf_path() { return path; }
-
-namespace {
-struct buffer_writer : FPDF_FILEWRITE {
-    std::vector<unsigned char> bytes;
-};
-int write_block(FPDF_FILEWRITE* self, const void* data, unsigned long size) {
-    auto* w = static_cast<buffer_writer*>(self);
-    const auto* p = static_cast<const unsigned char*>(data);
-    w->bytes.insert(w->bytes.end(), p, p + size);
-    return 1;
-}
-}  // namespace
-
-void save_full_pdf(FPDF_DOCUMENT doc, const std::string& path) {
-    buffer_writer writer;
-    writer.version = 1;
-    writer.WriteBlock = write_block;
-    {
-        std::lock_guard<std::recursive_mutex> guard(pdf_library_lock());
-        if (!FPDF_SaveAsCopy(doc, &writer, FPDF_NO_INCREMENTAL))
-            throw_ex_fmt("failed to save pdf file: %d", (int)FPDF_GetLastError());
-    }
-    // Written once, after the whole output is known.
-    FILE* f = fopen(path.c_str(), "wb");
-    bool ok = f != nullptr;
-    if (f) {
-        ok = fwrite(writer.bytes.data(), 1, writer.bytes.size(), f) == writer.bytes.size();
-        ok = (fclose(f) == 0) && ok;
-    }
-    if (!ok) {
-        fprintf(stderr, "\n\n[ERROR] %s(), faile to save to path: %s [ERROR]\n", "", path.c_str());
-        throw_ex_fmt("failed to save pdf file: %s", path.c_str());
-    }
-}

@@ -35,4 +35,4 @@ protected:
 };
 
 // Saves the whole document (not incrementally) to `path`. Throws exceptionex.
-void save_full_pdf(FPDF_DOCUMENT doc, const std::string& path);
+

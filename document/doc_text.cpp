@@ -1,5 +1,7 @@
 #include "document/doc_text.h"
 
+#include "document/pdf_save_document.h"
+
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -36,6 +38,6 @@ std::wstring doc_text::pdf_path() {
     if (!pdf_doc) throw_ex_fmt("%s(), no document", "");
     std::string target = platform::make_private_temp_file("", ".pdf");
     temp_pdf = mb_to_wide(target);
-    save_full_pdf(pdf_doc, target);
+    save_pdf(temp_pdf, pdf_doc, false);
     return temp_pdf;
 }

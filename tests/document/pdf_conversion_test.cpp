@@ -9,6 +9,7 @@
 #include "document/doc_test_util.h"
 #include "document/doc_pdfium.h"
 #include "document/pdf_conversion.h"
+#include "document/pdf_save_document.h"
 
 using doctest::quote;
 using doctest::run;
@@ -72,7 +73,7 @@ protected:
         if (custom) layout = *custom;
         FPDF_DOCUMENT doc = text_to_pdf(layout, text);
         std::string path = dir.file("t" + std::to_string(counter++) + ".pdf");
-        save_full_pdf(doc, path);
+        save_pdf(utf8_to_wide(path), doc, false);
         FPDF_CloseDocument(doc);
         return path;
     }
