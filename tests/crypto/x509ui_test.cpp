@@ -168,6 +168,7 @@ TEST_F(X509ui, CaWithoutPathLength) {
 }
 
 TEST_F(X509ui, GmCorpusPfxDisplayRecord) {
+    REQUIRE_CORPUS();
     certfix::zone_guard zone("Asia/Shanghai");
     const std::string path = testsupport::corpus_dir() + "/gm/USER.p12";
     X509* cert = nullptr;

@@ -128,7 +128,7 @@ TEST(SignatureCreate, CertifyAndLockMatrix) {
         {2, 1, 2, false, false},  // certify other than 0 or 1: neither
     };
     scratch_dir dir;
-    std::string src = corpus_dir() + "/pyhanko/minimal.pdf";
+    std::string src = write_minimal_pdf(dir.file("minimal.pdf"));
     for (const auto& c : cases) {
         SCOPED_TRACE("certify " + std::to_string(c.certify) + " lock " + std::to_string(c.lock) + " P " +
                      std::to_string(c.permission));
@@ -210,7 +210,7 @@ TEST(SignatureCreate, CertifyAndLockMatrix) {
 
 TEST(SignatureCreate, VisibleAppearanceLayers) {
     scratch_dir dir;
-    std::string src = corpus_dir() + "/pyhanko/minimal.pdf", out = dir.file("out.pdf");
+    std::string src = write_minimal_pdf(dir.file("minimal.pdf"), 1, 300, 144), out = dir.file("out.pdf");
     field_request rq;
     rq.rect = FS_RECTF{100.5f, 120.9f, 290.7f, 60};  // W 190.2, H 60.9 on a 300 x 144 page
     rq.pic_w = 40;
@@ -283,7 +283,7 @@ TEST(SignatureCreate, VisibleAppearanceLayers) {
 
 TEST(SignatureCreate, InvisibleFieldsAndFailures) {
     scratch_dir dir;
-    std::string src = corpus_dir() + "/pyhanko/minimal.pdf", out = dir.file("out.pdf");
+    std::string src = write_minimal_pdf(dir.file("minimal.pdf")), out = dir.file("out.pdf");
     struct {
         const char* what;
         int pic_w, pic_h;
@@ -349,7 +349,7 @@ TEST(SignatureCreate, InvisibleFieldsAndFailures) {
 
 TEST(SignatureCreate, SmallestContentsAreHexInTheFile) {
     scratch_dir dir;
-    std::string src = corpus_dir() + "/pyhanko/minimal.pdf", out = dir.file("out.pdf");
+    std::string src = write_minimal_pdf(dir.file("minimal.pdf")), out = dir.file("out.pdf");
     field_request rq;
     rq.contents_size = 29;
     ASSERT_TRUE(create_and_save(src, out, rq));
@@ -402,6 +402,7 @@ TEST(SignatureCreate, CropBoxRoundTripAndUnicodeTexts) {
 }
 
 TEST(SignatureCreate, SignedCorpusFileKeepsItsSignatures) {
+    REQUIRE_CORPUS();
     scratch_dir dir;
     std::string src = corpus_dir() + "/pyhanko/minimal-two-fields-signed-twice.pdf", out = dir.file("out.pdf");
     field_request rq;

@@ -74,7 +74,44 @@ bool file_exists(const std::string& path) {
 }
 
 std::string support_dir() { return std::string(VELK_SOURCE_DIR) + "/tests/support"; }
-std::string corpus_dir() { return VELK_CORPUS_DIR; }
+std::string corpus_dir() {
+    const char* env = std::getenv("VELK_CORPUS_DIR");
+    return env && *env ? env : VELK_CORPUS_DIR;
+}
+
+bool corpus_available() { return file_exists(corpus_dir() + "/pyhanko/minimal.pdf"); }
+
+std::string write_minimal_pdf(const std::string& path, int pages, int width, int height) {
+    std::vector<std::string> objects;
+    std::string kids;
+    for (int i = 0; i < pages; ++i) kids += std::to_string(4 + 2 * i) + " 0 R ";
+    objects.push_back("<< /Type /Catalog /Pages 2 0 R >>");
+    objects.push_back("<< /Type /Pages /Kids [ " + kids + "] /Count " + std::to_string(pages) + " >>");
+    objects.push_back("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    for (int i = 0; i < pages; ++i) {
+        std::string text = "BT /F1 24 Tf 20 " + std::to_string(height / 2) + " Td (Page " + std::to_string(i + 1) + ") Tj ET";
+        objects.push_back("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + std::to_string(width) + " " + std::to_string(height) + "] /Resources << /Font << /F1 3 0 R >> >> "
+                          "/Contents " + std::to_string(5 + 2 * i) + " 0 R >>");
+        objects.push_back("<< /Length " + std::to_string(text.size()) + " >>\nstream\n" + text + "\nendstream");
+    }
+    std::string out = "%PDF-1.7\n%\xE2\xE3\xCF\xD3\n";
+    std::vector<std::size_t> offsets;
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        offsets.push_back(out.size());
+        out += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    std::size_t xref = out.size();
+    out += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
+    for (std::size_t off : offsets) {
+        char line[32];
+        std::snprintf(line, sizeof line, "%010zu 00000 n \n", off);
+        out += line;
+    }
+    out += "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
+           std::to_string(xref) + "\n%%EOF\n";
+    write_file(path, out);
+    return path;
+}
 
 loopback_server::loopback_server(const std::string& routes_json, const std::string& tls_cert,
                                  const std::string& tls_key) {

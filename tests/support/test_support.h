@@ -2,6 +2,8 @@
 // Helpers shared by every test executable: shell commands, scratch folders,
 // whole-file reads and writes, and a loopback HTTP server.
 #include <string>
+
+#include <gtest/gtest.h>
 #include <sys/types.h>
 
 namespace testsupport {
@@ -37,8 +39,20 @@ bool file_exists(const std::string& path);
 
 // The folder of the test helpers (scripts beside this file).
 std::string support_dir();
-// The external corpus of signed PDFs and seals.
+// The external corpus of signed PDFs and seals (VELK_CORPUS_DIR overrides the
+// folder beside the checkout). It may be missing on a bare clone: tests that
+// read it start with REQUIRE_CORPUS().
 std::string corpus_dir();
+bool corpus_available();
+#define REQUIRE_CORPUS()                                                                       \
+    do {                                                                                       \
+        if (!testsupport::corpus_available())                                                  \
+            GTEST_SKIP() << "external corpus not found at " << testsupport::corpus_dir();      \
+    } while (0)
+
+// Writes a small valid PDF (pages of width x height points with a line of
+// text each) and returns its path; for tests that need an unsigned source.
+std::string write_minimal_pdf(const std::string& path, int pages = 1, int width = 612, int height = 792);
 
 // An HTTP server on 127.0.0.1 on a free port, driven by a routes table (see
 // loopback_server.py); it logs every request and stops when destroyed (or by
