@@ -22,10 +22,7 @@
 #include "crypto/x509ui.h"
 #include "support/test_support.h"
 
-#if __has_include("crypto/certstore.h")
 #include "crypto/certstore.h"
-#define VELK_HAVE_CERTSTORE 1
-#endif
 
 namespace {
 
@@ -186,7 +183,6 @@ TEST_F(system_store_test, usable_certificate_filter_table) {
     EXPECT_EQ(listed[0].info.issuer, L"Store Test Root");
     EXPECT_EQ(listed[0].info.sn, "01");
 
-#ifdef VELK_HAVE_CERTSTORE
     std::vector<certstore_sumfile_entry> out(3);
     enum_store_certificates("My", client_auth, true, out);
     ASSERT_EQ(out.size(), 3u);
@@ -196,7 +192,6 @@ TEST_F(system_store_test, usable_certificate_filter_table) {
     EXPECT_EQ(out[0].access.sysstore.subject, L"usable one");
     EXPECT_EQ(out[0].access.sysstore.issuer, L"Store Test Root");
     EXPECT_EQ(out[0].access.sysstore.sn, out[0].info.sn);
-#endif
 }
 
 TEST_F(system_store_test, a_self_made_certificate_is_usable) {
