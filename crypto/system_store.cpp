@@ -13,11 +13,13 @@
 #include "app/data_dirs.h"
 #include "app/exceptionex.h"
 #include "app/text_utils.h"
+#include "crypto/cert_chain.h"
 #include "crypto/cert_loading.h"
 #include "crypto/crypto_init.h"
+#include "crypto/system_chain.h"
 #include "crypto/x509ui.h"
 
-store_chain_check_fn store_chain_check = nullptr;
+store_chain_check_fn store_chain_check = store_chain_trusted;
 
 namespace {
 
@@ -245,4 +247,29 @@ bool import_pfx_to_store(const std::wstring& pfx_path, const std::wstring& passw
         std::printf(" (%s)\n", why.c_str());
     }
     return ok;
+}
+
+bool store_chain_trusted(X509* cert) {
+    if (!cert) return false;
+    std::vector<chain_status> result;
+    verify_cert_chain(cert, nullptr, result, chain_purpose_none);
+    return !result.empty() && result[0].certerr == certerr_okay;
+}
+
+STACK_OF(X509)* system_store_chain(X509* cert) {
+    if (!cert) return nullptr;
+    platform::store_certificate entry;
+    entry.location = platform::store_location::current_user;
+    unsigned char* der = nullptr;
+    const int length = i2d_X509(cert, &der);
+    if (length <= 0) return nullptr;
+    entry.der.assign(der, der + length);
+    OPENSSL_free(der);
+    STACK_OF(X509)* stack = nullptr;
+    chain_to_x509_stack(entry, &stack);
+    return stack;
+}
+
+void register_system_store_chain() {
+    set_system_chain_source(system_store_chain);
 }

@@ -19,11 +19,23 @@ struct certstore_sumfile_entry;
 platform::system_cert_store system_store();
 
 // Chain check used by the listing: true when the certificate's own chain
-// status is 0 (complete and trusted through the trust list). It is wired to
-// verify_cert_chain at start-up. While it is unset, a listing that asks for
-// the chain check accepts no certificate.
+// status is 0 (complete and trusted through the trust list). It is
+// store_chain_trusted; tests replace it. While it is null, a listing that
+// asks for the chain check accepts no certificate.
 using store_chain_check_fn = bool (*)(X509* cert);
 extern store_chain_check_fn store_chain_check;
+
+// verify_cert_chain with no extra certificates and no purpose; true when the
+// status of the certificate itself is 0.
+bool store_chain_trusted(X509* cert);
+
+// The chain engine's chain for any certificate (new stack, certificate first),
+// or null: the system chain source of chain building.
+STACK_OF(X509)* system_store_chain(X509* cert);
+
+// Registers system_store_chain as chain building's system chain source
+// (set_system_chain_source). Call once at start-up, before workers start.
+void register_system_store_chain();
 
 // Key provider facts the stand-in hands out for an acquired key.
 constexpr const char* store_key_provider_name = "Velkorant Store Key Provider";

@@ -2,7 +2,6 @@
 // dialog keep: one signing-certificate store entry per usable certificate.
 #include "crypto/system_store.h"
 
-#if __has_include("crypto/certstore.h")
 #include "crypto/certstore.h"
 
 void enum_store_certificates(const char* store, const char* eku, bool chain_check,
@@ -20,4 +19,3 @@ void enum_store_certificates(const char* store, const char* eku, bool chain_chec
         out.push_back(std::move(entry));
     }
 }
-#endif

@@ -22,10 +22,10 @@
 #include "crypto/x509ui.h"
 #include "support/test_support.h"
 
-#if __has_include("crypto/certstore.h")
+#include "crypto/cert_chain.h"
 #include "crypto/certstore.h"
-#define VELK_HAVE_CERTSTORE 1
-#endif
+#include "crypto/system_chain.h"
+#include "crypto/trust_list.h"
 
 namespace {
 
@@ -118,12 +118,11 @@ protected:
     void SetUp() override {
         init_crypto();
         set_data_root(dir_.path() + "/");
-        store_chain_check = nullptr;
         root_ = make_cert({"Store Test Root", 100, true, nullptr, -10, 3650});
         ASSERT_TRUE(system_store().add(store_location::current_user, "Root", root_.cert));
     }
     void TearDown() override {
-        store_chain_check = nullptr;
+        store_chain_check = store_chain_trusted;
         set_data_root("");
     }
     test_cert issue(const cert_spec& spec) { return make_cert(spec, &root_); }
@@ -186,7 +185,6 @@ TEST_F(system_store_test, usable_certificate_filter_table) {
     EXPECT_EQ(listed[0].info.issuer, L"Store Test Root");
     EXPECT_EQ(listed[0].info.sn, "01");
 
-#ifdef VELK_HAVE_CERTSTORE
     std::vector<certstore_sumfile_entry> out(3);
     enum_store_certificates("My", client_auth, true, out);
     ASSERT_EQ(out.size(), 3u);
@@ -196,7 +194,38 @@ TEST_F(system_store_test, usable_certificate_filter_table) {
     EXPECT_EQ(out[0].access.sysstore.subject, L"usable one");
     EXPECT_EQ(out[0].access.sysstore.issuer, L"Store Test Root");
     EXPECT_EQ(out[0].access.sysstore.sn, out[0].info.sn);
-#endif
+}
+
+// The listing's chain check is the chain verification against the trust list,
+// and the chain engine feeds chain building.
+TEST_F(system_store_test, chain_check_trusts_through_the_trust_list) {
+    test_cert stranger_root = make_cert({"Stranger Root", 300, true, nullptr, -10, 3650});
+    add_my(issue({"trusted leaf", 1}));
+    add_my(make_cert({"stranger leaf", 2}, &stranger_root));
+    ASSERT_TRUE(system_store().add(store_location::current_user, "Root", stranger_root.cert));
+
+    const std::string old_certcache = certcache_dir;
+    certcache_dir = app_data_dir() + "certcache/";
+    load_trust_list(app_data_dir());
+    trust_list_import_cert(root_.cert);
+    ASSERT_EQ(store_chain_check, &store_chain_trusted);
+    EXPECT_EQ(subjects(list_usable_store_certificates("My", client_auth, true)),
+              (std::vector<std::wstring>{L"trusted leaf"}));
+    {
+        trust_list_lock lock(trust_list_mutex);
+        trust_list.clear();
+    }
+    certcache_dir = old_certcache;
+
+    register_system_store_chain();
+    X509* leaf = load_store_certificate("My", L"Stranger Root", "02");
+    ASSERT_NE(leaf, nullptr);
+    STACK_OF(X509)* chain = system_chain_for(leaf);
+    ASSERT_EQ(sk_X509_num(chain), 2);
+    EXPECT_EQ(X509_cmp(sk_X509_value(chain, 1), stranger_root.cert), 0);
+    sk_X509_pop_free(chain, X509_free);
+    X509_free(leaf);
+    set_system_chain_source(nullptr);
 }
 
 TEST_F(system_store_test, a_self_made_certificate_is_usable) {
