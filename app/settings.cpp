@@ -1,6 +1,7 @@
 #include "app/settings.h"
 
 #include "app/data_dirs.h"
+#include "app/sigstampui.h"
 #include "app/theme_colours.h"
 #include "platform/atomic_file.h"
 
@@ -415,7 +416,7 @@ void set_default_settings() {
     certifyperms = 1;
 
     recent_files.clear();
-    // The signing stamps are emptied here too once they are kept in the settings.
+    stamp_list.clear();
     cfgui.device_id.clear();
     cfgpi.version.clear();
 }
@@ -466,7 +467,7 @@ void load_settings() {
         else if (name == "signature") read_signature(section);
         else if (name == "user-info") read_user_info(section);
         else if (name == "product-info") read_product_info(section);
-        // "sigstampuis" holds the signing stamps, read by their own reader.
+        else if (name == "sigstampuis") read_sigstampuis_section(section);
     }
 }
 
@@ -549,8 +550,7 @@ void save_all_settings() {
     if (!settings_document.GetRoot()) return;
     save_ui_status();
     save_recent_files();
-    // The signing stamps are written here, between the recent files and the
-    // signing options, once they are kept in the settings.
+    save_sigstampuis();
     save_signature();
     save_settings_file();
 }

@@ -10,15 +10,13 @@
 #include <openssl/evp.h>
 #include <openssl/x509.h>
 
+#include "crypto/cert_info.h"
 #include "platform/system_cert_store.h"
 
 struct certstore_sumfile_entry;
 
-// The store the program uses: <data folder>/"system-stores/".
+// The store the program uses: <data folder> + "system-stores/".
 platform::system_cert_store system_store();
-
-// Redirects the store to another root folder (tests); "" returns to the data folder.
-void set_system_store_root(const std::string& root);
 
 // Chain check used by the listing: true when the certificate's own chain
 // status is 0 (complete and trusted through the trust list). It is wired to
@@ -41,6 +39,17 @@ bool store_cert_has_private_key(const platform::store_certificate& entry);
 // The usable-certificate filter: decodable, key acquirable, not expired, not
 // a CA and, when `eku` is given, listing that purpose (clientAuth only).
 bool is_usable_signing_cert(const platform::store_certificate& entry, const char* eku);
+
+// A usable certificate with its summary (fill_cert_info).
+struct usable_store_cert {
+    platform::store_certificate entry;
+    cert_info info;
+};
+
+// The usable certificates of the current user's store, in the store's order;
+// with `chain_check`, only those whose chain is trusted. Never throws.
+std::vector<usable_store_cert> list_usable_store_certificates(const char* store, const char* eku,
+                                                              bool chain_check);
 
 // Empties `out`, then appends an entry (kind 3, store `store`, location
 // "user") for each usable certificate of the current user's store, in the
