@@ -1,0 +1,38 @@
+#pragma once
+// Detached PKCS#7 signatures over the bytes a PDF signature covers: RSA and
+// EC keys with SHA-256, SM2 keys with SM3, the signer's chain, optionally the
+// revocation archive of the chain and an RFC 3161 time stamp.
+#include <openssl/bio.h>
+#include <openssl/evp.h>
+#include <openssl/pkcs7.h>
+#include <openssl/x509.h>
+
+#include <cstdint>
+#include <string>
+
+// The signing operations follow the result convention: they return normally
+// on success (*der a new malloc'ed buffer the caller frees, *der_length its
+// size) and throw a standard exception with the failure text otherwise.
+// Null out-parameters make them return at once without doing anything.
+
+// Key, certificate and chain from a PFX file (path in UTF-8).
+void p7sign_pfx(const unsigned char* data, uint32_t length, const char* pfx_path, const char* password,
+                const char* tsa_url, int add_revocation, unsigned char** der, uint32_t* der_length);
+
+// Key, certificate and chain from the system certificate store.
+void p7sign_syscert(const unsigned char* data, uint32_t length, const char* store, const std::wstring& issuer,
+                    const std::wstring& subject, const char* serial, const char* tsa_url, int add_revocation,
+                    unsigned char** der, uint32_t* der_length);
+
+// The signing proper over everything readable from data. extra: the chain
+// from the key source (may be null). tsa_url null or empty: no time stamp.
+void build_pkcs7_signature(BIO* data, X509* cert, STACK_OF(X509)* extra, EVP_PKEY* key, const char* tsa_url,
+                           int add_revocation, unsigned char** der, uint32_t* der_length);
+
+// An SM2 signer info (version 1, issuer and serial of cert, digest md, or the
+// key's default digest when null) added to p7; with SM3 its signature
+// algorithm is SM2-with-SM3. Null for a key that is not SM2 or on failure.
+PKCS7_SIGNER_INFO* gmPKCS7_add_signer(PKCS7* p7, X509* cert, EVP_PKEY* key, const EVP_MD* md);
+
+// Adds cert to the PKCS#7's certificates unless an equal one is there.
+void add_chain_certificate(PKCS7* p7, X509* cert);
