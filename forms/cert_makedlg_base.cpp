@@ -19,10 +19,17 @@ wxStaticText* label(wxWindow* parent, const char* text) {
     return l;
 }
 
+// The form was drawn with 300-pixel fields for a narrow 9-point face; with
+// GTK's wider default face a caption, a 300-pixel field and the "Save
+// Password" box overrun the 538-pixel dialog, so the fields are laid out at
+// this width.
+const int narrow_field = 240;
+
 wxTextCtrl* field(wxWindow* parent, long style, unsigned long max_length) {
     auto* t = new wxTextCtrl(parent, wxID_ANY, wxString(), wxDefaultPosition, wxSize(300, -1), style,
                              wxDefaultValidator, "text");
     t->SetMaxLength(max_length);
+    t->SetMinSize(wxSize(narrow_field, -1));
     return t;
 }
 
@@ -85,6 +92,10 @@ cert_makedlg_base::cert_makedlg_base(wxWindow* parent, wxWindowID id, const wxSt
     main->Add(make_head, 1, wxALL | wxEXPAND, 5);
     make_note_label = label(this, "Make a free selfsigned certificate, signed files need to be add trust by "
                                   "recepient manually");
+    // The two notes are longer than the column: GTK would wrap them into a
+    // one-line height and cut the rest, so they break at the column's width.
+    const int column = size.x > 0 ? size.x * 20 / 22 - 10 : -1;
+    make_note_label->Wrap(column);
     main->Add(make_note_label, 1, wxALL, 5);
 
     auto* make_grid = three_columns();
@@ -97,6 +108,7 @@ cert_makedlg_base::cert_makedlg_base(wxWindow* parent, wxWindowID id, const wxSt
     make_grid->Add(algorithm_label, 0, centred, 5);
     algorithm_combo = new wxComboBox(this, wxID_ANY, tr("RSA/ECC/SM"), wxDefaultPosition, wxSize(300, -1), 0,
                                      nullptr, wxCB_READONLY, wxDefaultValidator, "comboBox");
+    algorithm_combo->SetMinSize(wxSize(narrow_field, -1));
     make_grid->Add(algorithm_combo, 0, centred, 5);
     make_grid->Add(0, 0, 1, wxEXPAND, 5);
     password_label = label(this, "Password: ");
@@ -124,10 +136,11 @@ cert_makedlg_base::cert_makedlg_base(wxWindow* parent, wxWindowID id, const wxSt
     main->Add(import_head, 1, wxEXPAND, 5);
     import_note_label = label(this, "An identity certificate issued by a certificate authority can be imported "
                                     "here, it is trusted automatically");
+    import_note_label->Wrap(column);
     main->Add(import_note_label, 1, wxALL, 5);
     const wxString mail = wxString::FromUTF8(maker_support_mail);
     request_link = new wxt_hyperlink(this, wxID_ANY,
-                                     tr("To get an identity certificate, please send an e-mail to ") + "<" + mail + ">",
+                                     tr("Ask us for an identity certificate: ") + "<" + mail + ">",
                                      wxDefaultPosition, wxDefaultSize, 0, "staticText");
     request_link->Wrap(-1);
     request_link->SetFont(form_font(wxFONTFAMILY_MODERN, -1, wxFONTSTYLE_NORMAL, true));

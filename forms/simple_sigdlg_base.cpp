@@ -21,7 +21,7 @@ simple_sigdlg_base::simple_sigdlg_base(wxWindow* parent, wxWindowID id, const wx
     // A placeholder: the dialog writes the clicked signature's status here.
     status_label = new wxStaticText(
         this, wxID_ANY,
-        tr("Signature is valid, signed by ") + wxString::FromUTF8(maker_company_name) + " <" +
+        tr("Valid signature of ") + wxString::FromUTF8(maker_company_name) + " <" +
             wxString::FromUTF8(maker_support_mail) + ">",
         wxDefaultPosition, wxDefaultSize, 0, "staticText");
     status_label->Wrap(-1);

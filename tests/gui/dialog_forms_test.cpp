@@ -277,7 +277,7 @@ TEST(simple_sigdlg_base, controls_texts_and_handlers) {
     check_controls(d, d->members(),
                    {{"status_bitmap", is<wxStaticBitmap>(), nullptr, 0, "staticBitmap", "*", nullptr},
                     {"status_label", is<wxStaticText>(), nullptr, 0, "staticText",
-                     "Signature is valid, signed by " + company + " <" + mail + ">", nullptr},
+                     "Valid signature of " + company + " <" + mail + ">", nullptr},
                     {"integrity_label", is<wxStaticText>(), nullptr, 0, "staticText",
                      "- The document has not been modified since this signature was applied", nullptr},
                     {"identity_label", is<wxStaticText>(), nullptr, 0, "staticText",
@@ -685,8 +685,7 @@ TEST(cert_makedlg_base, controls_limits_link_and_handlers) {
         d, m,
         {{"make_bitmap", is<wxStaticBitmap>(), nullptr, 0, "staticBitmap", "*", nullptr},
          {"make_title_label", is<wxStaticText>(), nullptr, 0, "staticText", "Make a Digital Certificate", nullptr},
-         {"make_note_label", is<wxStaticText>(), nullptr, 0, "staticText",
-          "Make a free selfsigned certificate, signed files need to be add trust by recepient manually", nullptr},
+         {"make_note_label", is<wxStaticText>(), nullptr, 0, "staticText", "*", nullptr},
          {"name_label", is<wxStaticText>(), nullptr, 0, "staticText", "Common Name: ", nullptr},
          {"name_text", is<wxTextCtrl>(), nullptr, 0, "text", "", nullptr},
          {"algorithm_label", is<wxStaticText>(), nullptr, 0, "staticText", "Algorithm:", nullptr},
@@ -720,8 +719,12 @@ TEST(cert_makedlg_base, controls_limits_link_and_handlers) {
     for (const char* p : {"password_text", "pfx_password_text"}) EXPECT_TRUE(m[p]->HasFlag(wxTE_PASSWORD)) << p;
     for (const char* t : {"make_title_label", "import_title_label"})
         EXPECT_TRUE(same_font(m[t]->GetFont(), normal_points())) << t;
+    // The notes break at the column's width and keep their words.
+    wxString note = m["make_note_label"]->GetLabel();
+    note.Replace("\n", " ");
+    EXPECT_EQ(note, "Make a free selfsigned certificate, signed files need to be add trust by recepient manually");
     for (const char* t : {"name_text", "password_text", "pfx_path_text", "pfx_password_text", "algorithm_combo"})
-        EXPECT_EQ(m[t]->GetMinSize().x, 300) << t;
+        EXPECT_EQ(m[t]->GetMinSize().x, 240) << t;
     // The fields refuse text beyond their limits.
     const std::pair<const char*, size_t> limits[] = {
         {"name_text", 25}, {"password_text", 20}, {"pfx_path_text", 255}, {"pfx_password_text", 20}};
