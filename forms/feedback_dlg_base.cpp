@@ -61,7 +61,9 @@ feedback_dlg_base::feedback_dlg_base(wxWindow* parent, wxWindowID id, const wxSt
                                    tr("Thank you for using Velkorant application, welcome to post any suggestion or "
                                       "bug, we will reply you as soon as possible"),
                                    wxDefaultPosition, wxDefaultSize, 0, "staticText");
-    intro_label->Wrap(-1);
+    // The sentence is longer than the body with GTK's wider face: GTK would
+    // cut it at one line's height, so it breaks at the body's width.
+    intro_label->Wrap(size.x > 0 ? size.x * 50 / 52 - 10 : -1);
     intro_label->SetFont(normal_font());
     intro_label->SetForegroundColour(white);
     body->Add(intro_label, 0, wxALL | wxEXPAND, 5);

@@ -1001,10 +1001,7 @@ TEST(feedback_dlg_base, controls_limits_link_and_handlers) {
     windows m = d->members();
     check_controls(
         d, m,
-        {{"intro_label", is<wxStaticText>(), nullptr, 0, "staticText",
-          "Thank you for using Velkorant application, welcome to post any suggestion or bug, we will reply you as "
-          "soon as possible",
-          nullptr},
+        {{"intro_label", is<wxStaticText>(), nullptr, 0, "staticText", "*", nullptr},
          {"message_text", is<wxTextCtrl>(), nullptr, 0, "text", "Say somthing about this app", nullptr},
          {"contact_caption_label", is<wxStaticText>(), nullptr, 0, "staticText", "Contact: ", nullptr},
          {"contact_text", is<wxTextCtrl>(), nullptr, 0, "text", mail, nullptr},
@@ -1013,6 +1010,11 @@ TEST(feedback_dlg_base, controls_limits_link_and_handlers) {
          {"submit_button", is<wxt_colorbutton>(), nullptr, 0, "button", "Submit", nullptr},
          {"close_button", is<wxt_colorbutton>(), nullptr, 0, "button", "Close", nullptr}});
     EXPECT_EQ(d->GetBackgroundColour(), wxColour(60, 60, 60));
+    wxString intro = m["intro_label"]->GetLabel();
+    intro.Replace("\n", " ");
+    EXPECT_EQ(intro,
+              "Thank you for using Velkorant application, welcome to post any suggestion or bug, we will reply you as "
+              "soon as possible");
     auto* message = static_cast<wxTextCtrl*>(m["message_text"]);
     auto* contact = static_cast<wxTextCtrl*>(m["contact_text"]);
     auto* link = static_cast<wxHyperlinkCtrl*>(m["mail_link"]);
@@ -1244,6 +1246,7 @@ TEST(gallery, dialog_forms) {
         for (wxWindow* c : d->GetChildren())
             if (auto* book = dynamic_cast<wxNotebook*>(c)) {
                 book->ChangeSelection(0);
+                d->Layout();
                 gui_test::save_screenshot(d, name + "_page0");
             }
         d->Destroy();
