@@ -1,4 +1,7 @@
+#include "app/data_dirs.h"
+#include "crypto/cert_chain.h"
 #include "crypto/cert_loading.h"
+#include "crypto/trust_list.h"
 #include "crypto/crypto_init.h"
 #include "crypto/digests.h"
 #include "crypto/gm_pkcs7.h"
@@ -374,6 +377,18 @@ TEST(SesCorpus, SealsParseAndMakerSignatureVerifies) {
         bool error = false;
         EXPECT_TRUE(check_cert_expiry(seal->seal_cert, &error));
         EXPECT_FALSE(error);
+        {
+            gm_test::scratch_dir data;
+            set_data_root(data.path());
+            certcache_dir = data.path() + "/certcache/";
+            make_private_dirs(certcache_dir);
+            std::vector<chain_status> chain;
+            verify_cert_chain(seal->seal_cert, nullptr, chain, chain_purpose_none);
+            ASSERT_FALSE(chain.empty());
+            EXPECT_NE(chain[0].certerr, certerr_okay) << "an untrusted maker";
+            set_data_root("");
+            certcache_dir.clear();
+        }
         SESeal_free(seal);
 
         // One changed byte of the seal's picture breaks the maker's signature.
