@@ -5,10 +5,10 @@
 #include "app/encoding.h"
 #include "crypto/crypto_init.h"
 #include "crypto/gm_pkcs7.h"
+#include "crypto/signature_verify.h"
 
 #include <openssl/err.h>
 #include <openssl/objects.h>
-#include <openssl/rsa.h>
 
 #include <algorithm>
 #include <cctype>
@@ -61,42 +61,6 @@ X509* signer_certificate(PKCS7* p7, PKCS7_SIGNER_INFO* si) {
             return c;
     }
     return nullptr;
-}
-
-// Opens an RSA signature value with the certificate's public key and takes
-// the digest out of its DigestInfo.
-bool recover_rsa_digest(X509* cert, const ASN1_OCTET_STRING* sig, unsigned char** out,
-                        uint32_t* out_length) {
-    EVP_PKEY* key = X509_get0_pubkey(cert);
-    if (key == nullptr || EVP_PKEY_get_base_id(key) != EVP_PKEY_RSA) return false;
-    EVP_PKEY_CTX* ctx = EVP_PKEY_CTX_new(key, nullptr);
-    bool ok = false;
-    std::size_t len = 0;
-    unsigned char* buf = nullptr;
-    if (ctx != nullptr && EVP_PKEY_verify_recover_init(ctx) > 0 &&
-        EVP_PKEY_CTX_set_rsa_padding(ctx, RSA_PKCS1_PADDING) > 0 &&
-        EVP_PKEY_verify_recover(ctx, nullptr, &len, sig->data, sig->length) > 0) {
-        buf = static_cast<unsigned char*>(OPENSSL_malloc(len));
-        if (buf != nullptr &&
-            EVP_PKEY_verify_recover(ctx, buf, &len, sig->data, sig->length) > 0) {
-            const unsigned char* p = buf;
-            X509_SIG* info = d2i_X509_SIG(nullptr, &p, static_cast<long>(len));
-            if (info != nullptr) {
-                const ASN1_OCTET_STRING* digest = nullptr;
-                X509_SIG_get0(info, nullptr, &digest);
-                if (digest != nullptr && digest->length > 0) {
-                    *out = malloc_copy(digest->data, digest->length);
-                    *out_length = static_cast<uint32_t>(digest->length);
-                    ok = *out != nullptr;
-                }
-                X509_SIG_free(info);
-            }
-        }
-    }
-    OPENSSL_free(buf);
-    EVP_PKEY_CTX_free(ctx);
-    ERR_clear_error();
-    return ok;
 }
 
 }  // namespace
@@ -363,7 +327,10 @@ void pkcs7_signer_digest(PKCS7* p7, unsigned char** out, uint32_t* out_length) {
     if (sk_X509_num(p7->d.sign->cert) < 1) return;
     X509* cert = signer_certificate(p7, si);
     if (cert == nullptr) return;
-    if (!recover_rsa_digest(cert, si->enc_digest, out, out_length))
+    int digest_kind = 0;
+    if (si->enc_digest == nullptr ||
+        !pkcs1_verify_recover(si->enc_digest->data, static_cast<uint32_t>(si->enc_digest->length),
+                              cert, &digest_kind, out, out_length))
         std::printf("\n\n[ERROR] %s(), parse hash from sigval failed [ERROR]\n", "");
 }
 
