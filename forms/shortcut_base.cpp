@@ -34,6 +34,12 @@ public:
                                  wxTE_READONLY | wxBORDER_SIMPLE, wxDefaultValidator, "text");
         t->SetForegroundColour(white);
         t->SetBackgroundColour(page_grey);
+        // The toolkit's default entry width cuts the longer keys ("CTRL-ARROW"):
+        // widen such a cell to its text.
+        // The entry's padding is only known once it is shown: allow two
+        // characters for it.
+        const int fitted = t->GetSizeFromTextSize(t->GetTextExtent(t->GetValue()).x).x + 2 * t->GetCharWidth();
+        if (fitted > t->GetBestSize().x) t->SetMinSize(wxSize(fitted, -1));
         grid->Add(t, 1, flags, 5);
         return t;
     }

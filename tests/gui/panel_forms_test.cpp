@@ -211,8 +211,19 @@ struct host {
                             wxSize(std::min(size.x, screen.x - 40), std::min(size.y, screen.y - 60)));
         frame->SetSizer(new wxBoxSizer(wxVERTICAL));
     }
+    // Holds the form, widening the frame where the form needs more than the
+    // asked size to show whole.
     void hold(wxWindow* form) {
         frame->GetSizer()->Add(form, 1, wxEXPAND);
+        const wxSize screen = wxGetDisplaySize();
+        const wxSize client = frame->GetClientSize();
+        // A scrolled window reports a small best size: ask its sizer.
+        int needed = form->GetBestSize().x;
+        for (wxWindow* child : form->GetChildren())
+            if (dynamic_cast<wxScrolledWindow*>(child) && child->GetSizer())
+                needed = std::max(needed, child->GetSizer()->GetMinSize().x + 10);
+        needed = std::min(needed, screen.x - 40);
+        if (needed > client.x) frame->SetClientSize(needed, client.y);
         frame->Layout();
     }
     ~host() {
@@ -1317,6 +1328,11 @@ TEST(shortcut_base, table_texts_colours_and_no_handlers) {
             }
         }
         expect_sound_layout(p);
+        // Every key shows whole, also the long ones.
+        for (wxWindow* w : cells)
+            if (auto* t = dynamic_cast<wxTextCtrl*>(w))
+                EXPECT_GE(t->GetSize().x, t->GetSizeFromTextSize(t->GetTextExtent(t->GetValue()).x).x)
+                    << t->GetValue();
         // Three columns, rows top to bottom, with 100 pixels above the first.
         wxWindow* f = cells[0];
         EXPECT_GE(f->GetPosition().y, 100);
