@@ -42,7 +42,7 @@ struct document_services {
     // view's painted flag (a page has been drawn), the store of the main
     // window's document path after a load, and the window that receives
     // "evt_verifyend" (null: the window the worker was started for).
-    bool (*page_painted)() = nullptr;
+    bool (*page_painted)() = nullptr;  // null: nothing to wait for
     void (*set_main_document_path)(const std::wstring& path) = nullptr;
     wxEvtHandler* (*main_window)() = nullptr;
     // Verifies every signature of current_document into its results; the

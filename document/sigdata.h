@@ -58,7 +58,7 @@ bool parse_sigdata(const unsigned char* bytes, uint32_t length, const char* type
 // The two parsers behind parse_sigdata; failures are exceptionex.
 // Texts: "param error", "not pkcs7 signed-data format" (type "dstn_unsup").
 void parse_pkcs7_sigdata(const unsigned char* bytes, uint32_t length, const char* type, sigdata_record& s);
-// Texts: "(), param error", "not ses signature format" (type "dstn_unsup").
+// Texts: ", param error", "not ses signature format" (type "dstn_unsup").
 void parse_ses_sigdata(const unsigned char* bytes, uint32_t length, const char* type, sigdata_record& s);
 // The seal of a seal signature. No property information: s unchanged.
 void fill_seal_sigdata(const SESeal* seal, sigdata_record& s);
