@@ -12,6 +12,7 @@
 
 #include <unistd.h>
 
+#include <openssl/asn1.h>
 #include <openssl/pkcs7.h>
 
 #include "app/encoding.h"
@@ -160,10 +161,23 @@ int32_t verify_document_timestamp(const sigcheck_record& r, const unsigned char*
     return status;
 }
 
+// A raw signature value in /Contents is followed by the zero bytes that fill
+// the rest of the reserved space: keep only its first DER element.
+void trim_to_first_element(const unsigned char* bytes, uint32_t* length) {
+    const unsigned char* p = bytes;
+    long inner = 0;
+    int tag = 0, cls = 0;
+    int ret = ASN1_get_object(&p, &inner, &tag, &cls, static_cast<long>(*length));
+    if ((ret & 0x80) || ret == 0x21) return;
+    std::size_t total = static_cast<std::size_t>(p - bytes) + static_cast<std::size_t>(inner);
+    if (total > 0 && total < *length) *length = static_cast<uint32_t>(total);
+}
+
 int32_t verify_gm_value(sigcheck_record& r, const unsigned char* data, uint32_t length, FPDF_SIGNATURE sig) {
     if (!r.contents || !r.contents_len || !data || !length) return sigerr_unknown;
     x509_stack_ptr certs(certs_of_signature(sig));
     if (!certs || sk_X509_num(certs.get()) < 1) return sigerr_no_certificate;
+    trim_to_first_element(r.contents, &r.contents_len);
     sigval_to_octet_string(&r.contents, &r.contents_len);
     wrap_raw_signature_as_pkcs7(certs.get(), 5, raw_key_kind_sm2, &r.contents, &r.contents_len);
     if (!r.contents || !r.contents_len) return sigerr_unknown;
@@ -349,6 +363,7 @@ int32_t verify_pkcs1(FPDF_SIGNATURE* sig, const unsigned char* data, uint32_t le
         return sigerr_unknown;
     x509_stack_ptr certs(certs_of_signature(*sig));
     if (!certs || sk_X509_num(certs.get()) < 1) return sigerr_no_certificate;
+    trim_to_first_element(*contents, contents_length);
     sigval_to_octet_string(contents, contents_length);
     if (!*contents || !*contents_length) return sigerr_unknown;
     int kind = 0;
