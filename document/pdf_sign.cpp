@@ -117,6 +117,12 @@ void sign_loop(const std::wstring& src, const std::wstring& dst, const sign_para
     const fs::path working_path(wide_to_utf8(working.path));
     const fs::path source_path(wide_to_utf8(src));
     if (sign_placeholder_override > 0) size = sign_placeholder_override;
+    {
+        std::error_code ec;
+        const uintmax_t source_size = fs::file_size(source_path, ec);
+        if (!ec && source_size > kMaxSignedSize)
+            throw_ex_fmt("the size of pdf to be signed is limited less than 1G Bytes");
+    }
     bool misfit = false;
     for (;;) {
         ++g_attempts;
