@@ -181,7 +181,7 @@ void sign_through_document(const sign_task& task, const sign_params& params) {
         failure = ex.what();
     }
     try {
-        report_signing_outcome(task, have_signer ? &signer : nullptr, success, failure);
+        if (report_signing_outcome) report_signing_outcome(task, have_signer ? &signer : nullptr, success, failure);
     } catch (...) {
     }
     if (!success) throw exceptionex(failure);
