@@ -12,6 +12,7 @@
 #include "document/doc_pdfium.h"
 #include "document/pdf_layer.h"
 #include "document/pdf_sign.h"
+#include "document/sigcheck.h"
 #include "document/sign_operation.h"
 #include "support/pki_fixture.h"
 #include "support/test_support.h"
@@ -501,6 +502,106 @@ TEST(sign_params_fields, refuse_values_that_do_not_fit) {
     EXPECT_EQ(p.field_name[0], 0);
     EXPECT_TRUE(set_param_text(p.reason, std::string(1023, 'r')));
     EXPECT_FALSE(set_param_text(p.reason, std::string(1024, 'r')));
+}
+
+}  // namespace
+
+namespace {
+
+struct verified {
+    int32_t status = -99;
+    std::string type;
+    int32_t ltv = 0, locked = 0, certified = 0, permission = 0;
+    int count = 0;
+};
+
+// Our own verifier over the last field of the file.
+verified verify_last(const std::string& path) {
+    verified v;
+    FPDF_DOCUMENT doc = FPDF_LoadDocument(path.c_str(), nullptr);
+    if (!doc) return v;
+    sigcheck_record* records = nullptr;
+    int32_t count = 0;
+    verify_all_signatures(doc, &records, utf8_to_wide(path), &count);
+    v.count = count;
+    if (count > 0) {
+        const sigcheck_record& r = records[count - 1];
+        v.status = r.status;
+        v.type = r.type;
+        v.ltv = r.ltv_enabled;
+        v.locked = r.locked;
+        v.certified = r.certified;
+        v.permission = r.permission;
+    }
+    free_sigcheck_records(&records, &count);
+    FPDF_CloseDocument(doc);
+    return v;
+}
+
+TEST_F(pdf_signing, our_verifier_reads_back_what_was_signed) {
+    const std::string src = testsupport::write_minimal_pdf(f("src.pdf"));
+    const std::string tsa = pki->url("/tsa");
+
+    sign_params ltv = invisible_params();
+    ltv.add_revocation = 1;
+    ASSERT_EQ(sign_pfx_file(src, f("ltv.pdf"), pki->f("leaf.p12"), ltv, tsa.c_str()), "Succeed");
+    verified v = verify_last(f("ltv.pdf"));
+    EXPECT_EQ(v.status, sigerr_okay);
+    EXPECT_EQ(v.type, "dstn_pkcs7");
+    EXPECT_EQ(v.ltv, 1) << "the revocation data of the chain makes it LTV-enabled";
+
+    sign_params plain = invisible_params();
+    ASSERT_EQ(sign_pfx_file(src, f("plain.pdf"), pki->f("ec.p12"), plain), "Succeed");
+    v = verify_last(f("plain.pdf"));
+    EXPECT_EQ(v.status, sigerr_okay);
+    EXPECT_EQ(v.ltv, 0);
+
+    for (int perm = 1; perm <= 3; ++perm) {
+        sign_params c = invisible_params();
+        c.certify = 1;
+        c.permission = perm;
+        const std::string out = f("cert" + std::to_string(perm) + ".pdf");
+        ASSERT_EQ(sign_pfx_file(src, out, pki->f("leaf.p12"), c), "Succeed");
+        v = verify_last(out);
+        EXPECT_EQ(v.status, sigerr_okay);
+        EXPECT_EQ(v.certified, 1);
+        EXPECT_EQ(v.permission, perm);
+        EXPECT_EQ(v.locked, 0);
+    }
+    sign_params l = invisible_params();
+    l.lock = 1;
+    ASSERT_EQ(sign_pfx_file(src, f("locked.pdf"), pki->f("leaf.p12"), l), "Succeed");
+    v = verify_last(f("locked.pdf"));
+    EXPECT_EQ(v.locked, 1);
+    EXPECT_EQ(v.certified, 0);
+
+    // A second signature over the first: both verify.
+    ASSERT_EQ(sign_pfx_file(f("plain.pdf"), f("twice.pdf"), pki->f("leaf.p12"), plain), "Succeed");
+    FPDF_DOCUMENT doc = FPDF_LoadDocument(f("twice.pdf").c_str(), nullptr);
+    ASSERT_NE(doc, nullptr);
+    sigcheck_record* records = nullptr;
+    int32_t count = 0;
+    verify_all_signatures(doc, &records, utf8_to_wide(f("twice.pdf")), &count);
+    ASSERT_EQ(count, 2);
+    EXPECT_EQ(records[0].status, sigerr_okay);
+    EXPECT_EQ(records[1].status, sigerr_okay);
+    free_sigcheck_records(&records, &count);
+    FPDF_CloseDocument(doc);
+
+    // A document time stamp and an SM2 signature.
+    sign_params ts = invisible_params();
+    ts.timestamp_only = 1;
+    ASSERT_EQ(outcome([&] { sign_doc_timestamp(utf8_to_wide(src), tsa.c_str(), utf8_to_wide(f("dts.pdf")), &ts); }),
+              "Succeed");
+    v = verify_last(f("dts.pdf"));
+    EXPECT_EQ(v.status, sigerr_okay);
+    EXPECT_EQ(v.type, "dstn_rfc3161ts");
+    ASSERT_EQ(make_self_signed_pfx("/CN=Velk SM2 Round Trip", pfx_key_sm2, pfx_digest_sm3, {}, "pw",
+                                   utf8_to_wide(f("sm2.p12")), nullptr),
+              0);
+    ASSERT_EQ(sign_pfx_file(src, f("sm2.pdf"), f("sm2.p12"), invisible_params()), "Succeed");
+    v = verify_last(f("sm2.pdf"));
+    EXPECT_EQ(v.status, sigerr_okay);
 }
 
 }  // namespace
