@@ -50,16 +50,6 @@ struct malloc_deleter {
 };
 using malloc_ptr = std::unique_ptr<unsigned char, malloc_deleter>;
 
-// Removes a file when the scope ends.
-struct file_remover {
-    std::wstring path;
-    ~file_remover() {
-        if (path.empty()) return;
-        std::error_code ec;
-        fs::remove(fs::path(wide_to_utf8(path)), ec);
-    }
-};
-
 std::string utf16le_to_utf8(const std::vector<unsigned char>& bytes) {
     std::wstring w;
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
@@ -113,8 +103,6 @@ using signer_fn = std::function<void(const unsigned char* data, std::size_t leng
 void sign_loop(const std::wstring& src, const std::wstring& dst, const sign_params* params, int size,
                const signer_fn& sign) {
     g_attempts = 0;
-    file_remover working{unique_temp_path(dst)};
-    const fs::path working_path(wide_to_utf8(working.path));
     const fs::path source_path(wide_to_utf8(src));
     if (sign_placeholder_override > 0) size = sign_placeholder_override;
     {
@@ -122,22 +110,20 @@ void sign_loop(const std::wstring& src, const std::wstring& dst, const sign_para
         const uintmax_t source_size = fs::file_size(source_path, ec);
         if (!ec && source_size > kMaxSignedSize)
             throw_ex_fmt("the size of pdf to be signed is limited less than 1G Bytes");
+        if (ec || !fs::is_regular_file(source_path, ec))
+            throw_ex_fmt("copy src to mid file failed: %s", ec ? ec.message().c_str() : "not a regular file");
     }
     bool misfit = false;
     for (;;) {
         ++g_attempts;
-        std::error_code ec;
-        fs::remove(working_path, ec);
-        if (!fs::copy_file(source_path, working_path, fs::copy_options::overwrite_existing, ec) || ec)
-            throw_ex_fmt("copy src to mid file failed%s%s", ec ? ": " : "", ec ? ec.message().c_str() : "");
-
         const unsigned char* saved = nullptr;
         std::size_t saved_length = 0, contents_pos = 0, signed_length = 0;
         unsigned char* signed_raw = nullptr;
-        prepare_signature(working.path, params, size / 2, &saved, &saved_length, &signed_raw, &signed_length,
+        // The PDF layer reads the whole source into memory when it opens it
+        // and never writes to it, so the source itself is the working copy.
+        prepare_signature(src, params, size / 2, &saved, &saved_length, &signed_raw, &signed_length,
                           &contents_pos);
         malloc_ptr signed_data(signed_raw);
-        fs::remove(working_path, ec);
 
         unsigned char* der_raw = nullptr;
         uint32_t der_length = 0;
