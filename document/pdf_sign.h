@@ -24,7 +24,7 @@ void sign_with_syscert(const std::wstring& src, const char* store, const std::ws
 void sign_doc_timestamp(const std::wstring& src, const char* tsurl, const std::wstring& dst,
                         const sign_params* params);
 
-// One attempt on the working copy: creates the field with a placeholder of
+// One attempt on the file at `path` (read, never written): creates the field with a placeholder of
 // `placeholder_bytes`, saves incrementally and fixes /ByteRange. *saved points
 // into the process-wide save buffer (valid until the next save); *signed_data
 // is a new malloc'ed buffer the caller frees; *contents_pos is the offset of
