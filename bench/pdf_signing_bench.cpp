@@ -26,12 +26,13 @@
 namespace {
 
 std::string work_dir() {
-    static std::string dir = [] {
+    // Never destroyed, so the clean-up at exit can still read it.
+    static const std::string* dir = [] {
         char tmpl[] = "/tmp/velk-sign-bench-XXXXXX";
         const char* d = mkdtemp(tmpl);
-        return std::string(d ? d : "/tmp");
+        return new std::string(d ? d : "/tmp");
     }();
-    return dir;
+    return *dir;
 }
 
 // The generated files (hundreds of MB) go when the run ends; the signing
