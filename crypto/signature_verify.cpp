@@ -41,12 +41,6 @@ namespace {
 
 constexpr const char* kNoName = "";
 
-unsigned char* malloc_copy(const unsigned char* bytes, std::size_t length) {
-    auto* out = static_cast<unsigned char*>(std::malloc(length > 0 ? length : 1));
-    if (out != nullptr && length > 0) std::memcpy(out, bytes, length);
-    return out;
-}
-
 void raise_error(int lib, const char* function, int reason) {
     ERR_new();
     ERR_set_debug(__FILE__, __LINE__, function);
