@@ -11,6 +11,7 @@
 struct sigcheck_record;
 struct sig_result;
 struct sign_params;
+class wxEvtHandler;
 
 struct document_services {
     // Enumerates and verifies every signature field of `doc`; the byte ranges
@@ -36,6 +37,17 @@ struct document_services {
     std::wstring (*main_document_path)() = nullptr;
     // The "doc-bgcolor" setting as 0xAARRGGBB (the alpha byte is ignored).
     uint32_t (*page_background_color)() = nullptr;
+
+    // What the load and verify workers need of the main window: the page
+    // view's painted flag (a page has been drawn), the store of the main
+    // window's document path after a load, and the window that receives
+    // "evt_verifyend" (null: the window the worker was started for).
+    bool (*page_painted)() = nullptr;  // null: nothing to wait for
+    void (*set_main_document_path)(const std::wstring& path) = nullptr;
+    wxEvtHandler* (*main_window)() = nullptr;
+    // Verifies every signature of current_document into its results; the
+    // verify worker calls it holding the trust-list lock.
+    void (*verify_open_document)() = nullptr;
 };
 
 // The process's one table; fill it before the first document is opened.

@@ -1,0 +1,24 @@
+#pragma once
+// The two background jobs of opening a document. The load worker loads
+// current_document from a file; the verify worker, started once the load
+// succeeded, verifies every signature of it. Each tells the main window that
+// it finished by queuing a thread event, whatever the outcome: the window
+// then reads the document's state. Both run on detached threads, count
+// themselves in running_workers, and follow the result convention.
+//
+// Every wait here also ends on stop_workers and sleeps between polls: a
+// worker stopped before it could start its task ends without doing it.
+#include <string>
+
+class wxEvtHandler;
+
+// Loads current_document from path; on success hands the path to the main
+// window (doc_services().set_main_document_path). Queues "evt_loadend" to
+// window.
+void load_worker(wxEvtHandler* window, std::wstring path);
+
+// Waits for a painted page, a ready trust list and no other verification,
+// then verifies current_document (doc_services().verify_open_document)
+// holding the trust-list lock. Queues "evt_verifyend" to the main window
+// (doc_services().main_window, else window).
+void verify_worker(wxEvtHandler* window);
