@@ -4,7 +4,12 @@
 #include "app/file_buffers.h"
 #include "app/text_utils.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -14,12 +19,18 @@
 void pdf_save_buffer::reset() {
     // Give the memory back: after a large file it would otherwise stay taken
     // for the rest of the process.
-    std::vector<unsigned char>().swap(bytes_);
+    decltype(bytes_)().swap(bytes_);
     position_ = 0;
+    pinned_ = false;
 }
 
 void pdf_save_buffer::prefill(const void* data, std::size_t size) {
     const auto* p = static_cast<const unsigned char*>(data);
+    if (p && p == bytes_.data() && size <= bytes_.size()) {
+        bytes_.resize(size);
+        position_ = size;
+        return;
+    }
     bytes_.assign(p, p + (p ? size : 0));
     position_ = bytes_.size();
 }
@@ -27,6 +38,7 @@ void pdf_save_buffer::prefill(const void* data, std::size_t size) {
 bool pdf_save_buffer::write(const void* data, std::size_t size) {
     if (size == 0) return true;
     if (!data) return false;
+    if (pinned_ && position_ + size > bytes_.capacity()) return false;
     try {
         if (position_ + size > bytes_.size()) bytes_.resize(position_ + size, 0);
     } catch (const std::bad_alloc&) {
@@ -53,11 +65,55 @@ bool pdf_save_buffer::seek(int64_t offset, int whence) {
 }
 
 bool pdf_save_buffer::reserve(std::size_t size) {
+    if (pinned_) return size <= bytes_.capacity();
     try {
         bytes_.reserve(size);
     } catch (const std::exception&) {
         return false;
     }
+    return true;
+}
+
+bool pdf_save_buffer::load_file(const std::string& path, std::size_t room) {
+    reset();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0;
+    const auto length = ok ? static_cast<std::size_t>(st.st_size) : 0;
+    try {
+        if (ok) {
+            bytes_.reserve(length + room);
+            bytes_.resize(length);  // left uninitialised: read() fills it
+        }
+    } catch (const std::exception&) {
+        ok = false;
+    }
+    std::size_t done = 0;
+    while (ok && done < length) {
+        const ssize_t n = ::read(fd, bytes_.data() + done, length - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ok = false;
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    // A file that grew while being read is not taken half-read.
+    unsigned char extra = 0;
+    if (ok) {
+        ssize_t n;
+        do n = ::read(fd, &extra, 1);
+        while (n < 0 && errno == EINTR);
+        ok = n == 0;
+    }
+    ::close(fd);
+    if (!ok) {
+        reset();
+        return false;
+    }
+    position_ = length;
+    pinned_ = true;
     return true;
 }
 
@@ -90,6 +146,15 @@ bool ends_with_eof_marker(const pdf_save_buffer& buffer) {
     return end >= 5 && std::memcmp(buffer.data() + end - 5, "%%EOF", 5) == 0;
 }
 }  // namespace
+
+void save_pdf_in_place(pdf_savable* document) {
+    pdf_save_buffer& buffer = process_save_buffer();
+    buffer.set_path(std::string());
+    if (!document) throw_ex_fmt("failed to save pdf file: %d", kSavePdfErrorUnknown);
+    int error = document->save_into(buffer, true);
+    if (error != 0) throw_ex_fmt("failed to save pdf file: %d", error);
+    if (!ends_with_eof_marker(buffer)) throw_ex_fmt("failed to save pdf file: %d", kSavePdfErrorUnknown);
+}
 
 void save_pdf(const std::wstring& path, pdf_savable* document, bool incremental) {
     pdf_save_buffer& buffer = process_save_buffer();

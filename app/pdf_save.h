@@ -8,16 +8,49 @@
 // run on the sign worker, one at a time).
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <string>
+#include <utility>
 #include <vector>
+
+// Leaves new bytes uninitialised when no value is given, so sizing the
+// buffer for a file about to be read into it does not fill it first.
+template <typename T>
+struct default_init_allocator : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+        using other = default_init_allocator<U>;
+    };
+    default_init_allocator() = default;
+    template <typename U>
+    default_init_allocator(const default_init_allocator<U>&) noexcept {}
+    template <typename U>
+    void construct(U* p) noexcept {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <typename U, typename... Args>
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
 
 class pdf_save_buffer {
 public:
-    // Empties the buffer, frees its memory and moves to position 0 (the path is kept).
+    // Empties the buffer, frees its memory, unpins it and moves to position 0 (the path is kept).
     void reset();
     // Starts from a copy of `size` bytes (the source of an incremental save);
-    // the position moves to the end.
+    // the position moves to the end. When `data` is the buffer's own start
+    // (the source was loaded with load_file), nothing is copied.
     void prefill(const void* data, std::size_t size);
+    // Empties the buffer and reads the file at `path` (UTF-8) into it, with
+    // room for `room` more bytes, then pins it: while pinned, the bytes never
+    // move (a document may read them in place), so a write or reserve that
+    // would need more room fails instead. False when the file cannot be read
+    // or memory is short (the buffer is then empty and unpinned).
+    bool load_file(const std::string& path, std::size_t room);
+    bool pinned() const { return pinned_; }
+    void unpin() { pinned_ = false; }
     // Writes at the position, overwriting and then extending; a gap left by a
     // seek past the end reads as zero bytes. Returns false when out of memory.
     bool write(const void* data, std::size_t size);
@@ -34,15 +67,16 @@ public:
 
     const unsigned char* data() const { return bytes_.data(); }
     std::size_t size() const { return bytes_.size(); }
-    const std::vector<unsigned char>& bytes() const { return bytes_; }
+    const std::vector<unsigned char, default_init_allocator<unsigned char>>& bytes() const { return bytes_; }
 
     // The file the finished output also goes to (UTF-8); empty: memory only.
     const std::string& path() const { return path_; }
     void set_path(const std::string& path) { path_ = path; }
 
 private:
-    std::vector<unsigned char> bytes_;
+    std::vector<unsigned char, default_init_allocator<unsigned char>> bytes_;
     std::size_t position_ = 0;
+    bool pinned_ = false;
     std::string path_;
 };
 
@@ -74,3 +108,8 @@ constexpr int kSavePdfErrorFile = 2;     // the output file could not be written
 // the output is complete, writes it to `path` in one checked write.
 // Raises exceptionex "failed to save pdf file: %d" on any failure.
 void save_pdf(const std::wstring& path, pdf_savable* document, bool incremental);
+// An incremental save, memory only, into the process-wide buffer that already
+// holds the document's source (read with load_file, the document opened over
+// those bytes): the source is not copied again, the update is appended behind
+// it. Raises the same failures as save_pdf.
+void save_pdf_in_place(pdf_savable* document);

@@ -15,10 +15,12 @@
 #include <openssl/err.h>
 #include <openssl/objects.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <functional>
 #include <string>
 
 namespace {
@@ -140,8 +142,13 @@ void add_chain_certificate(PKCS7* p7, X509* cert) {
                 name_line(X509_get_issuer_name(cert)).c_str());
 }
 
-void build_pkcs7_signature(BIO* data, X509* cert, STACK_OF(X509)* extra, EVP_PKEY* key, const char* tsa_url,
-                           int add_revocation, unsigned char** der, uint32_t* der_length) {
+namespace {
+
+// Feeds the signed bytes into the PKCS#7 digest chain; false on a write failure.
+using data_feeder = std::function<bool(BIO* p7bio)>;
+
+void build_signature_from(const data_feeder& feed, X509* cert, STACK_OF(X509)* extra, EVP_PKEY* key,
+                          const char* tsa_url, int add_revocation, unsigned char** der, uint32_t* der_length) {
     signing_state st;
     try {
         st.p7 = PKCS7_new();
@@ -177,12 +184,7 @@ void build_pkcs7_signature(BIO* data, X509* cert, STACK_OF(X509)* extra, EVP_PKE
 
         st.p7bio = PKCS7_dataInit(st.p7, nullptr);
         if (st.p7bio == nullptr) throw exceptionex("pkcs7 init failed");
-        unsigned char chunk[4096];
-        for (;;) {
-            int n = data != nullptr ? BIO_read(data, chunk, sizeof chunk) : 0;
-            if (n <= 0) break;
-            if (BIO_write(st.p7bio, chunk, n) != n) throw exceptionex("pkcs7 init failed");
-        }
+        if (!feed(st.p7bio)) throw exceptionex("pkcs7 init failed");
         (void)BIO_flush(st.p7bio);
 
         if (!gm::PKCS7_dataFinal_ex(st.p7, st.p7bio, sm2_distid_params()))
@@ -209,43 +211,87 @@ void build_pkcs7_signature(BIO* data, X509* cert, STACK_OF(X509)* extra, EVP_PKE
     }
 }
 
+}  // namespace
+
+void build_pkcs7_signature(BIO* data, X509* cert, STACK_OF(X509)* extra, EVP_PKEY* key, const char* tsa_url,
+                           int add_revocation, unsigned char** der, uint32_t* der_length) {
+    const data_feeder feed = [data](BIO* p7bio) {
+        unsigned char chunk[4096];
+        for (;;) {
+            int n = data != nullptr ? BIO_read(data, chunk, sizeof chunk) : 0;
+            if (n <= 0) return true;
+            if (BIO_write(p7bio, chunk, n) != n) return false;
+        }
+    };
+    build_signature_from(feed, cert, extra, key, tsa_url, add_revocation, der, der_length);
+}
+
+void build_pkcs7_signature(const signed_pieces& pieces, X509* cert, STACK_OF(X509)* extra, EVP_PKEY* key,
+                           const char* tsa_url, int add_revocation, unsigned char** der, uint32_t* der_length) {
+    const data_feeder feed = [&pieces](BIO* p7bio) {
+        // Large blocks straight from where the bytes lie; BIO_write takes an int.
+        constexpr std::size_t kBlock = std::size_t(1) << 30;
+        for (int i = 0; i < 2; ++i) {
+            const unsigned char* p = pieces.data[i];
+            std::size_t left = p != nullptr ? pieces.length[i] : 0;
+            while (left > 0) {
+                const int n = static_cast<int>(std::min(left, kBlock));
+                if (BIO_write(p7bio, p, n) != n) return false;
+                p += n;
+                left -= static_cast<std::size_t>(n);
+            }
+        }
+        return true;
+    };
+    build_signature_from(feed, cert, extra, key, tsa_url, add_revocation, der, der_length);
+}
+
 namespace {
 
 struct key_material {
     X509* cert = nullptr;
     EVP_PKEY* key = nullptr;
     STACK_OF(X509)* chain = nullptr;
-    BIO* input = nullptr;
     ~key_material() {
-        BIO_free(input);
         sk_X509_pop_free(chain, X509_free);
         EVP_PKEY_free(key);
         X509_free(cert);
     }
 };
 
-void finish_signing(key_material& km, const char* tsa_url, int add_revocation, unsigned char** der,
-                    uint32_t* der_length) {
-    build_pkcs7_signature(km.input, km.cert, km.chain, km.key, tsa_url, add_revocation, der, der_length);
+void finish_signing(key_material& km, const signed_pieces& pieces, const char* tsa_url, int add_revocation,
+                    unsigned char** der, uint32_t* der_length) {
+    build_pkcs7_signature(pieces, km.cert, km.chain, km.key, tsa_url, add_revocation, der, der_length);
     if (*der == nullptr || *der_length == 0) throw exceptionex("Failed to create a pkcs7 signature");
     throw_succeed();
+}
+
+signed_pieces one_piece(const unsigned char* data, uint32_t length) {
+    signed_pieces pieces;
+    pieces.data[0] = data;
+    pieces.length[0] = length;
+    return pieces;
 }
 
 }  // namespace
 
 void p7sign_pfx(const unsigned char* data, uint32_t length, const char* pfx_path, const char* password,
                 const char* tsa_url, int add_revocation, unsigned char** der, uint32_t* der_length) {
+    p7sign_pfx(one_piece(data, length), pfx_path, password, tsa_url, add_revocation, der, der_length);
+}
+
+void p7sign_pfx(const signed_pieces& pieces, const char* pfx_path, const char* password, const char* tsa_url,
+                int add_revocation, unsigned char** der, uint32_t* der_length) {
     if (der == nullptr || der_length == nullptr) return;
     *der = nullptr;
     *der_length = 0;
     key_material km;
     try {
-        km.input = mem_bio_from_bytes(data, length);
-        if (km.input == nullptr) throw exceptionex(kUndefinedText);
+        if (pieces.data[0] == nullptr) throw exceptionex(kUndefinedText);
         load_pfx(pfx_path, password, &km.cert, &km.chain, &km.key);
         if (km.cert == nullptr || km.key == nullptr || km.chain == nullptr)
             throw exceptionex("Failed to access pfx certificate");
-        finish_signing(km, tsa_url, add_revocation, der, der_length);
+        finish_signing(km, pieces, tsa_url, add_revocation, der, der_length);
     } catch (const std::exception& ex) {
         if (is_failure_exception(ex))
             std::printf("\n %s(), %s, pfxpath: %s", "", ex.what(), pfx_path != nullptr ? pfx_path : "");
@@ -256,17 +302,23 @@ void p7sign_pfx(const unsigned char* data, uint32_t length, const char* pfx_path
 void p7sign_syscert(const unsigned char* data, uint32_t length, const char* store, const std::wstring& issuer,
                     const std::wstring& subject, const char* serial, const char* tsa_url, int add_revocation,
                     unsigned char** der, uint32_t* der_length) {
+    p7sign_syscert(one_piece(data, length), store, issuer, subject, serial, tsa_url, add_revocation, der,
+                   der_length);
+}
+
+void p7sign_syscert(const signed_pieces& pieces, const char* store, const std::wstring& issuer,
+                    const std::wstring& subject, const char* serial, const char* tsa_url, int add_revocation,
+                    unsigned char** der, uint32_t* der_length) {
     if (der == nullptr || der_length == nullptr) return;
     *der = nullptr;
     *der_length = 0;
     key_material km;
     try {
-        km.input = mem_bio_from_bytes(data, length);
-        if (km.input == nullptr) throw exceptionex(kUndefinedText);
+        if (pieces.data[0] == nullptr) throw exceptionex(kUndefinedText);
         char error[260] = {};
         load_store_private_key(store, issuer, subject, serial, &km.cert, &km.chain, &km.key, error);
         if (km.cert == nullptr || km.key == nullptr) throw exceptionex("Failed to access system certificate");
-        finish_signing(km, tsa_url, add_revocation, der, der_length);
+        finish_signing(km, pieces, tsa_url, add_revocation, der, der_length);
     } catch (const std::exception& ex) {
         if (is_failure_exception(ex))
             std::printf("\n %ls(), %s, sb: %ls, is: %ls", L"", ex.what(), subject.c_str(), issuer.c_str());

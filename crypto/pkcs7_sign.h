@@ -7,6 +7,7 @@
 #include <openssl/pkcs7.h>
 #include <openssl/x509.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -24,10 +25,26 @@ void p7sign_syscert(const unsigned char* data, uint32_t length, const char* stor
                     const std::wstring& subject, const char* serial, const char* tsa_url, int add_revocation,
                     unsigned char** der, uint32_t* der_length);
 
+// The signed bytes given as up to two pieces, digested where they lie (a PDF
+// signature covers the file before and after its /Contents value). The
+// signature is the same as over the pieces joined.
+struct signed_pieces {
+    const unsigned char* data[2] = {nullptr, nullptr};
+    std::size_t length[2] = {0, 0};
+};
+void p7sign_pfx(const signed_pieces& pieces, const char* pfx_path, const char* password, const char* tsa_url,
+                int add_revocation, unsigned char** der, uint32_t* der_length);
+void p7sign_syscert(const signed_pieces& pieces, const char* store, const std::wstring& issuer,
+                    const std::wstring& subject, const char* serial, const char* tsa_url, int add_revocation,
+                    unsigned char** der, uint32_t* der_length);
+
 // The signing proper over everything readable from data. extra: the chain
 // from the key source (may be null). tsa_url null or empty: no time stamp.
 void build_pkcs7_signature(BIO* data, X509* cert, STACK_OF(X509)* extra, EVP_PKEY* key, const char* tsa_url,
                            int add_revocation, unsigned char** der, uint32_t* der_length);
+// The same over the pieces.
+void build_pkcs7_signature(const signed_pieces& pieces, X509* cert, STACK_OF(X509)* extra, EVP_PKEY* key,
+                           const char* tsa_url, int add_revocation, unsigned char** der, uint32_t* der_length);
 
 // An SM2 signer info (version 1, issuer and serial of cert, digest md, or the
 // key's default digest when null) added to p7; with SM3 its signature

@@ -204,6 +204,27 @@ FPDF_DOCUMENT FPDF_LoadMemDocument64(const void* data, size_t size, const char* 
     return open_from_buffer(ctx, buf, password);
 }
 
+FPDF_DOCUMENT FPDF_LoadSharedMemDocument(const void* data, size_t size, const char* password) {
+    PDF_LAYER_GUARD;
+    fz_context* ctx = pdf_layer_context();
+    if (!ctx || (!data && size)) {
+        pdf_layer_set_error(FPDF_ERR_UNKNOWN, "no data");
+        return nullptr;
+    }
+    fz_buffer* volatile buf = nullptr;
+    volatile bool made = false;
+    fz_try(ctx) {
+        buf = fz_new_buffer_from_shared_data(ctx, static_cast<const unsigned char*>(data), size);
+        made = true;
+    }
+    fz_catch(ctx) {}
+    if (!made) {
+        pdf_layer_set_error(FPDF_ERR_UNKNOWN, "out of memory");
+        return nullptr;
+    }
+    return open_from_buffer(ctx, buf, password);
+}
+
 FPDF_DOCUMENT FPDF_LoadMemDocument(const void* data, int size, const char* password) {
     PDF_LAYER_GUARD;
     if (size < 0) {

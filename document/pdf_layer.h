@@ -76,6 +76,10 @@ const char* FPDF_GetLastErrorText();
 FPDF_DOCUMENT FPDF_LoadDocument(const char* path, const char* password);
 // The bytes are copied; the caller may free them after the call.
 FPDF_DOCUMENT FPDF_LoadMemDocument64(const void* data, size_t size, const char* password);
+// Like FPDF_LoadMemDocument64, but the document reads the caller's bytes
+// without copying them: they must stay unchanged and in place until the
+// document is closed.
+FPDF_DOCUMENT FPDF_LoadSharedMemDocument(const void* data, size_t size, const char* password);
 FPDF_DOCUMENT FPDF_LoadMemDocument(const void* data, int size, const char* password);
 void FPDF_CloseDocument(FPDF_DOCUMENT doc);
 int FPDF_GetPageCount(FPDF_DOCUMENT doc);

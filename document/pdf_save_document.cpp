@@ -101,3 +101,8 @@ void save_pdf(const std::wstring& path, FPDF_DOCUMENT doc, bool incremental) {
     layer_document document(doc);
     save_pdf(path, doc ? &document : nullptr, incremental);
 }
+
+void save_pdf_in_place(FPDF_DOCUMENT doc) {
+    layer_document document(doc);
+    save_pdf_in_place(doc ? &document : nullptr);
+}

@@ -7,3 +7,7 @@
 #include <string>
 
 void save_pdf(const std::wstring& path, FPDF_DOCUMENT doc, bool incremental);
+// An incremental save, memory only, of a document opened with
+// FPDF_LoadSharedMemDocument over the bytes the process-wide save buffer
+// holds (pdf_save_buffer::load_file): the update is appended behind them.
+void save_pdf_in_place(FPDF_DOCUMENT doc);

@@ -19,6 +19,7 @@
 #include <openssl/evp.h>
 #include <openssl/x509.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -95,9 +96,9 @@ template <typename F>
     throw_succeed();
 }
 
-// Produces the signature (or token) bytes over the signed data; throws on failure.
-using signer_fn = std::function<void(const unsigned char* data, std::size_t length, unsigned char** der,
-                                     uint32_t* der_length)>;
+// Produces the signature (or token) bytes over the signed data (the saved
+// bytes before and after /Contents); throws on failure.
+using signer_fn = std::function<void(const signed_pieces& data, unsigned char** der, uint32_t* der_length)>;
 
 // The loop shared by the three entry points.
 void sign_loop(const std::wstring& src, const std::wstring& dst, const sign_params* params, int size,
@@ -117,19 +118,22 @@ void sign_loop(const std::wstring& src, const std::wstring& dst, const sign_para
     for (;;) {
         ++g_attempts;
         const unsigned char* saved = nullptr;
-        std::size_t saved_length = 0, contents_pos = 0, signed_length = 0;
-        unsigned char* signed_raw = nullptr;
+        std::size_t saved_length = 0, contents_pos = 0;
+        int64_t ranges[4] = {0, 0, 0, 0};
         // The PDF layer reads the whole source into memory when it opens it
         // and never writes to it, so the source itself is the working copy.
-        prepare_signature(src, params, size / 2, &saved, &saved_length, &signed_raw, &signed_length,
-                          &contents_pos);
-        malloc_ptr signed_data(signed_raw);
+        prepare_signature(src, params, size / 2, &saved, &saved_length, nullptr, nullptr, &contents_pos, ranges);
+        // The signed bytes are digested where they lie in the saved output.
+        signed_pieces pieces;
+        pieces.data[0] = saved + ranges[0];
+        pieces.length[0] = static_cast<std::size_t>(ranges[1]);
+        pieces.data[1] = saved + ranges[2];
+        pieces.length[1] = static_cast<std::size_t>(ranges[3]);
 
         unsigned char* der_raw = nullptr;
         uint32_t der_length = 0;
-        sign(signed_data.get(), signed_length, &der_raw, &der_length);
+        sign(pieces, &der_raw, &der_length);
         malloc_ptr der(der_raw);
-        signed_data.reset();
 
         const std::string hex = der ? bytes_to_hex(der.get(), der_length) : std::string();
         if (hex.empty()) throw_ex_fmt("result sig hex string is null");
@@ -221,12 +225,13 @@ void new_field_name(FPDF_DOCUMENT doc, char* name_256) {
 
 void prepare_signature(const std::wstring& path, const sign_params* params, int placeholder_bytes,
                        const unsigned char** saved, std::size_t* saved_length, unsigned char** signed_data,
-                       std::size_t* signed_length, std::size_t* contents_pos) {
-    if (path.empty() || !params || !saved || !saved_length || !signed_data || !signed_length || !contents_pos)
+                       std::size_t* signed_length, std::size_t* contents_pos, int64_t byte_ranges[4]) {
+    if (path.empty() || !params || !saved || !saved_length || !contents_pos || !signed_data != !signed_length)
         throw_ex_fmt("param : null");
     *saved = nullptr;
-    *saved_length = *signed_length = *contents_pos = 0;
-    *signed_data = nullptr;
+    *saved_length = *contents_pos = 0;
+    if (signed_length) *signed_length = 0;
+    if (signed_data) *signed_data = nullptr;
 
     const std::string utf8_path = wide_to_utf8(path);
     // The size test comes first, so a too-large file is never read whole.
@@ -247,52 +252,84 @@ void prepare_signature(const std::wstring& path, const sign_params* params, int 
             if (doc) FPDF_CloseDocument(doc);
         }
     } h;
+    pdf_save_buffer& buffer = process_save_buffer();
     try {
-        h.doc = FPDF_LoadDocument(utf8_path.c_str(), "");
-        if (!h.doc) throw_ex_fmt("unable to open file");
-        if (h.doc->repaired)
-            throw_ex_fmt("the PDF file is damaged (it had to be repaired when opened) and cannot be signed");
+        // The source is read straight into the save buffer and the document
+        // opened over it, so the incremental save appends its update where
+        // the source lies instead of copying it. An update larger than the
+        // room left falls back to a separate copy of the source.
+        const std::size_t room = (ec ? 0 : static_cast<std::size_t>(file_size / 64)) + (std::size_t(64) << 20);
+        bool in_place = !ec && buffer.load_file(utf8_path, room);
+        for (;;) {
+            h.doc = in_place ? FPDF_LoadSharedMemDocument(buffer.data(), buffer.size(), "")
+                             : FPDF_LoadDocument(utf8_path.c_str(), "");
+            if (!h.doc) throw_ex_fmt("unable to open file");
+            if (h.doc->repaired)
+                throw_ex_fmt("the PDF file is damaged (it had to be repaired when opened) and cannot be signed");
 
-        char field_name[256] = {0};
-        if (params->field_name[0]) {
-            if (field_name_exists(h.doc, params->field_name)) throw_ex_fmt("signature field name exist");
-            std::snprintf(field_name, sizeof field_name, "%s", params->field_name);
-        } else {
-            new_field_name(h.doc, field_name);
-        }
-        if (FPDF_GetSignatureCount(h.doc) == -1) throw_ex_fmt("%s", kUndefinedText);
-
-        const bool visible = params->picture[0] && params->x0 != params->x1 && params->y0 != params->y1;
-        h.page = FPDF_LoadPage(h.doc, visible ? params->page : 0);
-        if (!h.page) throw_ex_fmt("%s", kUndefinedText);
-        int width = 0, height = 0;
-        if (visible) {
-            try {
-                load_stamp_image(params->picture, &h.pixels, &width, &height);
-            } catch (const std::exception& ex) {
-                check_result(ex);
+            char field_name[256] = {0};
+            if (params->field_name[0]) {
+                if (field_name_exists(h.doc, params->field_name)) throw_ex_fmt("signature field name exist");
+                std::snprintf(field_name, sizeof field_name, "%s", params->field_name);
+            } else {
+                new_field_name(h.doc, field_name);
             }
+            if (FPDF_GetSignatureCount(h.doc) == -1) throw_ex_fmt("%s", kUndefinedText);
+
+            const bool visible = params->picture[0] && params->x0 != params->x1 && params->y0 != params->y1;
+            h.page = FPDF_LoadPage(h.doc, visible ? params->page : 0);
+            if (!h.page) throw_ex_fmt("%s", kUndefinedText);
+            int width = 0, height = 0;
+            if (visible) {
+                try {
+                    load_stamp_image(params->picture, &h.pixels, &width, &height);
+                } catch (const std::exception& ex) {
+                    check_result(ex);
+                }
+            }
+            if (!ec && file_size > kMaxSignedSize) throw_ex_fmt("the size of pdf to be signed is limited less than 1G Bytes");
+
+            const FS_RECTF rect{params->x0, params->y1, params->x1, params->y0};
+            h.annot = FPDFPage_CreateSignatureField(h.page, field_name, params->reason, params->location, params->contact,
+                                                    params->signing_time, &rect, visible ? h.pixels : nullptr,
+                                                    visible ? width : 0, visible ? height : 0, params->certify ? 1 : 0,
+                                                    params->lock, params->permission, params->timestamp_only,
+                                                    placeholder_bytes);
+            if (!h.annot) throw_ex_fmt("failed to create sig annot");
+            FPDFPage_CloseAnnot(h.annot);
+            h.annot = nullptr;
+
+            if (in_place) {
+                bool saved_in_place = true;
+                try {
+                    save_pdf_in_place(h.doc);
+                } catch (const std::exception& ex) {
+                    if (is_success_exception(ex)) throw;
+                    saved_in_place = false;
+                }
+                if (!saved_in_place) {
+                    FPDF_ClosePage(h.page);
+                    h.page = nullptr;
+                    FPDF_CloseDocument(h.doc);
+                    h.doc = nullptr;
+                    std::free(h.pixels);
+                    h.pixels = nullptr;
+                    buffer.reset();
+                    in_place = false;
+                    continue;
+                }
+            } else {
+                save_pdf(std::wstring(), h.doc, true);
+            }
+            // The document (and its copy of the source) is not needed any more.
+            FPDF_ClosePage(h.page);
+            h.page = nullptr;
+            FPDF_CloseDocument(h.doc);
+            h.doc = nullptr;
+            buffer.unpin();
+            break;
         }
-        if (!ec && file_size > kMaxSignedSize) throw_ex_fmt("the size of pdf to be signed is limited less than 1G Bytes");
 
-        const FS_RECTF rect{params->x0, params->y1, params->x1, params->y0};
-        h.annot = FPDFPage_CreateSignatureField(h.page, field_name, params->reason, params->location, params->contact,
-                                                params->signing_time, &rect, visible ? h.pixels : nullptr,
-                                                visible ? width : 0, visible ? height : 0, params->certify ? 1 : 0,
-                                                params->lock, params->permission, params->timestamp_only,
-                                                placeholder_bytes);
-        if (!h.annot) throw_ex_fmt("failed to create sig annot");
-        FPDFPage_CloseAnnot(h.annot);
-        h.annot = nullptr;
-
-        save_pdf(std::wstring(), h.doc, true);
-        // The document (and its copy of the source) is not needed any more.
-        FPDF_ClosePage(h.page);
-        h.page = nullptr;
-        FPDF_CloseDocument(h.doc);
-        h.doc = nullptr;
-
-        pdf_save_buffer& buffer = process_save_buffer();
         const unsigned char* bytes = buffer.data();
         const std::size_t length = buffer.size();
 
@@ -326,8 +363,9 @@ void prepare_signature(const std::wstring& path, const sign_params* params, int 
         if (!buffer.seek(b, SEEK_SET) || !buffer.write(patch.data(), patch.size()))
             throw_ex_fmt("%s", kUndefinedText);
 
-        if (!concat_byte_ranges(ranges, buffer.data(), buffer.size(), signed_data, signed_length))
+        if (signed_data && !concat_byte_ranges(ranges, buffer.data(), buffer.size(), signed_data, signed_length))
             throw_ex_fmt("%s", kUndefinedText);
+        if (byte_ranges) std::copy(ranges, ranges + 4, byte_ranges);
         *saved = buffer.data();
         *saved_length = buffer.size();
         *contents_pos = static_cast<std::size_t>(p) + 1;
@@ -347,8 +385,8 @@ void sign_with_pfx(const std::wstring& src, const char* pfx_path, const char* pa
                                                                           : kPlaceholderIssued;
         if (tsurl) size += kPlaceholderTimestampExtra;
         sign_loop(src, dst, params, size,
-                  [&](const unsigned char* data, std::size_t length, unsigned char** der, uint32_t* der_length) {
-                      p7sign_pfx(data, static_cast<uint32_t>(length), pfx_path, password ? password : "", tsurl,
+                  [&](const signed_pieces& data, unsigned char** der, uint32_t* der_length) {
+                      p7sign_pfx(data, pfx_path, password ? password : "", tsurl,
                                  params->add_revocation, der, der_length);
                       check_der(*der, *der_length);
                   });
@@ -374,8 +412,8 @@ void sign_with_syscert(const std::wstring& src, const char* store, const std::ws
         int size = self_signed ? kPlaceholderSelfSigned : kPlaceholderIssued;
         if (tsurl) size += kPlaceholderTimestampExtra;
         sign_loop(src, dst, params, size,
-                  [&](const unsigned char* data, std::size_t length, unsigned char** der, uint32_t* der_length) {
-                      p7sign_syscert(data, static_cast<uint32_t>(length), store, issuer, subject, serial, tsurl,
+                  [&](const signed_pieces& data, unsigned char** der, uint32_t* der_length) {
+                      p7sign_syscert(data, store, issuer, subject, serial, tsurl,
                                      params->add_revocation, der, der_length);
                       check_der(*der, *der_length);
                   });
@@ -387,9 +425,15 @@ void sign_doc_timestamp(const std::wstring& src, const char* tsurl, const std::w
     run_signing([&] {
         require_arguments(src, dst, params);
         sign_loop(src, dst, params, kPlaceholderDocTimestamp,
-                  [&](const unsigned char* data, std::size_t length, unsigned char** der, uint32_t* der_length) {
+                  [&](const signed_pieces& data, unsigned char** der, uint32_t* der_length) {
                       if (!tsurl) return;  // no token: "result sig hex string is null"
-                      request_timestamp(data, static_cast<uint32_t>(length), tsurl, EVP_sha256(), der, der_length);
+                      // The request digests one block: join the two pieces.
+                      std::vector<unsigned char> joined;
+                      joined.reserve(data.length[0] + data.length[1]);
+                      joined.insert(joined.end(), data.data[0], data.data[0] + data.length[0]);
+                      joined.insert(joined.end(), data.data[1], data.data[1] + data.length[1]);
+                      request_timestamp(joined.data(), static_cast<uint32_t>(joined.size()), tsurl, EVP_sha256(),
+                                        der, der_length);
                   });
     });
 }

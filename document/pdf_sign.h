@@ -27,11 +27,13 @@ void sign_doc_timestamp(const std::wstring& src, const char* tsurl, const std::w
 // One attempt on the file at `path` (read, never written): creates the field with a placeholder of
 // `placeholder_bytes`, saves incrementally and fixes /ByteRange. *saved points
 // into the process-wide save buffer (valid until the next save); *signed_data
-// is a new malloc'ed buffer the caller frees; *contents_pos is the offset of
-// the first hex digit of /Contents in the saved bytes.
+// is a new malloc'ed buffer the caller frees (signed_data and signed_length
+// both null: not joined); *contents_pos is the offset of the first hex digit
+// of /Contents in the saved bytes; byte_ranges (when not null) receives the
+// four /ByteRange values.
 void prepare_signature(const std::wstring& path, const sign_params* params, int placeholder_bytes,
                        const unsigned char** saved, std::size_t* saved_length, unsigned char** signed_data,
-                       std::size_t* signed_length, std::size_t* contents_pos);
+                       std::size_t* signed_length, std::size_t* contents_pos, int64_t byte_ranges[4] = nullptr);
 
 // Whether a signature field of the document is named `utf8_name` (its /T).
 // Throws "exist field name > max field name length" for a name that cannot be read.

@@ -124,6 +124,41 @@ TEST(SaveBuffer, WriteSeekTruncateReadBack) {
     EXPECT_EQ(b.tell(), 0);
 }
 
+// A source read into the buffer stays where it is while a document reads it:
+// appends within the room never move it, and beyond the room they fail
+// until the buffer is unpinned.
+TEST_F(FileBuffers, LoadFilePinsTheSourceInPlace) {
+    const std::string source = path("source.pdf");
+    { std::ofstream(source, std::ios::binary) << std::string("%PDF-1.7\n\0body", 15); }
+    pdf_save_buffer b;
+    ASSERT_TRUE(b.load_file(source, 8));
+    EXPECT_TRUE(b.pinned());
+    EXPECT_EQ(buffer_text(b), std::string("%PDF-1.7\n\0body", 15));
+    EXPECT_EQ(b.tell(), 15);
+    const unsigned char* start = b.data();
+
+    b.prefill(start, b.size());  // the source is already there: kept, not copied
+    EXPECT_EQ(b.data(), start);
+    EXPECT_EQ(buffer_text(b), std::string("%PDF-1.7\n\0body", 15));
+    EXPECT_TRUE(b.reserve(15 + 8));
+    EXPECT_FALSE(b.reserve(1 << 20));
+
+    ASSERT_TRUE(b.write("+upd", 4));
+    EXPECT_EQ(b.data(), start);
+    EXPECT_FALSE(b.write(std::string(1 << 20, 'x').data(), 1 << 20));
+    EXPECT_EQ(b.data(), start);
+    EXPECT_EQ(b.size(), 19u);
+
+    b.unpin();
+    ASSERT_TRUE(b.write(std::string(1 << 20, 'x').data(), 1 << 20));
+    EXPECT_EQ(b.size(), 19u + (1 << 20));
+
+    EXPECT_FALSE(b.load_file(path("missing.pdf"), 8));
+    EXPECT_FALSE(b.pinned());
+    EXPECT_EQ(b.size(), 0u);
+    EXPECT_FALSE(b.load_file(root_, 8));
+}
+
 TEST(SaveBuffer, BlockWriterKeepsEveryBlock) {
     pdf_save_buffer b;
     for (const char* block : {"%PDF-1.7\n", "1", " 0 obj", "\n%%EOF\n"})
