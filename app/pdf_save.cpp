@@ -12,7 +12,9 @@
 #include <stdexcept>
 
 void pdf_save_buffer::reset() {
-    bytes_.clear();
+    // Give the memory back: after a large file it would otherwise stay taken
+    // for the rest of the process.
+    std::vector<unsigned char>().swap(bytes_);
     position_ = 0;
 }
 
@@ -47,6 +49,15 @@ bool pdf_save_buffer::seek(int64_t offset, int whence) {
     }
     if ((offset < 0 && base < -offset) || (offset > 0 && base > INT64_MAX - offset)) return false;
     position_ = static_cast<std::size_t>(base + offset);
+    return true;
+}
+
+bool pdf_save_buffer::reserve(std::size_t size) {
+    try {
+        bytes_.reserve(size);
+    } catch (const std::exception&) {
+        return false;
+    }
     return true;
 }
 

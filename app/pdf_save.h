@@ -13,7 +13,7 @@
 
 class pdf_save_buffer {
 public:
-    // Empties the buffer and moves to position 0 (the path is kept).
+    // Empties the buffer, frees its memory and moves to position 0 (the path is kept).
     void reset();
     // Starts from a copy of `size` bytes (the source of an incremental save);
     // the position moves to the end.
@@ -26,6 +26,9 @@ public:
     int64_t tell() const { return static_cast<int64_t>(position_); }
     // Cuts the buffer at the position.
     void truncate();
+    // Makes room for `size` bytes in all, so that writes up to it never move
+    // the bytes already held. False when out of memory.
+    bool reserve(std::size_t size);
     // Copies up to `size` bytes from `offset`; returns how many were copied.
     std::size_t read_at(uint64_t offset, void* out, std::size_t size) const;
 

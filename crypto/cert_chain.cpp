@@ -10,6 +10,7 @@
 #include <openssl/err.h>
 #include <openssl/x509v3.h>
 
+#include "app/data_dirs.h"
 #include "app/text_utils.h"
 #include "crypto/cert_info.h"
 #include "crypto/cert_loading.h"
@@ -72,6 +73,9 @@ bool push_owned(STACK_OF(X509)* chain, X509* cert) {
     return true;
 }
 
+// The trust list's certificate cache folder (ends with "/").
+std::string cache_dir() { return certcache_dir.empty() ? app_data_dir() + "certcache/" : certcache_dir; }
+
 bool file_exists_narrow(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -126,7 +130,7 @@ void extend_chain_from_cache(STACK_OF(X509)* chain) {
                         wide_to_utf8(key_and_name.second).c_str());
             return;
         }
-        const std::string path = certcache_dir + id + ".cer";
+        const std::string path = cache_dir() + id + ".cer";
         if (!file_exists_narrow(path)) return;
         X509* issuer = load_certificate_file(path.c_str());
         if (!issuer) return;

@@ -24,13 +24,13 @@ const char* const digest_name_sha384 = "sha384";
 const char* const digest_name_sha512 = "sha512";
 const char* const digest_name_unsupport = "unsupport";
 
-namespace {
-
 unsigned char* malloc_copy(const unsigned char* bytes, std::size_t length) {
     auto* out = static_cast<unsigned char*>(std::malloc(length > 0 ? length : 1));
     if (out != nullptr && length > 0) std::memcpy(out, bytes, length);
     return out;
 }
+
+namespace {
 
 // "YYMMDDHHMMSSZ" (UTC) → local time text; "" when malformed.
 std::string utc_time_text_to_local(const char* text, std::size_t length) {

@@ -11,6 +11,10 @@
 #include <cstdint>
 #include <string>
 
+// A malloc'ed copy of length bytes (one byte is allocated for an empty copy,
+// so that success is never null); null when out of memory.
+unsigned char* malloc_copy(const unsigned char* bytes, std::size_t length);
+
 // Digest names, compared by value by callers.
 extern const char* const digest_name_sm3;        // "sm3"
 extern const char* const digest_name_sha1;       // "sha1"

@@ -259,6 +259,8 @@ const char* digest_name_of(const X509_ALGOR* alg, EVP_MD** fetched, OSSL_LIB_CTX
     return name;
 }
 
+}  // namespace
+
 // OpenSSL 3.0's SM2 signature refuses "distid" while the signing or
 // verifying context is being opened (it only accepts it once the context
 // knows it must compute Z), so the parameters go in right after opening.
@@ -275,7 +277,13 @@ int digest_sign_verify_init(bool sign, EVP_MD_CTX* ctx, const char* md_name,
     return 1;
 }
 
-}  // namespace
+int sm2_verify_init_with_id(EVP_MD_CTX* ctx, EVP_PKEY* key, const char* id_text) {
+    OSSL_PARAM params[2];
+    params[0] = OSSL_PARAM_construct_octet_string(OSSL_PKEY_PARAM_DIST_ID, const_cast<char*>(id_text),
+                                                  std::strlen(id_text));
+    params[1] = OSSL_PARAM_construct_end();
+    return digest_sign_verify_init(false, ctx, "SM3", nullptr, nullptr, key, params);
+}
 
 int gmPKCS7_signatureVerify_ts(BIO* bio, PKCS7* p7, PKCS7_SIGNER_INFO* si, X509* x509,
                                const char* id_text) {
@@ -347,11 +355,7 @@ int gmPKCS7_signatureVerify_ts(BIO* bio, PKCS7* p7, PKCS7_SIGNER_INFO* si, X509*
     if (!vctx) return 0;
     int ok;
     if (id_text != nullptr && id_text[0] != '\0') {
-        OSSL_PARAM params[2];
-        params[0] = OSSL_PARAM_construct_octet_string(
-            OSSL_PKEY_PARAM_DIST_ID, const_cast<char*>(id_text), std::strlen(id_text));
-        params[1] = OSSL_PARAM_construct_end();
-        ok = digest_sign_verify_init(false, vctx.get(), "SM3", nullptr, nullptr, pkey, params);
+        ok = sm2_verify_init_with_id(vctx.get(), pkey, id_text);
     } else {
         ok = EVP_DigestVerifyInit(vctx.get(), nullptr, md, nullptr, pkey);
     }

@@ -42,6 +42,16 @@ const OSSL_PARAM* sm2_distid_params();
 // allocation failure.
 bool set_sm2_distinguishing_id(X509* cert);
 
+// Opens a signing (sign) or verifying context on ctx. OpenSSL 3.0's SM2
+// refuses "distid" while the context is being opened, so params (null or
+// empty: none) are set right after. 1 on success, <= 0 on failure.
+int digest_sign_verify_init(bool sign, EVP_MD_CTX* ctx, const char* md_name, OSSL_LIB_CTX* libctx,
+                            const char* propq, EVP_PKEY* pkey, const OSSL_PARAM* params);
+
+// Opens an SM3 verification on ctx with id_text (not null) as SM2's
+// "distid". 1 on success, <= 0 on failure.
+int sm2_verify_init_with_id(EVP_MD_CTX* ctx, EVP_PKEY* key, const char* id_text);
+
 // Verifies one SM2 signer info of a time-stamp token through the digest BIO
 // chain made by PKCS7_dataInit and read to its end. id_text non-empty: SM3
 // with that identifier as "distid"; empty or null: the library default.

@@ -28,3 +28,7 @@ enum sigerr_code : int32_t {
 constexpr int raw_verify_valid = 5;
 constexpr int raw_verify_invalid = 1;
 constexpr int raw_verify_unavailable = -1;
+
+// The name of a code ("sigerr_unknown" ... "sigerr_tosign"), as reports and
+// logs write it. Any value outside -1..16 gives "sigerr_unknown".
+const char* sigerr_name(int32_t code);

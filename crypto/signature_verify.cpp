@@ -41,12 +41,6 @@ namespace {
 
 constexpr const char* kNoName = "";
 
-unsigned char* malloc_copy(const unsigned char* bytes, std::size_t length) {
-    auto* out = static_cast<unsigned char*>(std::malloc(length > 0 ? length : 1));
-    if (out != nullptr && length > 0) std::memcpy(out, bytes, length);
-    return out;
-}
-
 void raise_error(int lib, const char* function, int reason) {
     ERR_new();
     ERR_set_debug(__FILE__, __LINE__, function);
@@ -106,18 +100,6 @@ BIO* open_data_chain(PKCS7* p7, const unsigned char* data, std::size_t length) {
     BIO* chain = PKCS7_dataInit(p7, mem);
     if (chain == nullptr) BIO_free(mem);
     return chain;
-}
-
-// Opens a verification on ctx. SM2's "distid" is only accepted once the
-// context exists, so the parameters are set after opening.
-int digest_verify_init(EVP_MD_CTX* ctx, const char* md_name, EVP_PKEY* key,
-                       const OSSL_PARAM* params) {
-    EVP_PKEY_CTX* pctx = nullptr;
-    if (EVP_DigestVerifyInit_ex(ctx, &pctx, md_name, nullptr, nullptr, key, nullptr) <= 0)
-        return 0;
-    if (params != nullptr && params[0].key != nullptr && EVP_PKEY_CTX_set_params(pctx, params) <= 0)
-        return 0;
-    return 1;
 }
 
 // The earliest error of the PKCS#7 library in the queue (the reason a
@@ -317,11 +299,7 @@ int gmPKCS7_signatureVerify(BIO* bio, PKCS7* p7, PKCS7_SIGNER_INFO* si, X509* x5
     if (!vctx) return 0;
     int ok;
     if (id_text != nullptr && id_text[0] != '\0') {
-        OSSL_PARAM params[2];
-        params[0] = OSSL_PARAM_construct_octet_string(
-            OSSL_PKEY_PARAM_DIST_ID, const_cast<char*>(id_text), std::strlen(id_text));
-        params[1] = OSSL_PARAM_construct_end();
-        ok = digest_verify_init(vctx.get(), "SM3", key, params);
+        ok = sm2_verify_init_with_id(vctx.get(), key, id_text);
         if (ok <= 0)
             std::printf("\n\n[ERROR] %s(), EVP_DigestVerifyInit_ex failed: %s [ERROR]\n", kNoName,
                         library_error_text(ERR_peek_error()).c_str());
@@ -709,7 +687,7 @@ int raw_verify(const unsigned char* data, std::size_t data_length, X509* cert,
     int result = raw_verify_unavailable;
     ERR_clear_error();
     if (key != nullptr && ctx && md_name != nullptr &&
-        digest_verify_init(ctx.get(), md_name, key, params) == 1) {
+        digest_sign_verify_init(false, ctx.get(), md_name, nullptr, nullptr, key, params) == 1) {
         static const unsigned char nothing = 0;
         result = EVP_DigestVerify(ctx.get(), signature != nullptr ? signature : &nothing,
                                   signature_length, data != nullptr ? data : &nothing,

@@ -154,6 +154,10 @@ unsigned long FPDFSignatureObj_GetContents(FPDF_SIGNATURE signature, void* buffe
 // /V /ByteRange as integers; returns their count. An array holding anything
 // but integers from 0 to INT32_MAX reads as absent (0).
 int FPDFSignatureObj_GetByteRange(FPDF_SIGNATURE signature, int* buffer, unsigned long length);
+// /V /ByteRange exactly as stored, as 64-bit integers (negative and huge
+// values included, for the caller to judge); returns the count, 0 when
+// absent, -1 when it is not an array of integers.
+int FPDFSignatureObj_GetByteRange64(FPDF_SIGNATURE signature, int64_t* buffer, unsigned long length);
 // Byte texts with a NUL; the needed length is returned, the buffer filled
 // only when it is large enough.
 unsigned long FPDFSignatureObj_GetSubFilter(FPDF_SIGNATURE signature, char* buffer,
@@ -192,6 +196,9 @@ int FPDF_GetVRIOCSPCount(FPDF_DOCUMENT doc, const char* vri_key);
 // than the buffer.
 unsigned long FPDF_GetVRIOCSP(FPDF_DOCUMENT doc, const char* vri_key, int index, void* buffer,
                               unsigned long length);
+// The decoded length of the index-th OCSP response (0 when absent or not a
+// stream), so the caller can size its buffer from the data.
+unsigned long FPDF_GetVRIOCSPLength(FPDF_DOCUMENT doc, const char* vri_key, int index);
 
 // ---- signatures (creating) --------------------------------------------------
 

@@ -2,6 +2,9 @@
 #include "document/pdf_save_document.h"
 
 #include "app/pdf_save.h"
+#include "document/pdf_layer_mupdf.h"
+
+#include <cstdio>
 
 namespace {
 
@@ -14,10 +17,71 @@ int write_block(FPDF_FILEWRITE* self, const void* data, unsigned long size) {
     return save_write_block(static_cast<buffer_file_write*>(self)->out, data, size);
 }
 
+// MuPDF output callbacks writing straight into a save buffer.
+void sb_write(fz_context* ctx, void* opaque, const void* data, size_t n) {
+    if (!static_cast<pdf_save_buffer*>(opaque)->write(data, n)) fz_throw(ctx, FZ_ERROR_GENERIC, "out of memory");
+}
+void sb_seek(fz_context* ctx, void* opaque, int64_t offset, int whence) {
+    if (!static_cast<pdf_save_buffer*>(opaque)->seek(offset, whence))
+        fz_throw(ctx, FZ_ERROR_GENERIC, "cannot seek in the output");
+}
+int64_t sb_tell(fz_context*, void* opaque) { return static_cast<pdf_save_buffer*>(opaque)->tell(); }
+void sb_truncate(fz_context*, void* opaque) { static_cast<pdf_save_buffer*>(opaque)->truncate(); }
+fz_stream* sb_as_stream(fz_context* ctx, void* opaque) {
+    auto* b = static_cast<pdf_save_buffer*>(opaque);
+    return fz_open_memory(ctx, b->data(), b->size());
+}
+
+// An incremental save straight into `out`: the source bytes are copied in
+// once and MuPDF appends its update behind them. This keeps a large file in
+// memory twice at most (the document's source and the output), where going
+// through FPDF_SaveAsCopy holds it three times.
+int save_incremental_into(FPDF_DOCUMENT doc, pdf_save_buffer& out) {
+    PDF_LAYER_GUARD;
+    fz_context* ctx = pdf_layer_context();
+    if (!ctx || !doc) return kSavePdfErrorUnknown;
+    volatile int can = 0;
+    fz_try(ctx) { can = pdf_can_be_saved_incrementally(ctx, doc->pdf); }
+    fz_catch(ctx) { can = 0; }
+    if (doc->repaired || !can || !doc->source) {
+        pdf_layer_set_error(FPDF_ERR_FORMAT, doc->source ? "the PDF is damaged (it had to be repaired when opened) "
+                                                           "and cannot be saved incrementally"
+                                                         : "a new document cannot be saved incrementally");
+        return FPDF_ERR_FORMAT;
+    }
+    // Room for the update too, so appending never moves the source bytes.
+    if (!out.reserve(doc->source->len + doc->source->len / 64 + (4u << 20))) return kSavePdfErrorUnknown;
+    out.prefill(doc->source->data, doc->source->len);
+    fz_output* volatile output = nullptr;
+    volatile bool saved = false;
+    char message[256] = "";
+    fz_try(ctx) {
+        output = fz_new_output(ctx, 0, &out, sb_write, nullptr, nullptr);
+        output->seek = sb_seek;
+        output->tell = sb_tell;
+        output->as_stream = sb_as_stream;
+        output->truncate = sb_truncate;
+        pdf_write_options opts = pdf_default_write_options;
+        opts.do_incremental = 1;
+        pdf_write_document(ctx, doc->pdf, output, &opts);
+        fz_close_output(ctx, output);
+        saved = true;
+    }
+    fz_always(ctx) { fz_drop_output(ctx, output); }
+    fz_catch(ctx) { std::snprintf(message, sizeof message, "%s", fz_caught_message(ctx)); }
+    if (!saved) {
+        pdf_layer_set_error(FPDF_ERR_UNKNOWN, message[0] ? message : "the PDF cannot be saved");
+        return FPDF_ERR_UNKNOWN;
+    }
+    pdf_layer_set_error(FPDF_ERR_SUCCESS, "");
+    return 0;
+}
+
 class layer_document : public pdf_savable {
 public:
     explicit layer_document(FPDF_DOCUMENT doc) : doc_(doc) {}
     int save_into(pdf_save_buffer& out, bool incremental) override {
+        if (incremental) return save_incremental_into(doc_, out);
         buffer_file_write writer;
         writer.version = 1;
         writer.WriteBlock = write_block;

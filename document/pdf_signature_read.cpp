@@ -251,6 +251,26 @@ int FPDFSignatureObj_GetByteRange(FPDF_SIGNATURE sig, int* buffer, unsigned long
     return result;
 }
 
+int FPDFSignatureObj_GetByteRange64(FPDF_SIGNATURE sig, int64_t* buffer, unsigned long length) {
+    PDF_LAYER_GUARD;
+    if (!sig) return 0;
+    fz_context* ctx = pdf_layer_context();
+    volatile int result = 0;
+    fz_try(ctx) {
+        pdf_obj* arr = pdf_dict_get(ctx, sig_value(ctx, sig), PDF_NAME(ByteRange));
+        if (arr) {
+            int n = pdf_is_array(ctx, arr) ? pdf_array_len(ctx, arr) : -1;
+            for (int i = 0; i < n; ++i)
+                if (!pdf_is_int(ctx, pdf_array_get(ctx, arr, i))) n = -1;
+            result = n;
+            if (n > 0 && buffer && length >= static_cast<unsigned long>(n))
+                for (int i = 0; i < n; ++i) buffer[i] = pdf_to_int64(ctx, pdf_array_get(ctx, arr, i));
+        }
+    }
+    fz_catch(ctx) { result = -1; }
+    return result;
+}
+
 unsigned long FPDFSignatureObj_GetSubFilter(FPDF_SIGNATURE sig, char* buffer, unsigned long length) {
     PDF_LAYER_GUARD;
     return get_name(sig, from::value, PDF_NAME(SubFilter), buffer, length);
@@ -463,6 +483,24 @@ unsigned long FPDF_GetVRIOCSP(FPDF_DOCUMENT doc, const char* vri_key, int index,
                 std::memcpy(buffer, data->data, n);
                 result = static_cast<unsigned long>(n);
             }
+        }
+    }
+    fz_always(ctx) { fz_drop_buffer(ctx, data); }
+    fz_catch(ctx) { result = 0; }
+    return result;
+}
+
+unsigned long FPDF_GetVRIOCSPLength(FPDF_DOCUMENT doc, const char* vri_key, int index) {
+    PDF_LAYER_GUARD;
+    if (!doc || !vri_key || index < 0) return 0;
+    fz_context* ctx = pdf_layer_context();
+    volatile unsigned long result = 0;
+    fz_buffer* volatile data = nullptr;
+    fz_try(ctx) {
+        pdf_obj* stream = pdf_array_get(ctx, vri_ocsp(ctx, doc->pdf, vri_key), index);
+        if (pdf_is_stream(ctx, stream)) {
+            data = pdf_load_stream(ctx, stream);
+            result = static_cast<unsigned long>(data->len);
         }
     }
     fz_always(ctx) { fz_drop_buffer(ctx, data); }

@@ -1,11 +1,12 @@
 #pragma once
-// STAND-IN: an empty home-page page with its window name, until the real
-// page is written. Keeps the constructor the home page form calls.
-#include <wx/panel.h>
+// STAND-IN: the home-page page shows its form's layout, with its window
+// name, until the real page is written. Keeps the constructor the home page
+// form calls.
+#include "forms/certstore_base.h"
 
-class certstore_panel : public wxPanel {
+class certstore_panel : public certstore_base {
 public:
     explicit certstore_panel(wxWindow* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
                 const wxSize& size = wxDefaultSize, long style = wxTAB_TRAVERSAL)
-        : wxPanel(parent, id, pos, size, style, "wn_certstore") {}
+        : certstore_base(parent, id, pos, size, style, "wn_certstore") {}
 };

@@ -1,11 +1,11 @@
 #pragma once
-// STAND-IN: an empty side panel until the real panel is written. Keeps the
-// constructor the main window form calls.
-#include <wx/panel.h>
+// STAND-IN: the side panel shows its form's layout until the real panel is
+// written. Keeps the constructor the main window form calls.
+#include "forms/sign_panel_base.h"
 
-class sign_panel : public wxPanel {
+class sign_panel : public sign_panel_base {
 public:
     explicit sign_panel(wxWindow* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
                 const wxSize& size = wxDefaultSize, long style = wxTAB_TRAVERSAL, const wxString& name = wxEmptyString)
-        : wxPanel(parent, id, pos, size, style, name) {}
+        : sign_panel_base(parent, id, pos, size, style, name) {}
 };

@@ -120,7 +120,7 @@ TEST(Digests, CryptoErrorDataTextPeeksEarliest) {
     ERR_clear_error();
 }
 
-class FirstSigner : public ::testing::Test {
+class FirstSigner : public gm_test::shared_dir_suite<FirstSigner> {
 protected:
     static void SetUpTestSuite() {
         init_crypto();
@@ -141,19 +141,11 @@ protected:
             "openssl crl2pkcs7 -nocrl -certfile c.pem -outform DER -out bundle.p7c && "
             "openssl dgst -sha256 -binary data.txt > data.sha256");
     }
-    static void TearDownTestSuite() {
-        delete dir;
-        dir = nullptr;
-    }
     static PKCS7* load(const std::string& name) {
         auto der = dir->read(name);
         return parse_pkcs7_der(der.data(), static_cast<uint32_t>(der.size()));
     }
-    static gm_test::scratch_dir* dir;
-    static bool ok;
 };
-gm_test::scratch_dir* FirstSigner::dir = nullptr;
-bool FirstSigner::ok = false;
 
 TEST_F(FirstSigner, SignerCertificateAndDigest) {
     ASSERT_TRUE(ok) << dir->log();

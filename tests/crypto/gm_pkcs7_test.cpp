@@ -46,21 +46,8 @@ bool contains(const std::vector<unsigned char>& hay, const std::vector<unsigned 
     return std::search(hay.begin(), hay.end(), needle.begin(), needle.end()) != hay.end();
 }
 
-X509* load_cert(const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "r");
-    if (f == nullptr) return nullptr;
-    X509* c = PEM_read_X509(f, nullptr, nullptr, nullptr);
-    std::fclose(f);
-    return c;
-}
-
-EVP_PKEY* load_key(const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "r");
-    if (f == nullptr) return nullptr;
-    EVP_PKEY* k = PEM_read_PrivateKey(f, nullptr, nullptr, nullptr);
-    std::fclose(f);
-    return k;
-}
+using gm_test::load_cert;
+using gm_test::load_key;
 
 // Verifies the signature (no chain) with the stock library.
 bool stock_verify(PKCS7* p7, const std::string& content) {
@@ -178,53 +165,19 @@ TEST(GmPkcs7, GmDataInnerContentRoundTrip) {
     PKCS7_free(data);
 }
 
-class Sm2Signing : public ::testing::Test {
+class Sm2Signing : public gm_test::shared_dir_suite<Sm2Signing> {
 protected:
     static void SetUpTestSuite() {
         init_crypto();
         dir = new gm_test::scratch_dir();
-        ok = dir->run(
-            // OpenSSL 3.0 cannot self-sign SM2 here: an RSA CA issues it.
-            "openssl genpkey -algorithm EC -pkeyopt ec_paramgen_curve:SM2 -out k.pem && "
-            "openssl req -new -key k.pem -subj /CN=SM2Signer -sm3 -out c.csr && "
-            "openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.pem -days 30 "
-            "-subj /CN=SM2TestCA && "
-            "openssl x509 -req -in c.csr -CA ca.pem -CAkey ca.key -days 30 -out c.pem && "
-            "openssl x509 -in c.pem -pubkey -noout > pub.pem");
-    }
-    static void TearDownTestSuite() {
-        delete dir;
-        dir = nullptr;
+        ok = dir->run(gm_test::rsa_ca_commands("SM2TestCA") + " && " +
+                      gm_test::sm2_cert_commands("k.pem", "c.pem", "SM2Signer") +
+                      " && openssl x509 -in c.pem -pubkey -noout > pub.pem");
     }
     // A detached SignedData with one SM2/SM3 signer info finished by our step.
     static PKCS7* sign(const std::string& content, X509* cert, EVP_PKEY* key) {
-        PKCS7* p7 = PKCS7_new();
-        PKCS7_set_type(p7, NID_pkcs7_signed);
-        PKCS7_content_new(p7, NID_pkcs7_data);
-        PKCS7_SIGNER_INFO* si = PKCS7_SIGNER_INFO_new();
-        ASN1_INTEGER_set(si->version, 1);
-        X509_NAME_set(&si->issuer_and_serial->issuer, X509_get_issuer_name(cert));
-        ASN1_INTEGER_free(si->issuer_and_serial->serial);
-        si->issuer_and_serial->serial = ASN1_INTEGER_dup(X509_get0_serialNumber(cert));
-        EVP_PKEY_up_ref(key);
-        si->pkey = key;
-        X509_ALGOR_set0(si->digest_alg, OBJ_nid2obj(NID_sm3), V_ASN1_NULL, nullptr);
-        X509_ALGOR_set0(si->digest_enc_alg, OBJ_nid2obj(NID_SM2_with_SM3), V_ASN1_UNDEF, nullptr);
-        PKCS7_add_signer(p7, si);
-        PKCS7_add_signed_attribute(si, NID_pkcs9_contentType, V_ASN1_OBJECT,
-                                   OBJ_nid2obj(NID_pkcs7_data));
-        PKCS7_add_certificate(p7, cert);
-        PKCS7_set_detached(p7, 1);
-        BIO* bio = PKCS7_dataInit(p7, nullptr);
-        BIO_write(bio, content.data(), static_cast<int>(content.size()));
-        BIO_flush(bio);
-        int r = gm::PKCS7_dataFinal_ex(p7, bio, sm2_distid_params());
-        BIO_free_all(bio);
-        if (r != 1) {
-            ERR_print_errors_fp(stderr);
-            PKCS7_free(p7);
-            return nullptr;
-        }
+        PKCS7* p7 = gm_test::sm2_signed_data(content, cert, key);
+        if (p7 == nullptr) ERR_print_errors_fp(stderr);
         return p7;
     }
     static int verify_ts(PKCS7* p7, const std::string& content, X509* cert, const char* id) {
@@ -239,11 +192,7 @@ protected:
         ERR_clear_error();
         return r;
     }
-    static gm_test::scratch_dir* dir;
-    static bool ok;
 };
-gm_test::scratch_dir* Sm2Signing::dir = nullptr;
-bool Sm2Signing::ok = false;
 
 TEST_F(Sm2Signing, SignerInfoVerifiesWithOpensslDistid) {
     ASSERT_TRUE(ok) << dir->log();

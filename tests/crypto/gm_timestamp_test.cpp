@@ -27,7 +27,7 @@ const char tsa_ext[] =
     "keyUsage = critical, digitalSignature\n"
     "extendedKeyUsage = critical, timeStamping\n";
 
-class TimeStampOrder : public ::testing::Test {
+class TimeStampOrder : public gm_test::shared_dir_suite<TimeStampOrder> {
 protected:
     static void SetUpTestSuite() {
         init_crypto();
@@ -47,10 +47,6 @@ protected:
             "openssl ts -reply -config ts.cnf -in r.tsr -token_out -out token.der && "
             "openssl ts -verify -in r.tsr -queryfile q.tsq -CAfile ca.pem");
     }
-    static void TearDownTestSuite() {
-        delete dir;
-        dir = nullptr;
-    }
     static PKCS7* token() {
         auto der = dir->read("token.der");
         return gm_d2i_pkcs7(der.data(), static_cast<long>(der.size()));
@@ -58,9 +54,7 @@ protected:
     static X509_STORE* store_with_root(bool with_root) {
         X509_STORE* store = X509_STORE_new();
         if (with_root) {
-            FILE* f = std::fopen(dir->file("ca.pem").c_str(), "r");
-            X509* ca = PEM_read_X509(f, nullptr, nullptr, nullptr);
-            std::fclose(f);
+            X509* ca = gm_test::load_cert(dir->file("ca.pem"));
             X509_STORE_add_cert(store, ca);
             X509_free(ca);
         }
@@ -72,11 +66,7 @@ protected:
         ERR_clear_error();
         return ERR_GET_REASON(e);
     }
-    static gm_test::scratch_dir* dir;
-    static bool ok;
 };
-gm_test::scratch_dir* TimeStampOrder::dir = nullptr;
-bool TimeStampOrder::ok = false;
 
 TEST_F(TimeStampOrder, GoodTokenVerifiesAndReturnsSigner) {
     ASSERT_TRUE(ok) << dir->log();

@@ -22,21 +22,8 @@ using bytes = std::vector<unsigned char>;
 
 const std::string kContent = "The signed bytes of a PDF, detached.";
 
-X509* load_cert(const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "r");
-    if (f == nullptr) return nullptr;
-    X509* c = PEM_read_X509(f, nullptr, nullptr, nullptr);
-    std::fclose(f);
-    return c;
-}
-
-EVP_PKEY* load_key(const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "r");
-    if (f == nullptr) return nullptr;
-    EVP_PKEY* k = PEM_read_PrivateKey(f, nullptr, nullptr, nullptr);
-    std::fclose(f);
-    return k;
-}
+using gm_test::load_cert;
+using gm_test::load_key;
 
 int verify(const bytes& sig, const std::string& data) {
     return verify_pkcs7_detached(sig.data(), static_cast<uint32_t>(sig.size()),
@@ -76,34 +63,14 @@ void use_hmac_digest(PKCS7* p7) {
 
 // A detached SignedData with one SM2/SM3 signer info finished by our GM step.
 bytes sm2_sign(const std::string& content, X509* cert, EVP_PKEY* key, bool gm_labels) {
-    PKCS7* p7 = PKCS7_new();
-    PKCS7_set_type(p7, NID_pkcs7_signed);
-    PKCS7_content_new(p7, NID_pkcs7_data);
-    PKCS7_SIGNER_INFO* si = PKCS7_SIGNER_INFO_new();
-    ASN1_INTEGER_set(si->version, 1);
-    X509_NAME_set(&si->issuer_and_serial->issuer, X509_get_issuer_name(cert));
-    ASN1_INTEGER_free(si->issuer_and_serial->serial);
-    si->issuer_and_serial->serial = ASN1_INTEGER_dup(X509_get0_serialNumber(cert));
-    EVP_PKEY_up_ref(key);
-    si->pkey = key;
-    X509_ALGOR_set0(si->digest_alg, OBJ_nid2obj(NID_sm3), V_ASN1_NULL, nullptr);
-    X509_ALGOR_set0(si->digest_enc_alg, OBJ_nid2obj(NID_SM2_with_SM3), V_ASN1_UNDEF, nullptr);
-    PKCS7_add_signer(p7, si);
-    PKCS7_add_signed_attribute(si, NID_pkcs9_contentType, V_ASN1_OBJECT, OBJ_nid2obj(NID_pkcs7_data));
-    PKCS7_add_certificate(p7, cert);
-    PKCS7_set_detached(p7, 1);
-    BIO* bio = PKCS7_dataInit(p7, nullptr);
-    BIO_write(bio, content.data(), static_cast<int>(content.size()));
-    (void)BIO_flush(bio);
-    int r = gm::PKCS7_dataFinal_ex(p7, bio, sm2_distid_params());
-    BIO_free_all(bio);
-    bytes out = r == 1 ? gm_i2d_pkcs7(p7, gm_labels) : bytes{};
+    PKCS7* p7 = gm_test::sm2_signed_data(content, cert, key);
+    bytes out = p7 != nullptr ? gm_i2d_pkcs7(p7, gm_labels) : bytes{};
     PKCS7_free(p7);
     ERR_clear_error();
     return out;
 }
 
-class SignatureVerify : public ::testing::Test {
+class SignatureVerify : public gm_test::shared_dir_suite<SignatureVerify> {
 protected:
     static void SetUpTestSuite() {
         init_crypto();
@@ -120,26 +87,15 @@ protected:
             "openssl cms -sign -binary -nocerts -in data.bin -signer rc.pem -inkey rk.pem "
             "-outform DER -out rsa_nocert.p7s && "
             "openssl crl2pkcs7 -nocrl -certfile rc.pem -outform DER -out certsonly.p7s && "
-            "openssl dgst -sha256 -sign rk.pem -out rsa.raw data.bin && "
+            "openssl dgst -sha256 -sign rk.pem -out rsa.raw data.bin && " +
             // SM2 signers (issued by an RSA CA: OpenSSL 3.0 cannot self-sign SM2).
-            "openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.pem -days 30 "
-            "-subj /CN=TestCA && "
-            "for n in 1 2; do openssl genpkey -algorithm EC -pkeyopt ec_paramgen_curve:SM2 "
-            "-out sk$n.pem && openssl req -new -key sk$n.pem -subj /CN=SM2Signer -sm3 -out s$n.csr && "
-            "openssl x509 -req -in s$n.csr -CA ca.pem -CAkey ca.key -set_serial 99 -days 30 "
-            "-out sc$n.pem || exit 1; done && "
+            gm_test::rsa_ca_commands("TestCA") + " && for n in 1 2; do " +
+            gm_test::sm2_cert_commands("sk$n.pem", "sc$n.pem", "SM2Signer", "-set_serial 99") +
+            " || exit 1; done && "
             "openssl x509 -in sc1.pem -pubkey -noout > spub.pem && "
             "openssl dgst -sm3 -sign sk1.pem -sigopt distid:1234567812345678 -out sm2.raw data.bin");
     }
-    static void TearDownTestSuite() {
-        delete dir;
-        dir = nullptr;
-    }
-    static gm_test::scratch_dir* dir;
-    static bool ok;
 };
-gm_test::scratch_dir* SignatureVerify::dir = nullptr;
-bool SignatureVerify::ok = false;
 
 struct table_case {
     const char* name;

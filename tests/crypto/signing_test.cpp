@@ -12,6 +12,7 @@
 #include "crypto/trust_list.h"
 #include "app/data_dirs.h"
 #include "crypto/timestamp_request.h"
+#include "support/pki_fixture.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -41,138 +42,32 @@ namespace {
 const char kPassword[] = "pw";
 
 struct pki_world {
-    testsupport::scratch_dir dir;
-    std::unique_ptr<testsupport::loopback_server> http;
-    int ocsp_port = 0;
-    int dead_port = 0;
-    pid_t ocsp_pid = -1;
-    std::string setup_log;
-    bool ok = false;
-
-    std::string f(const std::string& name) const { return dir.file(name); }
+    testsupport::test_pki pki;
+    std::string f(const std::string& name) const { return pki.f(name); }
 };
 
 pki_world* world = nullptr;
-
-bool sh(const std::string& script, std::string* log) {
-    auto r = run_command("cd " + shell_quote(world->dir.path()) + " && (" + script + ") 2>&1");
-    if (log != nullptr) *log += r.output;
-    return r.status == 0;
-}
-
-std::string pki_script(int ocsp_port, int http_port, int dead_port) {
-    std::string o = "http://127.0.0.1:" + std::to_string(ocsp_port) + "/";
-    std::string h = "http://127.0.0.1:" + std::to_string(http_port);
-    std::string d = "http://127.0.0.1:" + std::to_string(dead_port) + "/";
-    std::string ext =
-        "[inter]\nbasicConstraints=critical,CA:TRUE\nkeyUsage=critical,keyCertSign,cRLSign,digitalSignature\n"
-        "authorityInfoAccess=OCSP;URI:" + o + ",caIssuers;URI:" + h + "/root.cer\n"
-        "[leaf]\nbasicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature,nonRepudiation\n"
-        "extendedKeyUsage=clientAuth,emailProtection\n"
-        "authorityInfoAccess=OCSP;URI:" + o + ",caIssuers;URI:" + h + "/inter.cer\n"
-        "[noaia]\nbasicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=clientAuth,emailProtection\n"
-        "[deadocsp]\nbasicConstraints=CA:FALSE\nauthorityInfoAccess=OCSP;URI:" + d + "\n"
-        "[garbageocsp]\nbasicConstraints=CA:FALSE\nauthorityInfoAccess=OCSP;URI:" + h + "/garbage\n"
-        "[tsa]\nbasicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=critical,timeStamping\n";
-    std::string tsa_cnf =
-        "[ tsa_ok ]\nserial = ./tsaserial\ncrypto_device = builtin\nsigner_cert = ./tsa.pem\n"
-        "certs = ./tsa.pem\nsigner_key = ./tsa.key\nsigner_digest = sha256\ndefault_policy = 1.2.3.4.1\n"
-        "digests = sha256, sha384, sha512\naccuracy = secs:1\nordering = no\ntsa_name = no\n"
-        "ess_cert_id_chain = no\ness_cert_id_alg = sha256\n"
-        "[ tsa_reject ]\nserial = ./tsaserial\ncrypto_device = builtin\nsigner_cert = ./tsa.pem\n"
-        "signer_key = ./tsa.key\nsigner_digest = sha256\ndefault_policy = 1.2.3.4.1\ndigests = sha512\n";
-    return "set -e\n"
-           "printf '%s' " + shell_quote(ext) + " > ext.cnf\n"
-           "printf '%s' " + shell_quote(tsa_cnf) + " > tsa.cnf\n"
-           "echo 01 > tsaserial\n"
-           "openssl req -x509 -newkey rsa:2048 -nodes -keyout root.key -out root.pem -days 30 "
-           "-subj '/CN=Velk Test Root' -addext basicConstraints=critical,CA:TRUE "
-           "-addext keyUsage=critical,keyCertSign,cRLSign,digitalSignature\n"
-           "openssl x509 -in root.pem -outform DER -out root.cer\n"
-           "openssl req -new -newkey rsa:2048 -nodes -keyout inter.key -out inter.csr -subj '/CN=Velk Test Inter'\n"
-           "openssl x509 -req -in inter.csr -CA root.pem -CAkey root.key -set_serial 0x1001 -days 30 "
-           "-extfile ext.cnf -extensions inter -out inter.pem\n"
-           "openssl x509 -in inter.pem -outform DER -out inter.cer\n"
-           "openssl req -new -newkey rsa:2048 -nodes -keyout leaf.key -out leaf.csr -subj '/CN=Velk RSA Signer'\n"
-           "openssl req -new -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -keyout ec.key -out ec.csr "
-           "-subj '/CN=Velk EC Signer'\n"
-           "sign() { openssl x509 -req -in $1 -CA $2.pem -CAkey $2.key -set_serial $3 -days 20 "
-           "-extfile ext.cnf -extensions $4 -out $5; }\n"
-           "sign leaf.csr inter 0x2001 leaf leaf.pem\n"
-           "sign ec.csr inter 0x2002 leaf ec.pem\n"
-           "sign leaf.csr inter 0x2003 leaf revoked.pem\n"
-           "sign leaf.csr inter 0x2004 noaia noaia.pem\n"
-           "sign leaf.csr inter 0x2005 deadocsp dead.pem\n"
-           "sign leaf.csr inter 0x2006 garbageocsp garbage.pem\n"
-           "openssl req -new -newkey rsa:2048 -nodes -keyout tsa.key -out tsa.csr -subj '/CN=Velk Test TSA'\n"
-           "sign tsa.csr root 0x3001 tsa tsa.pem\n"
-           "p12() { openssl pkcs12 -export -inkey $1 -in $2 -certfile inter.pem -out $3 -passout pass:pw; }\n"
-           "p12 leaf.key leaf.pem leaf.p12\np12 ec.key ec.pem ec.p12\np12 leaf.key revoked.pem revoked.p12\n"
-           "p12 leaf.key noaia.pem noaia.p12\n"
-           "cat root.pem inter.pem > cas.pem\n"
-           "subj() { openssl x509 -in $1 -noout -subject -nameopt compat | sed 's/^subject=//'; }\n"
-           "T=\"$(printf '\\t')\"\n"
-           "{ echo \"V${T}301231000000Z${T}${T}1001${T}unknown${T}$(subj inter.pem)\"\n"
-           "  echo \"V${T}301231000000Z${T}${T}2001${T}unknown${T}$(subj leaf.pem)\"\n"
-           "  echo \"V${T}301231000000Z${T}${T}2002${T}unknown${T}$(subj ec.pem)\"\n"
-           "  echo \"R${T}301231000000Z${T}240101000000Z${T}2003${T}unknown${T}$(subj revoked.pem)\"\n"
-           "} > index.txt\n"
-           "printf '\\060\\005\\060\\003\\002\\001\\000' > notoken.der\n"
-           "head -c 4097 /dev/urandom > data4097.bin\n";
-}
 
 class signing : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         init_crypto();
-        for (const char* v : {"http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY", "ALL_PROXY", "all_proxy"})
-            unsetenv(v);
         world = new pki_world;
-        const std::string d = world->dir.path();
         // Issuers met while signing go to a trust list and store of our own.
-        set_data_root(d + "/data/");
+        set_data_root(world->pki.dir() + "/data/");
         certcache_dir = app_data_dir() + "certcache/";
-        const std::string tsa_reply =
-            "cd " + shell_quote(d) + " && openssl ts -reply -config tsa.cnf -queryfile /dev/stdin -section ";
-        std::string routes =
-            "{\"/root.cer\": {\"body_file\": \"" + d + "/root.cer\"},"
-            " \"/inter.cer\": {\"body_file\": \"" + d + "/inter.cer\"},"
-            " \"/tsa\": {\"command\": \"" + tsa_reply + "tsa_ok 2>/dev/null\", \"content_type\": \"application/timestamp-reply\"},"
-            " \"/reject\": {\"command\": \"" + tsa_reply + "tsa_reject 2>/dev/null\"},"
-            " \"/garbage\": {\"body\": \"this is not DER\"},"
-            " \"/notoken\": {\"body_file\": \"" + d + "/notoken.der\"},"
-            " \"/error\": {\"status\": 500, \"body\": \"\"}}";
-        world->http = std::make_unique<testsupport::loopback_server>(routes);
-        world->ocsp_port = testsupport::unused_port();
-        world->dead_port = testsupport::unused_port();
-        world->ok = sh(pki_script(world->ocsp_port, world->http->port(), world->dead_port), &world->setup_log);
-        if (!world->ok) return;
-        // The OCSP responder, stopped by its pid when the suite ends.
-        auto r = run_command("cd " + shell_quote(d) + " && { openssl ocsp -port " +
-                             std::to_string(world->ocsp_port) +
-                             " -index index.txt -CA cas.pem -rsigner root.pem -rkey root.key -ndays 1"
-                             " -ignore_err >ocsp.log 2>&1 & echo $!; }");
-        world->ocsp_pid = static_cast<pid_t>(std::atoi(r.output.c_str()));
-        // Ready once it says so (a probe connection would block the
-        // responder, which serves one connection at a time).
-        auto ready = [] {
-            return testsupport::read_file(world->f("ocsp.log")).find("waiting for OCSP client") != std::string::npos;
-        };
-        for (int i = 0; i < 200 && !ready(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(25));
-        world->ok = world->ocsp_pid > 0 && ready();
     }
     static void TearDownTestSuite() {
-        if (world != nullptr && world->ocsp_pid > 0) ::kill(world->ocsp_pid, SIGTERM);
         trust_list.clear();
         certcache_dir.clear();
         set_data_root("");
         delete world;
         world = nullptr;
     }
-    void SetUp() override { ASSERT_TRUE(world->ok) << world->setup_log; }
+    void SetUp() override { ASSERT_TRUE(world->pki.ok()) << world->pki.setup_log(); }
 
     static std::string f(const std::string& n) { return world->f(n); }
-    static std::string url(const std::string& path) { return world->http->url(path); }
+    static std::string url(const std::string& path) { return world->pki.url(path); }
 };
 
 std::string read_bytes(const std::string& path) { return testsupport::read_file(path); }
@@ -224,7 +119,7 @@ std::string ts_error(const std::string& server_path) {
     unsigned char* token = nullptr;
     uint32_t length = 0;
     try {
-        request_timestamp(data, 3, world->http->url(server_path).c_str(), EVP_sha256(), &token, &length);
+        request_timestamp(data, 3, world->pki.url(server_path).c_str(), EVP_sha256(), &token, &length);
     } catch (const std::exception& ex) {
         return ex.what();
     }
@@ -334,9 +229,9 @@ TEST_F(signing, sm2_signature_verifies_with_openssl_dgst_and_distid) {
     }
     PKCS7_free(p7);
 
-    auto digest = run_command("cd " + shell_quote(world->dir.path()) + " && openssl dgst -sm3 -r sm2.data");
+    auto digest = run_command("cd " + shell_quote(world->pki.dir()) + " && openssl dgst -sm3 -r sm2.data");
     EXPECT_EQ(digest.output.substr(0, 64), md_hex);
-    auto verify = run_command("cd " + shell_quote(world->dir.path()) +
+    auto verify = run_command("cd " + shell_quote(world->pki.dir()) +
                               " && openssl x509 -in sm2.pem -pubkey -noout > sm2.pub"
                               " && openssl dgst -sm3 -verify sm2.pub -sigopt distid:1234567812345678"
                               " -signature sm2.sigval sm2.attrs 2>&1");
@@ -365,7 +260,7 @@ TEST_F(signing, embedded_time_stamp_token_verifies_with_openssl_ts) {
     testsupport::write_file(f("ts.sigval"), std::string(reinterpret_cast<char*>(si->enc_digest->data),
                                                         si->enc_digest->length));
     PKCS7_free(p7);
-    auto r = run_command("cd " + shell_quote(world->dir.path()) +
+    auto r = run_command("cd " + shell_quote(world->pki.dir()) +
                          " && openssl ts -verify -token_in -in ts.token -data ts.sigval -CAfile root.pem"
                          " -untrusted tsa.pem 2>&1");
     EXPECT_EQ(r.status, 0) << r.output;
@@ -376,15 +271,15 @@ TEST_F(signing, time_stamp_failures_give_their_texts) {
     const unsigned char data[] = "x";
     unsigned char* token = nullptr;
     uint32_t length = 0;
-    int before = world->http->request_count();
+    int before = world->pki.http().request_count();
     EXPECT_EQ(request_timestamp(data, 1, nullptr, EVP_sha256(), &token, &length), -1);
-    EXPECT_EQ(world->http->request_count(), before);
+    EXPECT_EQ(world->pki.http().request_count(), before);
 
     EXPECT_EQ(ts_error("/reject"), "Failed to add timestamp - reply status: 2");
     EXPECT_EQ(ts_error("/garbage"), "Failed to add timestamp - failed to decode timestamp reply");
     EXPECT_EQ(ts_error("/error"), "Failed to add timestamp - failed to decode timestamp reply");
     EXPECT_EQ(ts_error("/notoken"), "Failed to add timestamp - reply granted without a token");
-    std::string closed = "http://127.0.0.1:" + std::to_string(world->dead_port) + "/";
+    std::string closed = "http://127.0.0.1:" + std::to_string(world->pki.dead_port()) + "/";
     unsigned char* t2 = nullptr;
     std::string text;
     try {
@@ -396,8 +291,8 @@ TEST_F(signing, time_stamp_failures_give_their_texts) {
 
     // The request as sent: the headers and a DER TimeStampReq with certReq.
     EXPECT_EQ(ts_error("/tsa"), "no error");
-    int n = world->http->request_count();
-    std::string body = world->http->request_body(n);
+    int n = world->pki.http().request_count();
+    std::string body = world->pki.http().request_body(n);
     const unsigned char* p = reinterpret_cast<const unsigned char*>(body.data());
     TimeStampReq* req = d2i_TimeStampReq(nullptr, &p, static_cast<long>(body.size()));
     ASSERT_NE(req, nullptr);

@@ -47,7 +47,7 @@ const char* const kFixture =
     "openssl req -x509 -newkey rsa:2048 -nodes -keyout sk.pem -out sc.pem -days 30 -subj /CN=Signer && "
     "openssl cms -sign -binary -in data.bin -signer sc.pem -inkey sk.pem -outform DER -out sig.p7s";
 
-class TimestampVerify : public ::testing::Test {
+class TimestampVerify : public gm_test::shared_dir_suite<TimestampVerify> {
 protected:
     static void SetUpTestSuite() {
         init_crypto();
@@ -60,18 +60,13 @@ protected:
     static void TearDownTestSuite() {
         set_data_root("");
         certcache_dir.clear();
-        delete dir;
-        dir = nullptr;
+        shared_dir_suite::TearDownTestSuite();
     }
     static PKCS7* load(const std::string& name) {
         bytes der = dir->read(name);
         return parse_pkcs7_der(der.data(), static_cast<uint32_t>(der.size()));
     }
-    static gm_test::scratch_dir* dir;
-    static bool ok;
 };
-gm_test::scratch_dir* TimestampVerify::dir = nullptr;
-bool TimestampVerify::ok = false;
 
 int check(const std::string& data, PKCS7* token, std::vector<chain_status>& chain) {
     return verify_timestamp_token(reinterpret_cast<const unsigned char*>(data.data()),

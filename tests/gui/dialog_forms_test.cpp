@@ -29,6 +29,7 @@
 #include "forms/sig_infodlg_base.h"
 #include "forms/simple_sigdlg_base.h"
 #include "forms/version_dlg_base.h"
+#include "gui/form_checks.h"
 #include "gui/gui_harness.h"
 #include "ui/wxt_active_textctrl.h"
 #include "ui/wxt_colorbutton.h"
@@ -36,7 +37,6 @@
 
 namespace {
 
-using windows = std::map<std::string, wxWindow*>;
 using std::chrono::milliseconds;
 
 const wxString mail = wxString::FromUTF8(maker_support_mail);
@@ -44,9 +44,14 @@ const wxString company = wxString::FromUTF8(maker_company_name);
 
 // ------------------------------------------------------------ table checks
 
+using form_checks::check_handlers;
+using form_checks::is;
+using form_checks::recorder;
+using form_checks::windows;
+
 struct control_row {
     const char* member;
-    std::function<bool(wxWindow*)> kind;
+    form_checks::kind_test kind;
     wxWindow* parent;  // nullptr: the form
     int id;            // 0: an id the toolkit assigns
     const char* name;
@@ -54,100 +59,24 @@ struct control_row {
     const char* tip;   // nullptr: none
 };
 
-template <class T>
-std::function<bool(wxWindow*)> is() {
-    return [](wxWindow* w) { return dynamic_cast<T*>(w) != nullptr; };
-}
-
-wxString text_of(wxWindow* w) {
-    if (auto* t = dynamic_cast<wxTextCtrl*>(w)) return t->GetValue();
-    if (auto* c = dynamic_cast<wxComboBox*>(w)) return c->GetValue();
-    return w->GetLabel();
-}
-
+// Every member has a row; each control is shown (unless a notebook page)
+// and enabled.
 void check_controls(wxWindow* form, const windows& members, const std::vector<control_row>& rows) {
-    EXPECT_EQ(members.size(), rows.size()) << "a member without a row";
-    for (const control_row& r : rows) {
-        SCOPED_TRACE(r.member);
-        auto it = members.find(r.member);
-        ASSERT_NE(it, members.end());
-        wxWindow* w = it->second;
-        ASSERT_NE(w, nullptr);
-        EXPECT_TRUE(r.kind(w));
-        EXPECT_EQ(w->GetParent(), r.parent ? r.parent : form);
+    form_checks::check_rows(members, rows, true, [form](const control_row& r) {
+        form_checks::control_expectation e;
+        e.kind = r.kind;
+        e.parent = r.parent ? r.parent : form;
         if (r.id != 0)
-            EXPECT_EQ(w->GetId(), r.id);
+            e.id = r.id;
         else
-            EXPECT_LT(w->GetId(), 0) << "expected an id the toolkit assigns";
-        EXPECT_EQ(w->GetName(), wxString::FromUTF8(r.name));
-        if (r.text != "*") EXPECT_EQ(text_of(w), r.text);
-        if (r.tip)
-            EXPECT_EQ(w->GetToolTipText(), wxString::FromUTF8(r.tip));
-        else
-            EXPECT_EQ(w->GetToolTip(), nullptr);
-        // A notebook shows one page at a time.
-        if (!dynamic_cast<wxBookCtrlBase*>(w->GetParent())) EXPECT_TRUE(w->IsShown());
-        EXPECT_TRUE(w->IsEnabled());
-    }
+            e.toolkit_id = true;
+        e.name = r.name ? r.name : "";
+        if (r.text != "*") e.text = r.text;
+        e.tip = r.tip;
+        e.shown_and_enabled = true;
+        return e;
+    });
 }
-
-struct handler_row {
-    const char* handler;
-    wxEventType type;
-    const char* source;  // "": the form
-};
-
-std::unique_ptr<wxEvent> event_of(wxEventType type, wxWindow* source) {
-    std::unique_ptr<wxEvent> e;
-    if (type == wxEVT_CLOSE_WINDOW)
-        e.reset(new wxCloseEvent(type));
-    else if (type == wxEVT_SIZE)
-        e.reset(new wxSizeEvent(source->GetSize()));
-    else if (type == wxEVT_INIT_DIALOG)
-        e.reset(new wxInitDialogEvent());
-    else if (type == wxEVT_LEFT_UP)
-        e.reset(new wxMouseEvent(type));
-    else if (type == wxEVT_TREE_SEL_CHANGED)
-        e.reset(new wxTreeEvent(type, static_cast<wxTreeCtrl*>(source), wxTreeItemId()));
-    else if (type == wxEVT_DATAVIEW_ITEM_ACTIVATED || type == wxEVT_DATAVIEW_SELECTION_CHANGED)
-        e.reset(new wxDataViewEvent(type, static_cast<wxDataViewCtrl*>(source), wxDataViewItem()));
-    else if (type == wxEVT_HYPERLINK)
-        e.reset(new wxHyperlinkEvent(source, source->GetId(), static_cast<wxHyperlinkCtrl*>(source)->GetURL()));
-    else
-        e.reset(new wxCommandEvent(type));
-    e->SetEventType(type);
-    e->SetEventObject(source);
-    e->SetId(source->GetId());
-    return e;
-}
-
-// Sends each event to its source and expects exactly the named override to
-// run, with the control as the event's object.
-void check_handlers(wxWindow* form, const windows& members, const std::vector<handler_row>& rows,
-                    std::vector<std::string>& calls, std::vector<wxObject*>& objects) {
-    for (const handler_row& r : rows) {
-        SCOPED_TRACE(r.handler);
-        wxWindow* source = *r.source ? members.at(r.source) : form;
-        calls.clear();
-        objects.clear();
-        auto e = event_of(r.type, source);
-        source->GetEventHandler()->ProcessEvent(*e);
-        ASSERT_EQ(calls.size(), 1u);
-        EXPECT_EQ(calls[0], r.handler);
-        EXPECT_EQ(objects[0], source);
-    }
-}
-
-#define RECORD(handler, event_type)            \
-    void handler(event_type& e) override {     \
-        calls.push_back(#handler);             \
-        objects.push_back(e.GetEventObject()); \
-    }
-
-struct recorder {
-    std::vector<std::string> calls;
-    std::vector<wxObject*> objects;
-};
 
 // Every shown window below root has a size; no window reaches outside its
 // parent or overlaps a sibling.
@@ -456,10 +385,8 @@ TEST(sig_infodlg_base, pages_controls_columns_and_handlers) {
                     {"on_close_button", wxEVT_BUTTON, "close_button"}},
                    d->calls, d->objects);
     // Selecting a row alone reaches no handler of the form.
-    d->calls.clear();
-    auto sel = event_of(wxEVT_DATAVIEW_SELECTION_CHANGED, m["embedded_list"]);
-    m["embedded_list"]->GetEventHandler()->ProcessEvent(*sel);
-    EXPECT_TRUE(d->calls.empty());
+    EXPECT_TRUE(
+        form_checks::reaches_no_handler(m["embedded_list"], wxEVT_DATAVIEW_SELECTION_CHANGED, d->calls));
     for (int page : {0, 1}) {
         SCOPED_TRACE(page);
         d->book()->ChangeSelection(page);
@@ -605,10 +532,8 @@ TEST(cert_infodlg_base, pages_controls_columns_and_handlers) {
                     {"on_save_certificate", wxEVT_BUTTON, "save_certificate_button"},
                     {"on_close_button", wxEVT_BUTTON, "close_button"}},
                    d->calls, d->objects);
-    d->calls.clear();
-    auto activated = event_of(wxEVT_DATAVIEW_ITEM_ACTIVATED, m["fields_list"]);
-    m["fields_list"]->GetEventHandler()->ProcessEvent(*activated);
-    EXPECT_TRUE(d->calls.empty()) << "activating a field reaches no handler";
+    EXPECT_TRUE(form_checks::reaches_no_handler(m["fields_list"], wxEVT_DATAVIEW_ITEM_ACTIVATED, d->calls))
+        << "activating a field reaches no handler";
     for (int page : {0, 1}) {
         SCOPED_TRACE(page);
         d->book()->ChangeSelection(page);

@@ -17,6 +17,7 @@
 #include "forms/frame_base.h"
 #include "forms/pictures.h"
 #include "forms/side_forms.h"
+#include "gui/form_checks.h"
 #include "gui/gui_harness.h"
 #include "ui/expandbar.h"
 #include "ui/homepage.h"
@@ -31,121 +32,39 @@
 
 namespace {
 
-using windows = std::map<std::string, wxWindow*>;
+using form_checks::check_handlers;
+using form_checks::handler_row;
+using form_checks::is;
+using form_checks::recorder;
+using form_checks::windows;
 
 // One control of a form as its description gives it.
 struct control_row {
     const char* member;
-    std::function<bool(wxWindow*)> kind;
+    form_checks::kind_test kind;
     int id;            // 0: any id
-    const char* name;  // window name
+    const char* name;  // window name, nullptr: not checked
     const char* text;  // label or value, nullptr: not checked
     const char* tip;   // tool tip, nullptr: none
 };
 
-template <class T>
-std::function<bool(wxWindow*)> is() {
-    return [](wxWindow* w) { return dynamic_cast<T*>(w) != nullptr; };
-}
-
-wxString text_of(wxWindow* w) {
-    if (auto* t = dynamic_cast<wxTextCtrl*>(w)) return t->GetValue();
-    if (auto* c = dynamic_cast<wxComboBox*>(w)) return c->GetValue();
-    return w->GetLabel();
-}
-
 void check_controls(const windows& members, const std::vector<control_row>& rows) {
-    for (const control_row& r : rows) {
-        SCOPED_TRACE(r.member);
-        auto it = members.find(r.member);
-        ASSERT_NE(it, members.end());
-        wxWindow* w = it->second;
-        ASSERT_NE(w, nullptr);
-        EXPECT_TRUE(r.kind(w));
-        if (r.id != 0) {
-            EXPECT_EQ(w->GetId(), r.id);
-        }
-        if (r.name) {
-            EXPECT_EQ(w->GetName(), wxString::FromUTF8(r.name));
-        }
-        if (r.text) {
-            EXPECT_EQ(text_of(w), wxString::FromUTF8(r.text));
-        }
-        if (r.tip) {
-            EXPECT_EQ(w->GetToolTipText(), wxString::FromUTF8(r.tip));
-        } else {
-            EXPECT_EQ(w->GetToolTip(), nullptr);
-        }
-    }
+    form_checks::check_rows(members, rows, false, [](const control_row& r) {
+        form_checks::control_expectation e;
+        e.kind = r.kind;
+        if (r.id != 0) e.id = r.id;
+        e.name = r.name;
+        if (r.text) e.text = wxString::FromUTF8(r.text);
+        e.tip = r.tip;
+        return e;
+    });
 }
-
-// One handler connection: the handler's name, the event, the source member
-// ("" for the form itself).
-struct handler_row {
-    const char* handler;
-    wxEventType type;
-    const char* source;
-};
-
-std::unique_ptr<wxEvent> event_of(wxEventType type, wxWindow* source) {
-    std::unique_ptr<wxEvent> e;
-    if (type == wxEVT_ACTIVATE || type == wxEVT_ACTIVATE_APP)
-        e.reset(new wxActivateEvent(type));
-    else if (type == wxEVT_CLOSE_WINDOW)
-        e.reset(new wxCloseEvent(type));
-    else if (type == wxEVT_MOVE)
-        e.reset(new wxMoveEvent(wxPoint(1, 1)));
-    else if (type == wxEVT_SIZE)
-        e.reset(new wxSizeEvent(source->GetSize()));
-    else if (type == wxEVT_INIT_DIALOG)
-        e.reset(new wxInitDialogEvent());
-    else if (type == wxEVT_MOUSEWHEEL || type == wxEVT_LEFT_UP || type == wxEVT_LEFT_DOWN ||
-             type == wxEVT_ENTER_WINDOW || type == wxEVT_LEAVE_WINDOW)
-        e.reset(new wxMouseEvent(type));
-    else if (type == wxEVT_TREE_BEGIN_LABEL_EDIT || type == wxEVT_TREE_ITEM_COLLAPSING ||
-             type == wxEVT_TREE_ITEM_EXPANDING || type == wxEVT_TREE_SEL_CHANGED)
-        e.reset(new wxTreeEvent(type, static_cast<wxTreeCtrl*>(source), wxTreeItemId()));
-    else
-        e.reset(new wxCommandEvent(type));
-    e->SetEventType(type);
-    e->SetEventObject(source);
-    e->SetId(source->GetId());
-    return e;
-}
-
-// Sends each event to its source and expects the named override to run.
-void check_handlers(wxWindow* form, const windows& members, const std::vector<handler_row>& rows,
-                    std::vector<std::string>& calls) {
-    for (const handler_row& r : rows) {
-        SCOPED_TRACE(r.handler);
-        wxWindow* source = *r.source ? members.at(r.source) : form;
-        calls.clear();
-        if (r.type == wxEVT_PAINT) {
-            // Only the toolkit makes paint events: ask for a real repaint.
-            form->Show();
-            source->Refresh();
-            source->Update();
-            EXPECT_TRUE(gui_test::run_until([&] {
-                return std::find(calls.begin(), calls.end(), r.handler) != calls.end();
-            }));
-            continue;
-        }
-        auto e = event_of(r.type, source);
-        source->GetEventHandler()->ProcessEvent(*e);
-        ASSERT_EQ(calls.size(), 1u);
-        EXPECT_EQ(calls[0], r.handler);
-    }
-}
-
-#define RECORD(handler, event_type) \
-    void handler(event_type&) override { calls.push_back(#handler); }
 
 // ----------------------------------------------------------------- frame_base
 
-class probe_frame : public frame_base {
+class probe_frame : public frame_base, public recorder {
 public:
     probe_frame() : frame_base(nullptr, wxID_ANY, "Velkorant application", wxDefaultPosition, wxSize(1280, 800)) {}
-    std::vector<std::string> calls;
     bool record = true;
     windows members() const {
         return {{"toolbar_panel", toolbar_panel}, {"home_button", home_button}, {"document_button", document_button},
@@ -340,10 +259,9 @@ TEST(frame_base, laid_out_without_overlaps_on_both_pages) {
 
 // ------------------------------------------------------------- the side forms
 
-class probe_infobar : public infobar_base {
+class probe_infobar : public infobar_base, public recorder {
 public:
     explicit probe_infobar(wxWindow* parent) : infobar_base(parent, wxID_ANY, wxDefaultPosition, wxSize(-1, 42)) {}
-    std::vector<std::string> calls;
     windows members() const {
         return {{"infobar_bitmap", infobar_bitmap}, {"signature_details_button", signature_details_button},
                 {"timestamp_details_button", timestamp_details_button}, {"mark_button", mark_button},
@@ -358,11 +276,10 @@ public:
     RECORD(on_signature_pane, wxCommandEvent)
 };
 
-class probe_homepage : public homepage_base {
+class probe_homepage : public homepage_base, public recorder {
 public:
     explicit probe_homepage(wxWindow* parent)
         : homepage_base(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL, "homepage") {}
-    std::vector<std::string> calls;
     windows members() const {
         return {{"nav_panel", nav_panel}, {"logo_bitmap", logo_bitmap}, {"recent_button", recent_button},
                 {"settings_button", settings_button}, {"trustlist_button", trustlist_button},
@@ -380,10 +297,9 @@ public:
     RECORD(on_donate, wxCommandEvent)
 };
 
-class probe_leftpanel : public leftpanel_base {
+class probe_leftpanel : public leftpanel_base, public recorder {
 public:
     explicit probe_leftpanel(wxWindow* parent) : leftpanel_base(parent, wxID_ANY, wxDefaultPosition, wxSize(200, -1)) {}
-    std::vector<std::string> calls;
     windows members() const { return {{"title_label", title_label}, {"signature_tree", signature_tree}}; }
     wxTreeCtrl* tree() const { return signature_tree; }
     RECORD(on_left_down, wxMouseEvent)
@@ -398,11 +314,10 @@ public:
     RECORD(on_tree_sel_changed, wxTreeEvent)
 };
 
-class probe_expandbar : public expandbar_base {
+class probe_expandbar : public expandbar_base, public recorder {
 public:
     explicit probe_expandbar(wxWindow* parent)
         : expandbar_base(parent, wxID_ANY, wxDefaultPosition, wxSize(20, -1), wxTAB_TRAVERSAL, "expandbar-left") {}
-    std::vector<std::string> calls;
     windows members() const {
         return {{"arrow_left_button", arrow_left_button}, {"arrow_right_button", arrow_right_button}};
     }

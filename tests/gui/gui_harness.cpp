@@ -14,6 +14,7 @@
 #include <wx/filename.h>
 #include <wx/image.h>
 #include <wx/log.h>
+#include <wx/scrolwin.h>
 #include <wx/stdpaths.h>
 #include <wx/toplevel.h>
 #include <wx/utils.h>
@@ -146,7 +147,10 @@ std::string describe(wxWindow* w) {
 }
 
 void check_children(wxWindow* parent, std::vector<std::string>& faults) {
-    const wxSize client = parent->GetClientSize();
+    // A scrolled window's children may reach past its client area, as far
+    // as its virtual size: that part is shown by scrolling.
+    const bool scrolls = dynamic_cast<wxScrollHelperBase*>(parent) != nullptr;
+    const wxSize client = scrolls ? parent->GetVirtualSize() : parent->GetClientSize();
     std::vector<wxWindow*> shown;
     for (wxWindow* child : parent->GetChildren()) {
         if (child->IsTopLevel() || !child->IsShown()) continue;

@@ -1,0 +1,228 @@
+// Verifying the open document's signatures into per-signature results.
+#include "document/sig_result.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include <openssl/x509.h>
+
+#include "app/exceptionex.h"
+#include "crypto/cert_loading.h"
+#include "crypto/local_time.h"
+#include "document/doc_base.h"
+#include "document/doc_services.h"
+
+namespace {
+
+void no_sigdata_report(const char*, int32_t, const unsigned char*, uint32_t) {}
+void no_verify_results_report() {}
+
+struct free_deleter {
+    void operator()(void* p) const { std::free(p); }
+};
+
+// /M from its third character with a four-digit year; "" when too short or unreadable.
+std::string mtime_as_local(const char* mtime) {
+    if (std::strlen(mtime) < 16) return "";
+    std::unique_ptr<char, free_deleter> local(asn1_time_text_to_local(mtime + 2, 4));
+    return local ? std::string(local.get()) : std::string();
+}
+
+bool same_cert(const x509ui& a, const x509ui& b) {
+    return a.subject_dn == b.subject_dn && a.issuer_dn == b.issuer_dn && a.serial_hex == b.serial_hex;
+}
+
+int32_t first_status(const cert_chain_ui* chain) {
+    return (chain && !chain->empty()) ? chain->front().status : certerr_unknown;
+}
+
+bool is_unparsed_status(int32_t status) {
+    return status == sigerr_notsup_type || status == sigerr_sigdata || status == sigerr_no_signatures ||
+           status == sigerr_no_certificate || status == sigerr_unknown;
+}
+
+// Steps of one signed field after its first verdict: parsed data, chains,
+// signing time, time stamp and seal.
+void complete_result(sigcheck_record& r, sig_result& x) {
+    x.sig->data = new sigdata_record;
+    parse_sigdata(r.contents, r.contents_len, r.type, *x.sig->data);
+    cert_chain_for_sigdata(r.contents, r.contents_len, r.type, &x.signer_chain, chain_purpose_none);
+
+    if (r.status == sigerr_okay || r.status == sigerr_sigtime_local) {
+        // The chain builders put the signer first; without a chain the parsed
+        // signer stands in, and with neither the time cannot be judged (the
+        // missing chain already makes the signature not valid).
+        const x509ui* signer = nullptr;
+        if (x.signer_chain && !x.signer_chain->empty())
+            signer = &x.signer_chain->front().cert;
+        else if (!x.sig->data->signer.der.empty())
+            signer = &x.sig->data->signer;
+        if (signer) x.sig->status = check_signing_time(r, *x.sig->data, *signer);
+    }
+
+    if (x.sig->data->ts) {
+        int32_t code = sigerr_unknown;
+        if (std::strcmp(r.type, dstn_pkcs7) == 0)
+            code = timestamp_chain_pkcs7(r.contents, r.contents_len, &x.ts_chain);
+        else if (std::strcmp(r.type, dstn_gm_ses) == 0)
+            code = timestamp_chain_ses(r.contents, r.contents_len, &x.ts_chain);
+        if (code != sigerr_no_signatures) x.ts = new sig_status_cell{code, x.sig->data->ts};
+    }
+
+    if (x.sig->data->seal) {
+        int32_t code = sigerr_unknown;
+        if (std::strcmp(r.type, dstn_gm_ses) == 0) code = seal_chain_of(r.contents, r.contents_len, &x.seal_chain);
+        x.seal = new sig_status_cell{code, x.sig->data->seal};
+    }
+}
+
+}  // namespace
+
+void (*report_sigdata_hook)(const char*, int32_t, const unsigned char*, uint32_t) = no_sigdata_report;
+void (*report_verify_results_hook)() = no_verify_results_report;
+
+int32_t check_signing_time(const sigcheck_record& r, const sigdata_record& s, const x509ui& u) {
+    std::string t;
+    bool local = true;
+    if (s.type == dstn_rfc3161ts) {
+        t = s.sign_time;
+        local = false;
+    } else if (s.ts) {
+        t = s.ts->sign_time;
+        local = false;
+    }
+    if (t.empty()) t = s.sign_time;
+    if (t.empty()) t = mtime_as_local(r.mtime);
+    if (t.empty()) {
+        X509* cert = decode_certificate(u.der.data(), u.der.size(), nullptr);
+        if (!cert) throw_ex_fmt("%s(), failed to parse cert from x509ui", "");
+        bool error = false;
+        bool expired = check_cert_expiry(cert, &error);
+        X509_free(cert);
+        if (error) throw_ex_fmt("%s(), failed", "");
+        return expired ? sigerr_expired : r.status;
+    }
+    if (t > u.not_after || t < u.not_before) return sigerr_sigtime_illegal;
+    if (local) return sigerr_sigtime_local;
+    return r.status;
+}
+
+void free_sig_result(sig_result* x) {
+    if (!x) return;
+    if (x->sig) free_sigdata_record(x->sig->data);  // with its ts and seal records
+    delete x->sig;
+    delete x->ts;
+    delete x->seal;
+    delete x->signer_chain;
+    delete x->ts_chain;
+    delete x->seal_chain;
+    delete x;
+}
+
+void sig_result::set_cert_trust(const x509ui& cert, bool trusted) {
+    for (cert_chain_ui* chain : {signer_chain, ts_chain, seal_chain}) {
+        if (!chain) continue;
+        bool holds = false;
+        for (const chain_cert_entry& e : *chain)
+            if (same_cert(e.cert, cert)) holds = true;
+        if (!holds) continue;
+        for (chain_cert_entry& e : *chain) e.status = trusted ? certerr_okay : certerr_not_trusted;
+    }
+}
+
+void sig_result::signing_time(std::string& t, bool& from_ts) const {
+    t.clear();
+    from_ts = false;
+    const sigdata_record* s = sig ? sig->data : nullptr;
+    if (s && s->type == dstn_rfc3161ts) {
+        from_ts = true;
+        t = s->sign_time;
+    } else if (ts && ts->status == sigerr_okay && ts_chain && !ts_chain->empty() &&
+               ts_chain->front().status == certerr_okay) {
+        if (s && s->ts) {
+            from_ts = true;
+            t = s->ts->sign_time;
+        }
+    } else if (s && !s->sign_time.empty()) {
+        t = s->sign_time;
+    } else if (record) {
+        t = mtime_as_local(record->mtime);
+    }
+}
+
+bool sig_result::check_valid() {
+    const int32_t signer_status = first_status(signer_chain);
+    int32_t seal_status = sigerr_unknown, seal_chain_status = certerr_unknown;
+    if (seal) {
+        seal_status = seal->status;
+        seal_chain_status = first_status(seal_chain);
+        if (sig->status == sigerr_sealcert_invalid && seal_chain_status == certerr_okay) sig->status = sigerr_okay;
+    }
+    if ((sig->status != sigerr_okay && sig->status != sigerr_sigtime_local) || signer_status != certerr_okay)
+        return false;
+    if (!seal) return true;
+    if (seal_status != sigerr_okay && seal_status != sigerr_sigtime_local) {
+        sig->status = sigerr_sealsig_invalid;
+        return false;
+    }
+    if (seal_chain_status != certerr_okay) {
+        sig->status = sigerr_sealcert_invalid;
+        return false;
+    }
+    return true;
+}
+
+void verify_open_document() {
+    doc_base* d = current_document;
+    if (!d) return;
+    auto painted = doc_services().page_painted;
+    if (painted && !painted()) return;
+
+    for (sig_result* x : d->topsigs) free_sig_result(x);
+    d->topsigs.clear();
+    free_sigcheck_records(&d->swis, &d->swis_num);
+
+    d->collect_signatures(d->swis, d->swis_num);
+    if (!d->swis || d->swis_num <= 0) return;
+
+    d->signed_num = d->swis_num;
+    for (int32_t i = 0; i < d->swis_num; ++i) {
+        sigcheck_record& r = d->swis[i];
+        if (r.status == sigerr_tosign) {
+            --d->signed_num;
+            continue;
+        }
+        auto* x = new sig_result;
+        x->record = &r;
+        x->sig = new sig_status_cell{r.status, nullptr};
+        if (is_unparsed_status(r.status)) {
+            report_sigdata_hook(r.type, r.status, r.contents, r.contents_len);
+            d->topsigs.push_back(x);
+            continue;
+        }
+        // A failure of one signature's parse or chains stays with it: the
+        // result keeps what was built and the next field is still verified.
+        try {
+            complete_result(r, *x);
+        } catch (const std::exception& ex) {
+            x->sig->status = sigerr_unknown;
+            std::fprintf(stderr, "\n\n[ERROR] %s(), signature %d: %s [ERROR]\n", "", static_cast<int>(i), ex.what());
+        }
+        d->topsigs.push_back(x);
+    }
+    report_verify_results_hook();
+    std::fprintf(stderr, "\n [INFO] %s(), swis_num: %d, topsigs num: %d\n", "", static_cast<int>(d->swis_num),
+                 static_cast<int>(d->topsigs.size()));
+}
+
+void install_verification_services() {
+    document_services& s = doc_services();
+    s.verify_all_signatures = verify_all_signatures;
+    s.free_sigcheck_records = [](sigcheck_record* records, int32_t count) {
+        free_sigcheck_records(&records, &count);
+    };
+    s.free_sig_result = free_sig_result;
+    s.verify_open_document = verify_open_document;
+}
