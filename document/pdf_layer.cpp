@@ -4,6 +4,8 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
+#include <fcntl.h>
+#include <cerrno>
 
 #include <cstdio>
 #include <cstring>
@@ -171,12 +173,29 @@ FPDF_DOCUMENT FPDF_LoadDocument(const char* path, const char* password) {
     }
     fz_buffer* volatile buf = nullptr;
     volatile bool read = false;
+    // The buffer is sized from the file and filled by plain reads: growing it
+    // while reading copies a big file several times over.
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        pdf_layer_set_error(FPDF_ERR_FILE, "the file cannot be opened");
+        return nullptr;
+    }
     fz_try(ctx) {
-        buf = fz_read_file(ctx, path);
+        buf = fz_new_buffer(ctx, st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1 : 1);
+        for (;;) {
+            if (buf->len == buf->cap) fz_grow_buffer(ctx, buf);
+            ssize_t n = ::read(fd, buf->data + buf->len, buf->cap - buf->len);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) fz_throw(ctx, FZ_ERROR_GENERIC, "read failed");
+            if (n == 0) break;
+            buf->len += static_cast<size_t>(n);
+        }
         read = true;
     }
     fz_catch(ctx) {}
+    ::close(fd);
     if (!read) {
+        fz_drop_buffer(ctx, buf);
         pdf_layer_set_error(FPDF_ERR_FILE, "the file cannot be read");
         return nullptr;
     }
