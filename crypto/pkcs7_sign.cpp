@@ -156,7 +156,10 @@ void build_signature_from(const data_feeder& feed, X509* cert, STACK_OF(X509)* e
         if (cert == nullptr || key == nullptr) throw exceptionex("add signer failed");
 
         PKCS7_SIGNER_INFO* si = nullptr;
-        if (X509_get_signature_nid(cert) == NID_SM2_with_SM3) {
+        // The signer info follows the signing key, not how the issuer signed
+        // the certificate: an SM2 key under an RSA-issued certificate is
+        // still an SM2 signer.
+        if (EVP_PKEY_is_a(key, "SM2")) {
             make_sm2_sigid_known();
             si = gmPKCS7_add_signer(st.p7, cert, key, EVP_sm3());
         } else {
