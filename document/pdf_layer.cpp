@@ -202,8 +202,11 @@ FPDF_DOCUMENT FPDF_LoadDocument(const char* path, const char* password) {
     return open_from_buffer(ctx, buf, password);
 }
 
-FPDF_DOCUMENT FPDF_LoadMemDocument64(const void* data, size_t size, const char* password) {
-    PDF_LAYER_GUARD;
+namespace {
+
+// Opens a document over `size` bytes, copied into a buffer of the library's
+// own or (shared) used where they lie, which must then outlive the document.
+FPDF_DOCUMENT open_from_memory(const void* data, size_t size, const char* password, bool shared) {
     fz_context* ctx = pdf_layer_context();
     if (!ctx || (!data && size)) {
         pdf_layer_set_error(FPDF_ERR_UNKNOWN, "no data");
@@ -212,7 +215,9 @@ FPDF_DOCUMENT FPDF_LoadMemDocument64(const void* data, size_t size, const char* 
     fz_buffer* volatile buf = nullptr;
     volatile bool made = false;
     fz_try(ctx) {
-        buf = fz_new_buffer_from_copied_data(ctx, static_cast<const unsigned char*>(data), size);
+        const auto* bytes = static_cast<const unsigned char*>(data);
+        buf = shared ? fz_new_buffer_from_shared_data(ctx, bytes, size)
+                     : fz_new_buffer_from_copied_data(ctx, bytes, size);
         made = true;
     }
     fz_catch(ctx) {}
@@ -223,25 +228,16 @@ FPDF_DOCUMENT FPDF_LoadMemDocument64(const void* data, size_t size, const char* 
     return open_from_buffer(ctx, buf, password);
 }
 
+}  // namespace
+
+FPDF_DOCUMENT FPDF_LoadMemDocument64(const void* data, size_t size, const char* password) {
+    PDF_LAYER_GUARD;
+    return open_from_memory(data, size, password, false);
+}
+
 FPDF_DOCUMENT FPDF_LoadSharedMemDocument(const void* data, size_t size, const char* password) {
     PDF_LAYER_GUARD;
-    fz_context* ctx = pdf_layer_context();
-    if (!ctx || (!data && size)) {
-        pdf_layer_set_error(FPDF_ERR_UNKNOWN, "no data");
-        return nullptr;
-    }
-    fz_buffer* volatile buf = nullptr;
-    volatile bool made = false;
-    fz_try(ctx) {
-        buf = fz_new_buffer_from_shared_data(ctx, static_cast<const unsigned char*>(data), size);
-        made = true;
-    }
-    fz_catch(ctx) {}
-    if (!made) {
-        pdf_layer_set_error(FPDF_ERR_UNKNOWN, "out of memory");
-        return nullptr;
-    }
-    return open_from_buffer(ctx, buf, password);
+    return open_from_memory(data, size, password, true);
 }
 
 FPDF_DOCUMENT FPDF_LoadMemDocument(const void* data, int size, const char* password) {
