@@ -14,6 +14,7 @@
 #include "document/pdf_sign.h"
 #include "document/sigcheck.h"
 #include "document/sign_operation.h"
+#include "document/signing_suite.h"
 #include "support/pki_fixture.h"
 #include "support/test_support.h"
 
@@ -37,26 +38,11 @@ using testsupport::shell_quote;
 
 namespace {
 
-testsupport::test_pki* pki = nullptr;
-
-class pdf_signing : public ::testing::Test {
+class pdf_signing : public signing_suite {
 protected:
-    static void SetUpTestSuite() {
-        init_crypto();
-        pki = new testsupport::test_pki;
-        set_data_root(pki->dir() + "/data/");
-        certcache_dir = app_data_dir() + "certcache/";
-        register_pdf_signing();
-    }
-    static void TearDownTestSuite() {
-        trust_list.clear();
-        certcache_dir.clear();
-        set_data_root("");
-        delete pki;
-        pki = nullptr;
-    }
     void SetUp() override {
-        ASSERT_TRUE(pki->ok()) << pki->setup_log();
+        signing_suite::SetUp();
+        if (HasFatalFailure()) return;
         sign_placeholder_override = 0;
     }
 

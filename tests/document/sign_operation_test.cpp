@@ -11,6 +11,7 @@
 #include "document/doc_pdfium.h"
 #include "document/pdf_sign.h"
 #include "document/sign_operation.h"
+#include "document/signing_suite.h"
 #include "support/pki_fixture.h"
 #include "support/test_support.h"
 
@@ -42,26 +43,11 @@ void record_report(const sign_task&, const x509ui* signer, bool success, const s
     last_report.failure = failure;
 }
 
-testsupport::test_pki* pki = nullptr;
-
-class sign_operation : public ::testing::Test {
+class sign_operation : public signing_suite {
 protected:
-    static void SetUpTestSuite() {
-        init_crypto();
-        pki = new testsupport::test_pki;
-        set_data_root(pki->dir() + "/data/");
-        certcache_dir = app_data_dir() + "certcache/";
-        register_pdf_signing();
-    }
-    static void TearDownTestSuite() {
-        trust_list.clear();
-        certcache_dir.clear();
-        set_data_root("");
-        delete pki;
-        pki = nullptr;
-    }
     void SetUp() override {
-        ASSERT_TRUE(pki->ok()) << pki->setup_log();
+        signing_suite::SetUp();
+        if (HasFatalFailure()) return;
         saved_reporter = report_signing_outcome;
         report_signing_outcome = record_report;
         last_report = reported();
