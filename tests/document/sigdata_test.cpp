@@ -27,6 +27,8 @@
 #include <string>
 #include <vector>
 
+#include "support/sm2_test_helpers.h"
+
 namespace {
 
 using bytes = std::vector<unsigned char>;
@@ -86,33 +88,10 @@ EVP_PKEY* load_key(const std::string& path) {
     return k;
 }
 
-bytes der_of(X509* cert) {
-    unsigned char* der = nullptr;
-    int n = i2d_X509(cert, &der);
-    bytes out(der, der + std::max(n, 0));
-    OPENSSL_free(der);
-    return out;
-}
-
-bytes sm2_sign(EVP_PKEY* key, const unsigned char* data, std::size_t length) {
-    EVP_MD_CTX* ctx = EVP_MD_CTX_new();
-    EVP_PKEY_CTX* pctx = nullptr;
-    bytes sig(128);
-    std::size_t n = sig.size();
-    bool ok = EVP_DigestSignInit_ex(ctx, &pctx, "SM3", nullptr, nullptr, key, nullptr) == 1 &&
-              EVP_PKEY_CTX_set_params(pctx, sm2_distid_params()) == 1 &&
-              EVP_DigestSign(ctx, sig.data(), &n, data, length) == 1;
-    EVP_MD_CTX_free(ctx);
-    sig.resize(ok ? n : 0);
-    return sig;
-}
-
-void set_bits(ASN1_BIT_STRING* bs, const bytes& value) {
-    ASN1_BIT_STRING_set(bs, const_cast<unsigned char*>(value.data()), static_cast<int>(value.size()));
-    bs->flags = (bs->flags & ~0x07L) | ASN1_STRING_FLAG_BITS_LEFT;
-}
-
-void set_text(ASN1_STRING* s, const std::string& text) { ASN1_STRING_set(s, text.data(), static_cast<int>(text.size())); }
+using testsupport::der_of;
+using testsupport::set_bits;
+using testsupport::set_text;
+using testsupport::sm2_sign;
 
 bytes sequence_of(const bytes& contents) {
     bytes out(8 + contents.size());
