@@ -16,7 +16,7 @@
 #include "crypto/cert_loading.h"
 #include "crypto/crypto_init.h"
 #include "crypto/digests.h"
-#include "crypto/http_client.h"
+#include "net/http_client.h"
 #include "crypto/system_chain.h"
 #include "crypto/trust_list.h"
 #include "crypto/x509ui.h"

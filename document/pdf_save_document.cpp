@@ -1,7 +1,7 @@
 // Saving a document of the PDF layer through the process-wide save buffer.
 #include "document/pdf_save_document.h"
 
-#include "app/pdf_save.h"
+#include "document/pdf_save.h"
 #include "document/pdf_layer_mupdf.h"
 
 #include <cstdio>

@@ -3,7 +3,7 @@
 #include <wx/sizer.h>
 
 #include "forms/dialog_keys.h"
-#include "ui/wxt_colorbutton.h"
+#include "widgets/wxt_colorbutton.h"
 
 agreement_dlg_base::agreement_dlg_base(wxWindow* parent, wxWindowID id, const wxString& title, const wxPoint& pos,
                                        const wxSize& size, long style) {

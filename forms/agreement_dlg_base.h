@@ -3,7 +3,7 @@
 #include <wx/dialog.h>
 #include <wx/textctrl.h>
 
-#include "forms/form_support.h"
+#include "widgets/form_support.h"
 
 class wxt_colorbutton;
 

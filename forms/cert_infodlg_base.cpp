@@ -4,7 +4,7 @@
 
 #include "forms/maker_addresses.h"
 #include "forms/pictures.h"
-#include "ui/wxt_active_textctrl.h"
+#include "widgets/wxt_active_textctrl.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <wx/textctrl.h>
 #include <wx/treectrl.h>
 
-#include "forms/form_support.h"
+#include "widgets/form_support.h"
 
 class wxt_active_textctrl;
 

@@ -5,9 +5,9 @@
 #include "forms/dialog_keys.h"
 #include "forms/maker_addresses.h"
 #include "forms/pictures.h"
-#include "ui/wxt_active_textctrl.h"
-#include "ui/wxt_colorbutton.h"
-#include "ui/wxt_hyperlink.h"
+#include "widgets/wxt_active_textctrl.h"
+#include "widgets/wxt_colorbutton.h"
+#include "widgets/wxt_hyperlink.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include "forms/dialog_keys.h"
 #include "forms/pictures.h"
-#include "ui/wxt_colorbutton.h"
-#include "ui/wxt_hyperlink.h"
+#include "widgets/wxt_colorbutton.h"
+#include "widgets/wxt_hyperlink.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <wx/textctrl.h>
 #include <wx/toplevel.h>
 
-#include "ui/wxt_colorbutton.h"
-#include "ui/wxt_hyperlink.h"
+#include "widgets/wxt_colorbutton.h"
+#include "widgets/wxt_hyperlink.h"
 
 namespace {
 

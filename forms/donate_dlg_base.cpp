@@ -4,7 +4,7 @@
 
 #include "forms/dialog_keys.h"
 #include "forms/pictures.h"
-#include "ui/wxt_colorbutton.h"
+#include "widgets/wxt_colorbutton.h"
 
 // The picture table draws both codes once per process (function statics).
 wxBitmap& bitmap_qr_alipay_320() { return bitmap_donate_code_a_320(); }

@@ -3,7 +3,7 @@
 #include <wx/sizer.h>
 
 #include "forms/pictures.h"
-#include "ui/wxt_bmpbutton_nofocus.h"
+#include "widgets/wxt_bmpbutton_nofocus.h"
 
 dynamic_resource* dynamic_resources = nullptr;
 

@@ -6,8 +6,8 @@
 
 #include "forms/dialog_keys.h"
 #include "forms/maker_addresses.h"
-#include "ui/wxt_active_textctrl.h"
-#include "ui/wxt_colorbutton.h"
+#include "widgets/wxt_active_textctrl.h"
+#include "widgets/wxt_colorbutton.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include "forms/form_support.h"
+#include "widgets/form_support.h"
 
 class wxt_active_textctrl;
 class wxt_colorbutton;

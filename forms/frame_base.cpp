@@ -5,14 +5,11 @@
 #include "forms/pictures.h"
 #include "app/screen_layout.h"
 #include "app/theme_colours.h"
-#include "ui/expandbar.h"
-#include "ui/homepage.h"
-#include "ui/infobar.h"
-#include "ui/left_panel.h"
-#include "ui/page_glcanvas.h"
-#include "ui/sign_panel.h"
-#include "ui/stamp_panel.h"
-#include "ui/wxt_hyperlink.h"
+#include "forms/side_forms.h"
+#include "forms/sign_panel_base.h"
+#include "forms/stamp_panel_base.h"
+#include "forms/window_parts.h"
+#include "widgets/wxt_hyperlink.h"
 
 namespace {
 
@@ -153,13 +150,14 @@ frame_base::frame_base(wxWindow* parent, wxWindowID id, const wxString& title, c
     toolbar_panel->Layout();
     main_sizer->Add(toolbar_panel, 0, wxEXPAND, 0);
 
-    info_bar = new infobar(this, wxDefaultPosition, wxSize(-1, 42), wxEmptyString);
+    const window_parts& parts = installed_window_parts();
+    info_bar = parts.make_infobar(this, wxDefaultPosition, wxSize(-1, 42), wxEmptyString);
     info_bar->SetFont(form_font(wxFONTFAMILY_MODERN));
     info_bar->SetBackgroundColour(wxColour(188, 220, 246));
     main_sizer->Add(info_bar, 0, wxEXPAND, 0);
 
     main_book = new wxSimplebook(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, 0, wxEmptyString);
-    home_page = new homepage(main_book, "homepage");
+    home_page = parts.make_homepage(main_book, "homepage");
     home_page->SetBackgroundColour(wxColour(50, 50, 50));
     home_page->Hide();
     main_book->AddPage(home_page, tr("home page"), false);
@@ -169,12 +167,12 @@ frame_base::frame_base(wxWindow* parent, wxWindowID id, const wxString& title, c
     auto* content = new wxBoxSizer(wxHORIZONTAL);
     const wxFont pane_font = form_font(wxFONTFAMILY_DEFAULT, -1, wxFONTSTYLE_NORMAL, false, "@Segoe UI");
 
-    signatures_panel = new left_panel(content_panel, wxDefaultPosition, wxSize(200, -1), wxEmptyString);
+    signatures_panel = parts.make_left_panel(content_panel, wxDefaultPosition, wxSize(200, -1), wxEmptyString);
     signatures_panel->SetFont(pane_font);
     signatures_panel->SetBackgroundColour(toolbar_grey);
     content->Add(signatures_panel, 0, wxEXPAND | wxALL, 0);
 
-    left_expandbar = new expandbar(content_panel, wxID_ANY, wxDefaultPosition, wxSize(20, -1), wxTAB_TRAVERSAL,
+    left_expandbar = parts.make_expandbar(content_panel, wxID_ANY, wxDefaultPosition, wxSize(20, -1), wxTAB_TRAVERSAL,
                                    "expandbar-left");
     left_expandbar->SetFont(pane_font);
     left_expandbar->SetBackgroundColour(wxColour(51, 51, 51));
@@ -184,14 +182,14 @@ frame_base::frame_base(wxWindow* parent, wxWindowID id, const wxString& title, c
     content->Add(left_expandbar, 0, wxEXPAND, 0);
 
     auto* canvas = new wxBoxSizer(wxVERTICAL);
-    page_view = new page_glcanvas(content_panel, wxPoint(0, 0), "page_glcanvas_base");
+    page_view = parts.make_page_view(content_panel, wxPoint(0, 0), "page_glcanvas_base");
     gl_context = new wxGLContext(page_view);
     // Our handler is connected after the view's own, so it runs first.
     page_view->Bind(wxEVT_PAINT, &frame_base::on_first_view_paint, this);
     canvas->Add(page_view, 1, wxEXPAND | wxALL, 0);
     content->Add(canvas, 1, wxEXPAND, 5);
 
-    right_expandbar = new expandbar(content_panel, wxID_ANY, wxDefaultPosition, wxSize(20, -1), wxTAB_TRAVERSAL,
+    right_expandbar = parts.make_expandbar(content_panel, wxID_ANY, wxDefaultPosition, wxSize(20, -1), wxTAB_TRAVERSAL,
                                     "expandbar-right");
     right_expandbar->SetFont(pane_font);
     right_expandbar->SetBackgroundColour(wxColour(51, 51, 51));
@@ -201,11 +199,11 @@ frame_base::frame_base(wxWindow* parent, wxWindowID id, const wxString& title, c
     content->Add(right_expandbar, 0, wxEXPAND, 0);
 
     side_book = new wxSimplebook(content_panel, wxID_ANY, wxDefaultPosition, wxDefaultSize, 0, wxEmptyString);
-    signing_panel = new sign_panel(side_book, wxID_ANY, wxDefaultPosition, wxSize(200, -1), wxTAB_TRAVERSAL,
+    signing_panel = parts.make_sign_panel(side_book, wxID_ANY, wxDefaultPosition, wxSize(200, -1), wxTAB_TRAVERSAL,
                                    wxEmptyString);
     signing_panel->SetBackgroundColour(toolbar_grey);
     side_book->AddPage(signing_panel, tr("signpanel"), false);
-    stamp_editor = new stamp_panel(side_book, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL,
+    stamp_editor = parts.make_stamp_panel(side_book, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL,
                                    wxEmptyString);
     stamp_editor->SetBackgroundColour(toolbar_grey);
     side_book->AddPage(stamp_editor, tr("stamppanel"), false);

@@ -11,16 +11,15 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include "forms/form_support.h"
+#include "widgets/form_support.h"
 
 class wxt_hyperlink;
-class infobar;
-class homepage;
-class left_panel;
-class expandbar;
-class page_glcanvas;
-class sign_panel;
-class stamp_panel;
+class infobar_base;
+class homepage_base;
+class leftpanel_base;
+class expandbar_base;
+class sign_panel_base;
+class stamp_panel_base;
 
 class frame_base : public wxFrame {
 public:
@@ -48,17 +47,17 @@ protected:
     wxBitmapButton* sign_panel_button;
     wxBitmapButton* feedback_button;
     wxt_hyperlink* new_version_link;
-    infobar* info_bar;
+    infobar_base* info_bar;
     wxSimplebook* main_book;
-    homepage* home_page;
+    homepage_base* home_page;
     wxPanel* content_panel;
-    left_panel* signatures_panel;
-    expandbar* left_expandbar;
-    page_glcanvas* page_view;
-    expandbar* right_expandbar;
+    leftpanel_base* signatures_panel;
+    expandbar_base* left_expandbar;
+    wxGLCanvas* page_view;
+    expandbar_base* right_expandbar;
     wxSimplebook* side_book;
-    sign_panel* signing_panel;
-    stamp_panel* stamp_editor;
+    sign_panel_base* signing_panel;
+    stamp_panel_base* stamp_editor;
 
     virtual void on_activate(wxActivateEvent& event) { skip_event(event); }
     virtual void on_activate_app(wxActivateEvent& event) { skip_event(event); }

@@ -3,7 +3,7 @@
 #include <wx/sizer.h>
 
 #include "forms/pictures.h"
-#include "ui/wxt_bmpbutton_nofocus.h"
+#include "widgets/wxt_bmpbutton_nofocus.h"
 
 recent_base::recent_base(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
                          const wxString& name)

@@ -5,7 +5,7 @@
 #include <wx/panel.h>
 #include <wx/stattext.h>
 
-#include "forms/form_support.h"
+#include "widgets/form_support.h"
 
 class wxt_bmpbutton_nofocus;
 

@@ -4,7 +4,7 @@
 
 #include "forms/maker_addresses.h"
 #include "forms/pictures.h"
-#include "ui/wxt_colorbutton.h"
+#include "widgets/wxt_colorbutton.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <wx/settings.h>
 #include <wx/sizer.h>
 
-#include "forms/form_support.h"
+#include "widgets/form_support.h"
 
 namespace {
 

@@ -2,16 +2,17 @@
 
 #include <wx/sizer.h>
 
-#include "forms/form_support.h"
+#include "widgets/form_support.h"
 #include "forms/pictures.h"
-#include "ui/about_panel.h"
-#include "ui/certstore_panel.h"
-#include "ui/recent_panel.h"
-#include "ui/setting_panel.h"
-#include "ui/shortcut_panel.h"
-#include "ui/trustmgr_panel.h"
-#include "ui/wxt_bmpbutton_nofocus.h"
-#include "ui/wxt_colorbutton.h"
+#include "forms/about_base.h"
+#include "forms/certstore_base.h"
+#include "forms/recent_base.h"
+#include "forms/setting_base.h"
+#include "forms/shortcut_base.h"
+#include "forms/trustmgr_base.h"
+#include "forms/window_parts.h"
+#include "widgets/wxt_bmpbutton_nofocus.h"
+#include "widgets/wxt_colorbutton.h"
 
 namespace {
 
@@ -132,17 +133,18 @@ homepage_base::homepage_base(wxWindow* parent, wxWindowID, const wxPoint&, const
     row->Add(nav_panel, 1, wxEXPAND | wxALL, 20);
 
     page_book = new wxSimplebook(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, 0, wxEmptyString);
-    recent_page = new recent_panel(page_book);
+    const window_parts& parts = installed_window_parts();
+    recent_page = parts.make_recent_page(page_book);
     page_book->AddPage(recent_page, tr("recent panel"), false);
-    setting_page = new setting_panel(page_book);
+    setting_page = parts.make_setting_page(page_book);
     page_book->AddPage(setting_page, tr("setting panel"), false);
-    trustmgr_page = new trustmgr_panel(page_book);
+    trustmgr_page = parts.make_trustmgr_page(page_book);
     page_book->AddPage(trustmgr_page, tr("trustmgr panel"), false);
-    certstore_page = new certstore_panel(page_book);
+    certstore_page = parts.make_certstore_page(page_book);
     page_book->AddPage(certstore_page, tr("certstore panel"), false);
-    shortcut_page = new shortcut_panel(page_book);
+    shortcut_page = parts.make_shortcut_page(page_book);
     page_book->AddPage(shortcut_page, tr("shortcut panel"), false);
-    about_page = new about_panel(page_book);
+    about_page = parts.make_about_page(page_book);
     page_book->AddPage(about_page, tr("about panel"), false);
     row->Add(page_book, 6, wxEXPAND | wxALL, 5);
     top->Add(row, 20, wxEXPAND, 5);

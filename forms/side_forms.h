@@ -9,16 +9,16 @@
 #include <wx/stattext.h>
 #include <wx/treectrl.h>
 
-#include "forms/form_support.h"
+#include "widgets/form_support.h"
 
 class wxt_colorbutton;
 class wxt_bmpbutton_nofocus;
-class recent_panel;
-class setting_panel;
-class trustmgr_panel;
-class certstore_panel;
-class shortcut_panel;
-class about_panel;
+class recent_base;
+class setting_base;
+class trustmgr_base;
+class certstore_base;
+class shortcut_base;
+class about_base;
 
 class infobar_base : public wxPanel {
 public:
@@ -63,12 +63,12 @@ protected:
     wxButton* about_button;
     wxStaticText* switch_hint_label;
     wxSimplebook* page_book;
-    recent_panel* recent_page;
-    setting_panel* setting_page;
-    trustmgr_panel* trustmgr_page;
-    certstore_panel* certstore_page;
-    shortcut_panel* shortcut_page;
-    about_panel* about_page;
+    recent_base* recent_page;
+    setting_base* setting_page;
+    trustmgr_base* trustmgr_page;
+    certstore_base* certstore_page;
+    shortcut_base* shortcut_page;
+    about_base* about_page;
     wxStaticLine* bottom_line;
     wxPanel* donate_panel;
     wxStaticBitmap* announce_bitmap;

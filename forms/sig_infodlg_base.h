@@ -9,7 +9,7 @@
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 
-#include "forms/form_support.h"
+#include "widgets/form_support.h"
 
 class sig_infodlg_base : public wxDialog {
 public:

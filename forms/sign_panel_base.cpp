@@ -3,8 +3,8 @@
 #include <wx/sizer.h>
 
 #include "forms/pictures.h"
-#include "ui/wxt_active_textctrl.h"
-#include "ui/wxt_colorbutton.h"
+#include "widgets/wxt_active_textctrl.h"
+#include "widgets/wxt_colorbutton.h"
 
 namespace {
 

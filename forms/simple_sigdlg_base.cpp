@@ -4,7 +4,7 @@
 
 #include "forms/maker_addresses.h"
 #include "forms/pictures.h"
-#include "ui/wxt_hyperlink.h"
+#include "widgets/wxt_hyperlink.h"
 
 simple_sigdlg_base::simple_sigdlg_base(wxWindow* parent, wxWindowID id, const wxString& title, const wxPoint& pos,
                                        const wxSize& size, long style) {

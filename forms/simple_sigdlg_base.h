@@ -6,7 +6,7 @@
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 
-#include "forms/form_support.h"
+#include "widgets/form_support.h"
 
 class wxt_hyperlink;
 

@@ -3,9 +3,9 @@
 #include <wx/sizer.h>
 
 #include "forms/pictures.h"
-#include "ui/wxt_active_textctrl.h"
-#include "ui/wxt_colorbutton.h"
-#include "ui/wxt_hyperlink.h"
+#include "widgets/wxt_active_textctrl.h"
+#include "widgets/wxt_colorbutton.h"
+#include "widgets/wxt_hyperlink.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <wx/sizer.h>
 
 #include "forms/pictures.h"
-#include "ui/wxt_hyperlink.h"
+#include "widgets/wxt_hyperlink.h"
 
 namespace {
 

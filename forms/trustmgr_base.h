@@ -8,7 +8,7 @@
 #include <wx/scrolwin.h>
 #include <wx/stattext.h>
 
-#include "forms/form_support.h"
+#include "widgets/form_support.h"
 
 class wxt_hyperlink;
 

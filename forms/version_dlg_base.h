@@ -4,7 +4,7 @@
 #include <wx/dialog.h>
 #include <wx/stattext.h>
 
-#include "forms/form_support.h"
+#include "widgets/form_support.h"
 
 class wxt_active_textctrl;
 class wxt_colorbutton;

@@ -13,12 +13,12 @@
 #include "app/theme_colours.h"
 #include "gui/gui_harness.h"
 #include "platform/shell_open.h"
-#include "ui/theme_bitmaps.h"
-#include "ui/wxt_active_textctrl.h"
-#include "ui/wxt_bmpbutton_nofocus.h"
-#include "ui/wxt_colorbutton.h"
-#include "ui/wxt_hyperlink.h"
-#include "ui/wxt_image_selctrl.h"
+#include "widgets/theme_bitmaps.h"
+#include "widgets/wxt_active_textctrl.h"
+#include "widgets/wxt_bmpbutton_nofocus.h"
+#include "widgets/wxt_colorbutton.h"
+#include "widgets/wxt_hyperlink.h"
+#include "widgets/wxt_image_selctrl.h"
 
 namespace {
 

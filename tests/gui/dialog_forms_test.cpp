@@ -31,9 +31,9 @@
 #include "forms/version_dlg_base.h"
 #include "gui/form_checks.h"
 #include "gui/gui_harness.h"
-#include "ui/wxt_active_textctrl.h"
-#include "ui/wxt_colorbutton.h"
-#include "ui/wxt_hyperlink.h"
+#include "widgets/wxt_active_textctrl.h"
+#include "widgets/wxt_colorbutton.h"
+#include "widgets/wxt_hyperlink.h"
 
 namespace {
 

@@ -26,9 +26,9 @@
 #include "ui/page_glcanvas.h"
 #include "ui/sign_panel.h"
 #include "ui/stamp_panel.h"
-#include "ui/wxt_bmpbutton_nofocus.h"
-#include "ui/wxt_colorbutton.h"
-#include "ui/wxt_hyperlink.h"
+#include "widgets/wxt_bmpbutton_nofocus.h"
+#include "widgets/wxt_colorbutton.h"
+#include "widgets/wxt_hyperlink.h"
 
 namespace {
 

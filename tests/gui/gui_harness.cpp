@@ -1,4 +1,5 @@
 #include "gui/gui_harness.h"
+#include "ui/install_window_parts.h"
 
 #include "app/theme_colours.h"
 
@@ -47,6 +48,8 @@ public:
         ASSERT_TRUE(wxEntryStart(argc, argv)) << "no display: run under xvfb-run";
         ASSERT_TRUE(wxTheApp->CallOnInit());
         wxInitAllImageHandlers();
+        // The main window's form builds this program's windows, as at start-up.
+        install_window_parts();
         // The light theme, as start-up sets it on a light desktop.
         is_dark_theme = false;
         apply_theme_colours();

@@ -32,10 +32,10 @@
 #include "gui/form_checks.h"
 #include "gui/gui_harness.h"
 #include "ui/about_panel.h"
-#include "ui/wxt_active_textctrl.h"
-#include "ui/wxt_bmpbutton_nofocus.h"
-#include "ui/wxt_colorbutton.h"
-#include "ui/wxt_hyperlink.h"
+#include "widgets/wxt_active_textctrl.h"
+#include "widgets/wxt_bmpbutton_nofocus.h"
+#include "widgets/wxt_colorbutton.h"
+#include "widgets/wxt_hyperlink.h"
 
 namespace {
 

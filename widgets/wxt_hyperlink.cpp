@@ -1,9 +1,9 @@
-#include "ui/wxt_hyperlink.h"
+#include "widgets/wxt_hyperlink.h"
 
 #include <wx/dcbuffer.h>
 #include <wx/utils.h>
 
-#include "forms/form_support.h"
+#include "widgets/form_support.h"
 #include "platform/shell_open.h"
 
 wxt_hyperlink::wxt_hyperlink(wxWindow* parent, wxWindowID, const wxString& label, const wxPoint&, const wxSize&,

@@ -1,4 +1,4 @@
-#include "app/stamp_image.h"
+#include "document/stamp_image.h"
 
 #include "app/exceptionex.h"
 #include "app/file_buffers.h"

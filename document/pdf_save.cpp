@@ -1,4 +1,4 @@
-#include "app/pdf_save.h"
+#include "document/pdf_save.h"
 
 #include "app/exceptionex.h"
 #include "app/file_buffers.h"

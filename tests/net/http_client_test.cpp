@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "app/worker_flags.h"
-#include "crypto/http_client.h"
+#include "net/http_client.h"
 #include "platform/private_temp.h"
 #include "support/test_support.h"
 

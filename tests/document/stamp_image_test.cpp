@@ -1,7 +1,7 @@
-#include "app/stamp_image.h"
+#include "document/stamp_image.h"
 #include "app/text_utils.h"
 
-#include "scratch_folder.h"
+#include "app/scratch_folder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "ui/wxt_image_selctrl.h"
+#include "widgets/wxt_image_selctrl.h"
 
 #include <algorithm>
 
 #include <wx/dcbuffer.h>
 
-#include "forms/form_support.h"
+#include "widgets/form_support.h"
 #include "app/screen_layout.h"
 #include "app/theme_colours.h"
 

@@ -1,4 +1,4 @@
-#include "ui/theme_bitmaps.h"
+#include "widgets/theme_bitmaps.h"
 
 #include <wx/image.h>
 

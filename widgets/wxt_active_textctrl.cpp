@@ -1,4 +1,4 @@
-#include "ui/wxt_active_textctrl.h"
+#include "widgets/wxt_active_textctrl.h"
 
 #include <wx/sizer.h>
 

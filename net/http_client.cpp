@@ -1,4 +1,4 @@
-#include "crypto/http_client.h"
+#include "net/http_client.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "crypto/service_addresses.h"
+#include "net/service_addresses.h"
 
 namespace {
 // The maker's service on a neutral example domain.

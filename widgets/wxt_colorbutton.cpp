@@ -1,10 +1,10 @@
-#include "ui/wxt_colorbutton.h"
+#include "widgets/wxt_colorbutton.h"
 
 #include <wx/dcbuffer.h>
 #include <wx/toplevel.h>
 #include <wx/utils.h>
 
-#include "forms/form_support.h"
+#include "widgets/form_support.h"
 
 namespace {
 
