@@ -362,6 +362,55 @@ TEST_F(VerifySignatures, ByteRangesMustCoverAllButTheContentsString) {
                  std::exception);
 }
 
+TEST_F(VerifySignatures, ASignatureDictionaryMustOwnTheContentsItsRangesLeaveOut) {
+    std::string signed_pdf = sigfix::sign_pdf(base_pdf(), {}, cms("rsa"));
+    ASSERT_FALSE(signed_pdf.empty()) << p->log;
+    {
+        auto doc = verify_bytes(signed_pdf, "original.pdf");
+        ASSERT_EQ(doc->swis_num, 1);
+        EXPECT_EQ(doc->swis[0].status, sigerr_okay);
+    }
+    // A later update adds a field whose dictionary copies the signature's
+    // /Contents and /ByteRange under its own reason, place and time.
+    struct copy_case {
+        bool drop_original;
+        bool direct_value;
+        const char* what;
+    } cases[] = {
+        {false, false, "both fields in the form"},
+        {true, false, "the signed field dropped from the form"},
+        {true, true, "the copy written inside its field's object"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string forged = sigfix::add_copied_signature(signed_pdf, 0, c.drop_original, c.direct_value);
+        ASSERT_FALSE(forged.empty());
+        auto doc = verify_bytes(forged, "copied.pdf");
+        const int copied = c.drop_original ? 0 : 1;
+        ASSERT_EQ(doc->swis_num, copied + 1);
+        if (!c.drop_original) {
+            EXPECT_EQ(doc->swis[0].status, sigerr_okay) << "the real signature stays valid";
+        }
+        const sigcheck_record& r = doc->swis[copied];
+        EXPECT_STREQ(r.field_name, "Copied");
+        EXPECT_STREQ(r.reason, "Forged reason");
+        EXPECT_EQ(r.status, sigerr_invalid);
+        ASSERT_EQ(doc->topsigs.size(), static_cast<std::size_t>(copied + 1));
+        EXPECT_FALSE(doc->topsigs[copied]->check_valid());
+    }
+
+    // A dictionary written inside its field's object is no fault in itself.
+    sigfix::field_options direct;
+    direct.direct_value = true;
+    std::string inline_pdf = sigfix::sign_pdf(base_pdf(), direct, cms("ec"));
+    ASSERT_FALSE(inline_pdf.empty()) << p->log;
+    auto doc = verify_bytes(inline_pdf, "inline.pdf");
+    ASSERT_EQ(doc->swis_num, 1);
+    EXPECT_EQ(doc->swis[0].status, sigerr_okay);
+    auto judge = run_command("pdfsig -nocert -no-ocsp " + shell_quote(data->file("inline.pdf")));
+    EXPECT_NE(judge.output.find("Signature is Valid"), std::string::npos) << judge.output;
+}
+
 TEST_F(VerifySignatures, LongTermValidationFromDssOcspResponses) {
     std::string signed_pdf = sigfix::sign_pdf(base_pdf(), {}, cms("rsa"));
     ASSERT_FALSE(signed_pdf.empty()) << p->log;
