@@ -76,8 +76,8 @@ bool adjust_value(FPDF_DOCUMENT doc, const field_options& o) {
     int n = FPDF_GetSignatureCount(doc);
     if (n < 1) return false;
     pdf_obj* field = pdf_layer_field(FPDF_GetSignatureObject(doc, n - 1));
-    const char* subfilter = o.subfilter.empty() ? nullptr : o.subfilter.c_str();
-    const char* filter = o.filter.empty() ? nullptr : o.filter.c_str();
+    const char* volatile subfilter = o.subfilter.empty() ? nullptr : o.subfilter.c_str();
+    const char* volatile filter = o.filter.empty() ? nullptr : o.filter.c_str();
     std::vector<const std::string*> certs;
     for (const auto& c : o.certs) certs.push_back(&c);
     const std::vector<long long>& ranges = o.prepared_ranges;
