@@ -73,6 +73,38 @@ bool push_owned(STACK_OF(X509)* chain, X509* cert) {
     return true;
 }
 
+// Our own check of an SM2 certificate signature: with the default
+// identifier, then without. The identifier that fits stays set on the
+// certificate (the library's later check uses it); none stays when neither
+// fits.
+bool sm2_cert_verifies(X509* cert, EVP_PKEY* key) {
+    ASN1_OCTET_STRING* id = ASN1_OCTET_STRING_new();
+    if (!id || !ASN1_OCTET_STRING_set(id, reinterpret_cast<const unsigned char*>(sm2_default_id),
+                                      static_cast<int>(sm2_default_id_length))) {
+        ASN1_OCTET_STRING_free(id);
+        return false;
+    }
+    X509_set0_distinguishing_id(cert, id);
+    if (X509_verify(cert, key) == 1) return true;
+    X509_set0_distinguishing_id(cert, nullptr);
+    return X509_verify(cert, key) == 1;
+}
+
+// Whether `issuer` can be the certificate that issued `child`: its key
+// identifier matches where both name one, and its key verifies the child's
+// signature. Issuers re-keyed under one name differ only here.
+bool issued_by(X509* child, X509* issuer) {
+    const ASN1_OCTET_STRING* akid = X509_get0_authority_key_id(child);
+    const ASN1_OCTET_STRING* skid = X509_get0_subject_key_id(issuer);
+    if (akid && skid && ASN1_OCTET_STRING_cmp(akid, skid) != 0) return false;
+    EVP_PKEY* key = X509_get0_pubkey(issuer);
+    bool ok = false;
+    if (key) ok = X509_get_signature_nid(child) == NID_SM2_with_SM3 ? sm2_cert_verifies(child, key)
+                                                                     : X509_verify(child, key) == 1;
+    ERR_clear_error();
+    return ok;
+}
+
 // The trust list's certificate cache folder (ends with "/").
 std::string cache_dir() { return certcache_dir.empty() ? app_data_dir() + "certcache/" : certcache_dir; }
 
@@ -118,29 +150,43 @@ std::vector<std::string> ca_issuer_addresses(X509* cert) {
 }
 
 // The trust-list cache: follows issuers whose PEM copies are in certcache.
+// Of the entries with the issuer's name, only one whose key signed the last
+// element is taken: a cached certificate of the same name under another key
+// (a re-keyed or regenerated authority) is passed over, never put in the
+// chain to fail there.
 void extend_chain_from_cache(STACK_OF(X509)* chain) {
     while (sk_X509_num(chain) > 0 && sk_X509_num(chain) < kMaxChainLength) {
         X509* last = last_of(chain);
         if (is_self_signed_root(last)) return;
         const auto key_and_name = x509_akid_and_issuer_name(last);
         if (key_and_name.second.empty()) return;
-        const std::string id = trust_list_find_issuer(key_and_name.first, key_and_name.second);
-        if (id.empty()) {
+        const std::vector<std::string> ids = trust_list_find_issuers(key_and_name.first, key_and_name.second);
+        if (ids.empty()) {
             std::printf("\n\n [INFO] %s(), Failed to find a cert as issuer: \n%s\n", "",
                         wide_to_utf8(key_and_name.second).c_str());
             return;
         }
-        const std::string path = cache_dir() + id + ".cer";
-        if (!file_exists_narrow(path)) return;
-        X509* issuer = load_certificate_file(path.c_str());
-        if (!issuer) return;
-        if (X509_NAME_cmp(X509_get_subject_name(issuer), X509_get_issuer_name(last)) != 0) {
-            std::printf("\n\n[ERROR] %s(), find a issuer cert with keyid, but wrong name. [ERROR]\n", "");
-            X509_free(issuer);
-            return;
+        X509* issuer = nullptr;
+        for (const std::string& id : ids) {
+            const std::string path = cache_dir() + id + ".cer";
+            if (!file_exists_narrow(path)) continue;
+            X509* candidate = load_certificate_file(path.c_str());
+            if (!candidate) continue;
+            if (X509_NAME_cmp(X509_get_subject_name(candidate), X509_get_issuer_name(last)) != 0) {
+                std::printf("\n\n[ERROR] %s(), find a issuer cert with keyid, but wrong name. [ERROR]\n", "");
+                X509_free(candidate);
+                continue;
+            }
+            if (in_chain(chain, candidate) || !issued_by(last, candidate)) {
+                X509_free(candidate);
+                continue;
+            }
+            issuer = candidate;
+            break;
         }
-        if (in_chain(chain, issuer)) {
-            X509_free(issuer);
+        if (!issuer) {
+            std::printf("\n\n [INFO] %s(), no cached issuer's key signed: \n%s\n", "",
+                        wide_to_utf8(key_and_name.second).c_str());
             return;
         }
         if (!push_owned(chain, issuer)) return;
@@ -179,19 +225,7 @@ bool check_gm_signatures(STACK_OF(X509)* chain, int checked, STACK_OF(X509)* ver
             ERR_clear_error();
             continue;
         }
-        ASN1_OCTET_STRING* id = ASN1_OCTET_STRING_new();
-        if (!id || !ASN1_OCTET_STRING_set(id, reinterpret_cast<const unsigned char*>(sm2_default_id),
-                                          static_cast<int>(sm2_default_id_length))) {
-            ASN1_OCTET_STRING_free(id);
-            return false;
-        }
-        X509_set0_distinguishing_id(cert, id);
-        bool ok = X509_verify(cert, key) == 1;
-        if (!ok) {
-            X509_set0_distinguishing_id(cert, nullptr);
-            ok = X509_verify(cert, key) == 1;
-        }
-        if (!ok) {
+        if (!sm2_cert_verifies(cert, key)) {
             std::printf("\n\n[ERROR] %s(), X509_verify() GM cert failed: %s [ERROR]\n", "",
                         crypto_error_data_text().c_str());
             ERR_clear_error();
@@ -322,15 +356,20 @@ void chain_from_certs(X509* cert, STACK_OF(X509)* extras, STACK_OF(X509)* chain)
     X509* current = cert;
     while (sk_X509_num(chain) < kMaxChainLength) {
         if (X509_NAME_cmp(X509_get_subject_name(current), X509_get_issuer_name(current)) == 0) return;
+        // Of the extras with the issuer's name, the first whose key signed
+        // the current certificate; when none did, the first by name, so that
+        // a certificate the signature carries with a broken signature is
+        // judged as such.
         X509* next = nullptr;
-        for (int i = 0; i < sk_X509_num(extras); ++i) {
+        X509* by_name = nullptr;
+        for (int i = 0; i < sk_X509_num(extras) && !next; ++i) {
             X509* candidate = sk_X509_value(extras, i);
-            if (candidate &&
-                X509_NAME_cmp(X509_get_subject_name(candidate), X509_get_issuer_name(current)) == 0) {
-                next = candidate;
-                break;
-            }
+            if (!candidate || X509_NAME_cmp(X509_get_subject_name(candidate), X509_get_issuer_name(current)) != 0)
+                continue;
+            if (!by_name) by_name = candidate;
+            if (!in_chain(chain, candidate) && issued_by(current, candidate)) next = candidate;
         }
+        if (!next) next = by_name;
         // Extras that issue each other in a cycle end the walk.
         if (!next || in_chain(chain, next) || !push_ref(chain, next)) return;
         current = next;

@@ -312,7 +312,7 @@ bool trust_list_find(const std::string& id, trust_cert_info* found) {
     return true;
 }
 
-std::string trust_list_find_issuer(const std::string& key_id, const std::wstring& name) {
+std::vector<std::string> trust_list_find_issuers(const std::string& key_id, const std::wstring& name) {
     trust_list_lock lock(trust_list_mutex);
     auto lower = [](std::wstring text) {
         for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
@@ -320,11 +320,15 @@ std::string trust_list_find_issuer(const std::string& key_id, const std::wstring
     };
     const std::wstring wanted = lower(name);
     const std::wstring wkey(key_id.begin(), key_id.end());
+    std::vector<std::string> found;
     for (const auto& item : trust_list) {
         const trust_cert_info& entry = item.second;
         std::wstring wskid(entry.skid.begin(), entry.skid.end());
         if (lower(entry.name) == wanted) {
-            if (key_id.empty() || entry.skid.empty() || key_id == entry.skid) return entry.id;
+            if (key_id.empty() || entry.skid.empty() || key_id == entry.skid) {
+                found.push_back(entry.id);
+                continue;
+            }
             std::fprintf(stderr,
                          "\n\n [INFO] %ls(), same name id: %ls, but differ keyid: \n need keyid: %ls \n elem keyid: %ls\n",
                          L"trust_list_find_issuer", std::wstring(entry.id.begin(), entry.id.end()).c_str(),
@@ -335,8 +339,14 @@ std::string trust_list_find_issuer(const std::string& key_id, const std::wstring
                          L"trust_list_find_issuer", wkey.c_str(), name.c_str(), entry.name.c_str());
         }
     }
-    std::fprintf(stderr, "\n\n [INFO] %s(), Not found issuer cert with same xname\n", "trust_list_find_issuer");
-    return "";
+    if (found.empty())
+        std::fprintf(stderr, "\n\n [INFO] %s(), Not found issuer cert with same xname\n", "trust_list_find_issuer");
+    return found;
+}
+
+std::string trust_list_find_issuer(const std::string& key_id, const std::wstring& name) {
+    const std::vector<std::string> found = trust_list_find_issuers(key_id, name);
+    return found.empty() ? std::string() : found.front();
 }
 
 void trust_list_drop_builtin() {

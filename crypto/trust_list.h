@@ -90,6 +90,10 @@ bool trust_list_find(const std::string& id, trust_cert_info* found = nullptr);
 // a matching name with an equal or absent key id selects an entry; a key id
 // alone never does. Returns the entry's id, or "".
 std::string trust_list_find_issuer(const std::string& key_id, const std::wstring& name);
+// Every entry trust_list_find_issuer could select, in key order: issuers
+// re-keyed under one name (or test authorities made again) are all offered,
+// so that chain building can take the one whose key signed the child.
+std::vector<std::string> trust_list_find_issuers(const std::string& key_id, const std::wstring& name);
 
 // Erases every built-in entry; user, withdrawn and issuer-cache entries stay.
 void trust_list_drop_builtin();

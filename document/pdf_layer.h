@@ -162,6 +162,14 @@ int FPDFSignatureObj_GetByteRange(FPDF_SIGNATURE signature, int* buffer, unsigne
 // values included, for the caller to judge); returns the count, 0 when
 // absent, -1 when it is not an array of integers.
 int FPDFSignatureObj_GetByteRange64(FPDF_SIGNATURE signature, int64_t* buffer, unsigned long length);
+// Where the /Contents value of the field's own signature dictionary is
+// written in the file the document was read from: *start at its first byte,
+// *end just after its last, inside the object that holds the dictionary (the
+// dictionary's own object when /V is a reference, else the field's object).
+// Returns 1 when found; 0 when the dictionary has no such place (no /V, a
+// /Contents that is not one string, an object inside an object stream, or an
+// object whose text cannot be followed).
+int FPDFSignatureObj_GetContentsPlace(FPDF_SIGNATURE signature, int64_t* start, int64_t* end);
 // Byte texts with a NUL; the needed length is returned, the buffer filled
 // only when it is large enough.
 unsigned long FPDFSignatureObj_GetSubFilter(FPDF_SIGNATURE signature, char* buffer,

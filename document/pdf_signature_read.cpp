@@ -271,6 +271,152 @@ int FPDFSignatureObj_GetByteRange64(FPDF_SIGNATURE sig, int64_t* buffer, unsigne
     return result;
 }
 
+namespace {
+
+// Walking one object as it is written in the file, to find where the
+// signature dictionary's /Contents value stands. The walk follows MuPDF's
+// own lexer, so it reads the object as the library did when it parsed it.
+struct contents_walk {
+    fz_context* ctx;
+    fz_stream* file;
+    pdf_lexbuf* lex;
+    int64_t start;
+    int64_t end;
+    int found;
+};
+
+constexpr int kMaxWalkDepth = 64;
+
+bool is_pdf_white(int c) { return c == 0 || c == 9 || c == 10 || c == 12 || c == 13 || c == 32; }
+
+bool walk_value(contents_walk* w, pdf_token tok, const char* const* path, int path_len, bool on_path, int depth);
+
+// The entries of a dictionary whose "<<" has been read. `path` holds the keys
+// still to follow from here to the signature dictionary; the dictionary
+// reached with an empty path while `on_path` is the signature dictionary.
+bool walk_dict(contents_walk* w, const char* const* path, int path_len, bool on_path, int depth) {
+    fz_context* ctx = w->ctx;
+    pdf_token tok = pdf_lex(ctx, w->file, w->lex);
+    for (;;) {
+        if (tok == PDF_TOK_CLOSE_DICT) return true;
+        if (tok != PDF_TOK_NAME) return false;
+        const bool is_signature = on_path && path_len == 0;
+        if (is_signature && std::strcmp(w->lex->scratch, "Contents") == 0) {
+            int c;
+            while ((c = fz_peek_byte(ctx, w->file)) != EOF && is_pdf_white(c)) fz_read_byte(ctx, w->file);
+            const int64_t start = fz_tell(ctx, w->file);
+            if (pdf_lex(ctx, w->file, w->lex) != PDF_TOK_STRING) return false;
+            w->start = start;
+            w->end = fz_tell(ctx, w->file);
+            ++w->found;
+            tok = pdf_lex(ctx, w->file, w->lex);
+            continue;
+        }
+        const bool child_on_path = on_path && path_len > 0 && std::strcmp(w->lex->scratch, path[0]) == 0;
+        tok = pdf_lex(ctx, w->file, w->lex);
+        if (tok == PDF_TOK_INT) {
+            // A number, or a reference "num gen R".
+            tok = pdf_lex(ctx, w->file, w->lex);
+            if (tok == PDF_TOK_INT) {
+                if (pdf_lex(ctx, w->file, w->lex) != PDF_TOK_R) return false;
+                tok = pdf_lex(ctx, w->file, w->lex);
+            }
+            continue;
+        }
+        if (!walk_value(w, tok, path_len > 0 ? path + 1 : path, path_len > 0 ? path_len - 1 : 0, child_on_path,
+                        depth + 1))
+            return false;
+        tok = pdf_lex(ctx, w->file, w->lex);
+    }
+}
+
+bool walk_value(contents_walk* w, pdf_token tok, const char* const* path, int path_len, bool on_path, int depth) {
+    if (depth > kMaxWalkDepth) return false;
+    switch (tok) {
+    case PDF_TOK_OPEN_DICT:
+        return walk_dict(w, path, path_len, on_path, depth);
+    case PDF_TOK_OPEN_ARRAY:
+        for (;;) {
+            tok = pdf_lex(w->ctx, w->file, w->lex);
+            if (tok == PDF_TOK_CLOSE_ARRAY) return true;
+            if (!walk_value(w, tok, nullptr, 0, false, depth + 1)) return false;
+        }
+    case PDF_TOK_ERROR:
+    case PDF_TOK_EOF:
+    case PDF_TOK_CLOSE_ARRAY:
+    case PDF_TOK_CLOSE_DICT:
+    case PDF_TOK_OBJ:
+    case PDF_TOK_ENDOBJ:
+    case PDF_TOK_STREAM:
+    case PDF_TOK_ENDSTREAM:
+        return false;
+    default:
+        return true;
+    }
+}
+
+}  // namespace
+
+int FPDFSignatureObj_GetContentsPlace(FPDF_SIGNATURE sig, int64_t* start, int64_t* end) {
+    PDF_LAYER_GUARD;
+    if (start) *start = -1;
+    if (end) *end = -1;
+    if (!sig || !start || !end) return 0;
+    fz_context* ctx = pdf_layer_context();
+    static const char* const value_key[] = {"V"};
+    volatile int result = 0;
+    volatile bool lexing = false;
+    pdf_lexbuf_large lex_large;
+    pdf_lexbuf& lex = lex_large.base;
+    contents_walk w{ctx, nullptr, &lex, -1, -1, 0};
+    fz_try(ctx) {
+        pdf_obj* field = pdf_layer_field(sig);
+        pdf_obj* v = pdf_dict_get(ctx, field, PDF_NAME(V));
+        // The object the dictionary is written in, and the keys from its top
+        // down to the dictionary.
+        pdf_obj* holder = nullptr;
+        const char* const* path = nullptr;
+        int path_len = 0;
+        if (pdf_is_indirect(ctx, v)) {
+            holder = v;
+        } else if (pdf_is_dict(ctx, v) && pdf_is_indirect(ctx, field)) {
+            holder = field;
+            path = value_key;
+            path_len = 1;
+        }
+        pdf_document* doc = holder ? pdf_get_indirect_document(ctx, holder) : nullptr;
+        const int num = holder ? pdf_to_num(ctx, holder) : 0;
+        if (doc && doc->file && num > 0 && num < pdf_xref_len(ctx, doc)) {
+            // Only an object written directly in the file has a place in it:
+            // one inside an object stream is compressed and cannot hold a gap.
+            pdf_xref_entry* x = pdf_get_xref_entry(ctx, doc, num);
+            if (x && x->type == 'n' && x->ofs > 0) {
+                pdf_lexbuf_init(ctx, &lex, PDF_LEXBUF_LARGE);
+                lexing = true;
+                w.file = doc->file;
+                fz_seek(ctx, doc->file, x->ofs, SEEK_SET);
+                bool header = pdf_lex(ctx, doc->file, &lex) == PDF_TOK_INT && lex.i == num &&
+                              pdf_lex(ctx, doc->file, &lex) == PDF_TOK_INT &&
+                              pdf_lex(ctx, doc->file, &lex) == PDF_TOK_OBJ;
+                if (header) {
+                    pdf_token tok = pdf_lex(ctx, doc->file, &lex);
+                    if (tok == PDF_TOK_OPEN_DICT && walk_value(&w, tok, path, path_len, true, 0) && w.found == 1)
+                        result = 1;
+                }
+            }
+        }
+    }
+    fz_always(ctx) {
+        if (lexing) pdf_lexbuf_fin(ctx, &lex);
+    }
+    fz_catch(ctx) { result = 0; }
+    if (result) {
+        *start = w.start;
+        *end = w.end;
+    }
+    return result;
+}
+
 unsigned long FPDFSignatureObj_GetSubFilter(FPDF_SIGNATURE sig, char* buffer, unsigned long length) {
     PDF_LAYER_GUARD;
     return get_name(sig, from::value, PDF_NAME(SubFilter), buffer, length);

@@ -190,6 +190,8 @@ void read_and_verify(FPDF_DOCUMENT doc, FPDF_SIGNATURE sig, sigcheck_record& r, 
                      bool* placeholder, std::vector<int64_t>& ranges) {
     std::vector<unsigned char> raw;
     int range_count = 0;
+    int64_t contents_start = -1, contents_end = -1;
+    bool contents_placed = false;
     signature_type_of(sig, r.type);
     {
         library_guard guard(pdf_library_lock());
@@ -205,6 +207,7 @@ void read_and_verify(FPDF_DOCUMENT doc, FPDF_SIGNATURE sig, sigcheck_record& r, 
             ranges.assign(static_cast<std::size_t>(range_count), 0);
             FPDFSignatureObj_GetByteRange64(sig, ranges.data(), static_cast<unsigned long>(range_count));
         }
+        contents_placed = FPDFSignatureObj_GetContentsPlace(sig, &contents_start, &contents_end) == 1;
     }
     *placeholder = r.contents_len == 1 && r.contents[0] == '0';
     bool was_base64 = contents_from_base64(&r.contents, &r.contents_len);
@@ -215,6 +218,13 @@ void read_and_verify(FPDF_DOCUMENT doc, FPDF_SIGNATURE sig, sigcheck_record& r, 
                                : read_byterange_data(ranges, raw.data(), static_cast<uint32_t>(raw.size()), &data,
                                                      path, &length);
     malloc_ptr data_owner(data);
+    // The gap must be this dictionary's own /Contents where it is written in
+    // its own object: equal bytes elsewhere (another signature's string,
+    // copied into a dictionary with its own reason, place and time) sign
+    // nothing this dictionary says.
+    if (read == byterange_read &&
+        (!contents_placed || ranges[1] != contents_start || ranges[2] != contents_end))
+        read = byterange_unsound;
     if (read == byterange_unsound) {
         // Bytes outside the signed ranges other than the signature itself
         // could be changed unseen: the signature does not cover the file.

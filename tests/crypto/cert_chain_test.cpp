@@ -190,10 +190,17 @@ TEST_F(CertChain, StatusTable) {
          {"Chain Leaf Client", "Chain Test Intermediate", "Chain Test Root"}},
         {"time-stamp purpose with timeStamping", trust_rsa, "leaf_ts", "", rsa_chain, chain_purpose_timestamp,
          certerr_okay, {"Chain Leaf Time Stamping", "Chain Test Intermediate", "Chain Test Root"}},
-        {"forged RSA signature under a trusted CA", trust_rsa, "", "rsa_inter", {}, 0, certerr_signature,
+        // A broken signature is a signature failure when the certificate
+        // comes with its issuer; a cached issuer whose key did not sign it is
+        // not its issuer, so the chain stops there.
+        {"forged RSA signature under a trusted CA", trust_rsa, "", "rsa_inter", {"rsa_root"}, 0, certerr_signature,
          {"Chain Test Intermediate", "Chain Test Root"}},
-        {"forged EC signature under a trusted root", [](CertChain& t) { t.trust("ec_root"); }, "", "ec_leaf", {}, 0,
-         certerr_signature, {"EC Chain Leaf", "EC Chain Root"}},
+        {"forged RSA signature, the CA only cached", trust_rsa, "", "rsa_inter", {}, 0, certerr_build_chain,
+         {"Chain Test Intermediate"}},
+        {"forged EC signature under a trusted root", [](CertChain& t) { t.trust("ec_root"); }, "", "ec_leaf",
+         {"ec_root"}, 0, certerr_signature, {"EC Chain Leaf", "EC Chain Root"}},
+        {"forged EC signature, the root only cached", [](CertChain& t) { t.trust("ec_root"); }, "", "ec_leaf", {}, 0,
+         certerr_build_chain, {"EC Chain Leaf"}},
         {"EC leaf under a trusted root", [](CertChain& t) { t.trust("ec_root"); }, "ec_leaf", "", {}, 0,
          certerr_okay, {"EC Chain Leaf", "EC Chain Root"}},
         // The rogue leaf names the intermediate but another key signed it: the
@@ -204,8 +211,8 @@ TEST_F(CertChain, StatusTable) {
          certerr_okay, {"SM2 Chain Leaf", "SM2 Chain Root"}},
         {"SM2 leaf without the identifier", [](CertChain& t) { t.trust("sm2_root"); }, "sm2_leaf_noid", "", {}, 0,
          certerr_okay, {"SM2 Chain Leaf Without Identifier", "SM2 Chain Root"}},
-        {"SM2 leaf with a broken signature", [](CertChain& t) { t.trust("sm2_root"); }, "", "sm2_leaf", {}, 0,
-         certerr_signature, {"SM2 Chain Leaf", "SM2 Chain Root"}},
+        {"SM2 leaf with a broken signature", [](CertChain& t) { t.trust("sm2_root"); }, "", "sm2_leaf",
+         {"sm2_root"}, 0, certerr_signature, {"SM2 Chain Leaf", "SM2 Chain Root"}},
         {"SM2 leaf, root not in the list", nullptr, "sm2_leaf", "", {"sm2_root"}, 0, certerr_not_trusted,
          {"SM2 Chain Leaf", "SM2 Chain Root"}},
         // d2 has expired: at depth 2 the error is cleared, at depth 6 the
@@ -269,6 +276,65 @@ TEST_F(CertChain, NullCertificateKeepsTheListAndIssuersAreCached) {
     verify_cert_chain(cert("leaf_client"), nullptr, result, 0);
     ASSERT_EQ(result.size(), 3u);
     EXPECT_EQ(result[0].certerr, certerr_okay);
+}
+
+// Authorities made again under one name with new keys, over leaves that
+// name no issuer key: each leaf is judged under the authority whose key
+// signed it, whatever else the list holds, in whichever order leaves come,
+// and after the list is read back from disk.
+TEST_F(CertChain, IssuersWithOneNameAreToldApartByKey) {
+    struct family {
+        const char *root, *twin, *leaf, *twin_leaf;
+    };
+    auto reset = [] {
+        trust_list_lock lock(trust_list_mutex);
+        trust_list.clear();
+    };
+    for (const family& f : {family{"ec_root", "ec_root_twin", "ec_leaf_bare", "ec_twin_leaf_bare"},
+                            family{"sm2_root", "sm2_root_twin", "sm2_leaf_bare", "sm2_twin_leaf_bare"}}) {
+        SCOPED_TRACE(f.root);
+        // Both authorities trusted: each leaf chains to its own.
+        reset();
+        trust(f.root);
+        trust(f.twin);
+        for (const auto& [leaf, root] : {std::pair{f.leaf, f.root}, std::pair{f.twin_leaf, f.twin}}) {
+            std::vector<chain_status> result;
+            verify_cert_chain(cert(leaf), nullptr, result, 0);
+            ASSERT_EQ(result.size(), 2u) << leaf;
+            EXPECT_EQ(result[0].certerr, certerr_okay) << leaf;
+            EXPECT_EQ(x509_certid(result[1].certificate), x509_certid(cert(root))) << leaf;
+        }
+
+        // Nothing trusted. The leaf carries its authority; the twin's leaf
+        // carries nothing, and its authority is met nowhere.
+        auto verdict = [&](bool first) {
+            STACK_OF(X509)* extras = first ? stack_of({f.root}) : nullptr;
+            std::vector<chain_status> result;
+            verify_cert_chain(cert(first ? f.leaf : f.twin_leaf), extras, result, 0);
+            sk_X509_pop_free(extras, X509_free);
+            std::string text = std::to_string(result.size());
+            for (const auto& e : result) text += " " + std::to_string(e.certerr) + " " + x509_certid(e.certificate);
+            return text;
+        };
+        reset();
+        const std::string alone_first = verdict(true);
+        reset();
+        const std::string alone_second = verdict(false);
+        EXPECT_EQ(alone_first.substr(0, 4), "2 7 ");
+        EXPECT_EQ(alone_second.substr(0, 4), "1 11");
+        reset();
+        EXPECT_EQ(verdict(true), alone_first);
+        EXPECT_EQ(verdict(false), alone_second) << "the authority met before has the name, not the key";
+        reset();
+        EXPECT_EQ(verdict(false), alone_second);
+        EXPECT_EQ(verdict(true), alone_first);
+        // The list and its certcache copies after a restart.
+        save_trust_list();
+        reset();
+        ASSERT_GT(load_trust_list(data.path() + "/"), 0);
+        EXPECT_EQ(verdict(false), alone_second);
+        EXPECT_EQ(verdict(true), alone_first);
+    }
 }
 
 TEST_F(CertChain, ErrorMapAndNames) {

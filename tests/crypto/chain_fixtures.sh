@@ -78,6 +78,15 @@ issue ec_leaf ec "EC Chain Leaf" ec_root ec client.ext
 root sm2_root sm2 "SM2 Chain Root"
 issue sm2_leaf sm2 "SM2 Chain Leaf" sm2_root sm2 client.ext
 issue sm2_leaf_noid sm2 "SM2 Chain Leaf Without Identifier" sm2_root sm2noid client.ext
+# Authorities made again under the same names with new keys, and leaves
+# that name no issuer key (only the signature tells the two apart).
+printf 'basicConstraints=CA:FALSE\nextendedKeyUsage=clientAuth\nsubjectKeyIdentifier=none\nauthorityKeyIdentifier=none\n' > bare.ext
+root ec_root_twin ec "EC Chain Root"
+issue ec_leaf_bare ec "EC Chain Leaf Bare" ec_root ec bare.ext
+issue ec_twin_leaf_bare ec "EC Chain Twin Leaf Bare" ec_root_twin ec bare.ext
+root sm2_root_twin sm2 "SM2 Chain Root"
+issue sm2_leaf_bare sm2 "SM2 Chain Leaf Bare" sm2_root sm2 bare.ext
+issue sm2_twin_leaf_bare sm2 "SM2 Chain Twin Leaf Bare" sm2_root_twin sm2 bare.ext
 # Two CAs that issue each other (by name): a cycle.
 root cyc_a_self ec "Cycle A"
 root cyc_b_self ec "Cycle B"

@@ -386,6 +386,13 @@ TEST_F(trust_list_test, issuer_lookup_by_name_and_key_id) {
         {"AAAA", L"", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(trust_list_find_issuer(c.key, c.name), c.expected) << c.key;
+    // An authority re-keyed under its name: every entry that fits is offered.
+    put("5", L"C = CN, O = Alpha, CN = Alpha CA", "");
+    put("6", L"C = CN, O = Alpha, CN = Alpha CA", "A2A2");
+    EXPECT_EQ(trust_list_find_issuers("", L"C = CN, O = Alpha, CN = Alpha CA"),
+              (std::vector<std::string>{"1", "5", "6"}));
+    EXPECT_EQ(trust_list_find_issuers("A2A2", L"C = CN, O = Alpha, CN = Alpha CA"),
+              (std::vector<std::string>{"5", "6"}));
     trust_list.clear();
     EXPECT_EQ(trust_list_find_issuer("AAAA", L"C = CN, O = Alpha, CN = Alpha CA"), "");
 }

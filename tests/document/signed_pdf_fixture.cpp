@@ -76,8 +76,8 @@ bool adjust_value(FPDF_DOCUMENT doc, const field_options& o) {
     int n = FPDF_GetSignatureCount(doc);
     if (n < 1) return false;
     pdf_obj* field = pdf_layer_field(FPDF_GetSignatureObject(doc, n - 1));
-    const char* subfilter = o.subfilter.empty() ? nullptr : o.subfilter.c_str();
-    const char* filter = o.filter.empty() ? nullptr : o.filter.c_str();
+    const char* volatile subfilter = o.subfilter.empty() ? nullptr : o.subfilter.c_str();
+    const char* volatile filter = o.filter.empty() ? nullptr : o.filter.c_str();
     std::vector<const std::string*> certs;
     for (const auto& c : o.certs) certs.push_back(&c);
     const std::vector<long long>& ranges = o.prepared_ranges;
@@ -89,6 +89,16 @@ bool adjust_value(FPDF_DOCUMENT doc, const field_options& o) {
         if (!certs.empty()) {
             pdf_obj* arr = pdf_dict_put_array(ctx, v, PDF_NAME(Cert), static_cast<int>(certs.size()));
             for (const std::string* c : certs) pdf_array_push_drop(ctx, arr, pdf_new_string(ctx, c->data(), c->size()));
+        }
+        if (o.direct_value && pdf_is_indirect(ctx, v)) {
+            // The field object holds the dictionary itself; the object that
+            // held it goes, so the file has one placeholder only.
+            int num = pdf_to_num(ctx, v);
+            pdf_document* d = pdf_get_indirect_document(ctx, v);
+            pdf_obj* copy = pdf_copy_dict(ctx, v);
+            pdf_dict_put_drop(ctx, field, PDF_NAME(V), copy);
+            pdf_delete_object(ctx, d, num);
+            v = copy;
         }
         if (o.prepared_only) {
             pdf_dict_put_drop(ctx, v, PDF_NAME(Contents), pdf_new_string(ctx, "0", 1));
@@ -267,6 +277,53 @@ std::string add_vri_ocsps(const std::string& pdf, const std::string& vri_key,
             fz_drop_buffer(ctx, buf);
             ok = false;
         }
+    }
+    std::string out = ok ? save_incremental(doc) : "";
+    FPDF_CloseDocument(doc);
+    return out;
+}
+
+std::string add_copied_signature(const std::string& pdf, int index, bool drop_original, bool direct_value) {
+    FPDF_DOCUMENT doc = FPDF_LoadMemDocument64(pdf.data(), pdf.size(), "");
+    if (!doc) return "";
+    volatile bool ok = true;
+    {
+        PDF_LAYER_GUARD;
+        fz_context* ctx = pdf_layer_context();
+        pdf_document* d = pdf_layer_document(doc);
+        pdf_obj* original = pdf_layer_field(FPDF_GetSignatureObject(doc, index));
+        pdf_obj* volatile value = nullptr;
+        pdf_obj* volatile field = nullptr;
+        fz_try(ctx) {
+            if (!original) fz_throw(ctx, FZ_ERROR_GENERIC, "no such field");
+            value = pdf_copy_dict(ctx, pdf_dict_get(ctx, original, PDF_NAME(V)));
+            pdf_dict_put_text_string(ctx, value, PDF_NAME(Reason), "Forged reason");
+            pdf_dict_put_text_string(ctx, value, PDF_NAME(Location), "Elsewhere");
+            pdf_dict_put_text_string(ctx, value, PDF_NAME(ContactInfo), "forger@example.com");
+            pdf_dict_put_string(ctx, value, PDF_NAME(M), "D:20990101000000Z", 17);
+            field = pdf_copy_dict(ctx, original);
+            pdf_dict_put_text_string(ctx, field, PDF_NAME(T), "Copied");
+            if (direct_value) {
+                pdf_dict_put(ctx, field, PDF_NAME(V), value);
+            } else {
+                pdf_obj* ref = pdf_add_object(ctx, d, value);
+                pdf_dict_put_drop(ctx, field, PDF_NAME(V), ref);
+            }
+            pdf_obj* field_ref = pdf_add_object(ctx, d, field);
+            pdf_obj* root = pdf_dict_get(ctx, pdf_trailer(ctx, d), PDF_NAME(Root));
+            pdf_obj* fields = pdf_dict_get(ctx, pdf_dict_get(ctx, root, PDF_NAME(AcroForm)), PDF_NAME(Fields));
+            if (drop_original) {
+                for (int i = pdf_array_len(ctx, fields) - 1; i >= 0; --i)
+                    if (pdf_to_num(ctx, pdf_array_get(ctx, fields, i)) == pdf_to_num(ctx, original))
+                        pdf_array_delete(ctx, fields, i);
+            }
+            pdf_array_push_drop(ctx, fields, field_ref);
+        }
+        fz_always(ctx) {
+            pdf_drop_obj(ctx, value);
+            pdf_drop_obj(ctx, field);
+        }
+        fz_catch(ctx) { ok = false; }
     }
     std::string out = ok ? save_incremental(doc) : "";
     FPDF_CloseDocument(doc);

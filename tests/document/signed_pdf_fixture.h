@@ -41,6 +41,9 @@ struct field_options {
     // A prepared field: /Contents (0) and these byte ranges, nothing to sign.
     bool prepared_only = false;
     std::vector<long long> prepared_ranges{0, 100, 101, 200};
+    // The signature dictionary written inside the field's own object
+    // instead of as an object of its own.
+    bool direct_value = false;
 };
 
 // Adds the field to page 0 of the PDF bytes and saves incrementally.
@@ -89,6 +92,13 @@ std::string ocsp_response(pki& p, const std::string& name, int days = 30);
 // saves incrementally. Empty on failure.
 std::string add_vri_ocsps(const std::string& pdf, const std::string& vri_key,
                           const std::vector<std::string>& responses);
+
+// An incremental update that adds a field "Copied" whose signature
+// dictionary copies /Contents and /ByteRange of the signature in field
+// `index` but carries its own /Reason, /Location, /ContactInfo and /M; with
+// `drop_original` the copied field leaves the form. `direct_value` writes the
+// new dictionary inside the new field's object. Empty on failure.
+std::string add_copied_signature(const std::string& pdf, int index, bool drop_original, bool direct_value);
 
 // The /VRI key of the signature in field `index`: upper-case hex SHA-1 of
 // its /Contents bytes as stored.

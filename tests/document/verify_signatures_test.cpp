@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <memory>
 
 #include <openssl/evp.h>
@@ -17,6 +18,7 @@
 #include "app/text_utils.h"
 #include "crypto/cert_loading.h"
 #include "crypto/crypto_init.h"
+#include "crypto/digests.h"
 #include "crypto/local_time.h"
 #include "crypto/trust_list.h"
 #include "document/doc_base.h"
@@ -360,6 +362,144 @@ TEST_F(VerifySignatures, ByteRangesMustCoverAllButTheContentsString) {
         << "the gap must be this field's own contents";
     EXPECT_THROW(read_byterange_data({0, 10, 16, 8}, raw, 2, &out, utf8_to_wide(data->file("missing.pdf")), &len),
                  std::exception);
+}
+
+TEST_F(VerifySignatures, ASignatureDictionaryMustOwnTheContentsItsRangesLeaveOut) {
+    std::string signed_pdf = sigfix::sign_pdf(base_pdf(), {}, cms("rsa"));
+    ASSERT_FALSE(signed_pdf.empty()) << p->log;
+    {
+        auto doc = verify_bytes(signed_pdf, "original.pdf");
+        ASSERT_EQ(doc->swis_num, 1);
+        EXPECT_EQ(doc->swis[0].status, sigerr_okay);
+    }
+    // A later update adds a field whose dictionary copies the signature's
+    // /Contents and /ByteRange under its own reason, place and time.
+    struct copy_case {
+        bool drop_original;
+        bool direct_value;
+        const char* what;
+    } cases[] = {
+        {false, false, "both fields in the form"},
+        {true, false, "the signed field dropped from the form"},
+        {true, true, "the copy written inside its field's object"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string forged = sigfix::add_copied_signature(signed_pdf, 0, c.drop_original, c.direct_value);
+        ASSERT_FALSE(forged.empty());
+        auto doc = verify_bytes(forged, "copied.pdf");
+        const int copied = c.drop_original ? 0 : 1;
+        ASSERT_EQ(doc->swis_num, copied + 1);
+        if (!c.drop_original) {
+            EXPECT_EQ(doc->swis[0].status, sigerr_okay) << "the real signature stays valid";
+        }
+        const sigcheck_record& r = doc->swis[copied];
+        EXPECT_STREQ(r.field_name, "Copied");
+        EXPECT_STREQ(r.reason, "Forged reason");
+        EXPECT_EQ(r.status, sigerr_invalid);
+        ASSERT_EQ(doc->topsigs.size(), static_cast<std::size_t>(copied + 1));
+        EXPECT_FALSE(doc->topsigs[copied]->check_valid());
+    }
+
+    // A dictionary written inside its field's object is no fault in itself.
+    sigfix::field_options direct;
+    direct.direct_value = true;
+    std::string inline_pdf = sigfix::sign_pdf(base_pdf(), direct, cms("ec"));
+    ASSERT_FALSE(inline_pdf.empty()) << p->log;
+    auto doc = verify_bytes(inline_pdf, "inline.pdf");
+    ASSERT_EQ(doc->swis_num, 1);
+    EXPECT_EQ(doc->swis[0].status, sigerr_okay);
+    auto judge = run_command("pdfsig -nocert -no-ocsp " + shell_quote(data->file("inline.pdf")));
+    EXPECT_NE(judge.output.find("Signature is Valid"), std::string::npos) << judge.output;
+}
+
+// Two test authorities made with one name and two keys, each with a signer
+// that names no issuer key; A's signature carries its authority, B's only
+// its signer, and B's authority is trusted. Every order of verifying them,
+// in one process and after the trust list is read back from disk, gives
+// each document the verdict it gets alone.
+TEST_F(VerifySignatures, AuthoritiesWithOneNameDoNotChangeEachOthersVerdicts) {
+    const char* bare_signer =
+        "printf 'basicConstraints=CA:FALSE\\nkeyUsage=critical,digitalSignature\\n"
+        "subjectKeyIdentifier=none\\nauthorityKeyIdentifier=none\\n' > bare.ext && "
+        "openssl req -new -newkey rsa:2048 -nodes -keyout bare.key -out bare.csr -subj '/CN=Bare Signer' "
+        "2>/dev/null && openssl x509 -req -in bare.csr -CA ca.pem -CAkey ca.key -set_serial 5001 -days 90 "
+        "-extfile bare.ext -out bare.pem 2>/dev/null";
+    sigfix::pki first, second;
+    ASSERT_TRUE(first.ok && first.sh(bare_signer)) << first.log;
+    ASSERT_TRUE(second.ok && second.sh(bare_signer)) << second.log;
+    // The list is kept in id order: A's authority comes first, so that a
+    // lookup by name alone meets it before B's.
+    auto root_id = [](sigfix::pki& k) {
+        X509* c = load_certificate_file(k.f("ca.pem").c_str());
+        std::string id = c ? x509_certid(c) : "";
+        X509_free(c);
+        return id;
+    };
+    const bool in_order = root_id(first) < root_id(second);
+    sigfix::pki& a = in_order ? first : second;
+    sigfix::pki& b = in_order ? second : first;
+    std::string pdf_a = sigfix::sign_pdf(base_pdf(), {}, [&a](const std::string& d) {
+        return sigfix::cms_sign(a, "bare", d, "-certfile ca.pem");
+    });
+    std::string pdf_b =
+        sigfix::sign_pdf(base_pdf(), {}, [&b](const std::string& d) { return sigfix::cms_sign(b, "bare", d); });
+    ASSERT_FALSE(pdf_a.empty() || pdf_b.empty()) << a.log << b.log;
+    const std::string path_a = data->file("authority-a.pdf"), path_b = data->file("authority-b.pdf");
+    write_file(path_a, pdf_a);
+    write_file(path_b, pdf_b);
+
+    std::map<std::string, trust_cert_info> saved;
+    {
+        trust_list_lock lock(trust_list_mutex);
+        saved = trust_list;
+    }
+    X509* root_b = load_certificate_file(b.f("ca.pem").c_str());
+    ASSERT_NE(root_b, nullptr);
+    trust_list_import_cert(root_b);
+    X509_free(root_b);
+    std::map<std::string, trust_cert_info> baseline;
+    {
+        trust_list_lock lock(trust_list_mutex);
+        baseline = trust_list;
+    }
+    auto restore = [](const std::map<std::string, trust_cert_info>& list) {
+        trust_list_lock lock(trust_list_mutex);
+        trust_list = list;
+    };
+    auto verdict = [](const std::string& path) {
+        auto doc = verify_path(path);
+        if (doc->topsigs.size() != 1) return std::string("no result");
+        sig_result* x = doc->topsigs[0];
+        return std::string(sigerr_name(x->record->status)) + " " + sigerr_name(x->sig->status) + " " +
+               certerr_name(chain_status(x->signer_chain)) + " chain " +
+               std::to_string(x->signer_chain ? x->signer_chain->size() : 0) + " valid " +
+               std::to_string(x->check_valid());
+    };
+
+    restore(baseline);
+    const std::string alone_a = verdict(path_a);
+    restore(baseline);
+    const std::string alone_b = verdict(path_b);
+    EXPECT_EQ(alone_a, "sigerr_okay sigerr_sigtime_local certerr_not_trusted chain 2 valid 0");
+    EXPECT_EQ(alone_b, "sigerr_okay sigerr_sigtime_local certerr_okay chain 2 valid 1");
+
+    restore(baseline);
+    EXPECT_EQ(verdict(path_a), alone_a);
+    EXPECT_EQ(verdict(path_b), alone_b) << "after A, whose authority has B's name";
+    restore(baseline);
+    EXPECT_EQ(verdict(path_b), alone_b);
+    EXPECT_EQ(verdict(path_a), alone_a);
+
+    // A restart: the list and its certcache copies read back from disk.
+    save_trust_list();
+    restore({});
+    ASSERT_GT(load_trust_list(app_data_dir()), 0);
+    EXPECT_EQ(verdict(path_b), alone_b);
+    EXPECT_EQ(verdict(path_a), alone_a);
+
+    restore(saved);
+    save_trust_list();
 }
 
 TEST_F(VerifySignatures, LongTermValidationFromDssOcspResponses) {
