@@ -159,17 +159,7 @@ void page_glcanvas::on_paint(wxPaintEvent& event) {
         auto it = textures.find(requested_page);
         if (it != textures.end()) gl_draw_texture(&it->second, false, 0, 0);
     }
-    painted.exchange(true);
-    painted_zoom = zoom;
-    painted_v_offset = v_offset;
-    page = requested_page;
-    painted_h_offset = h_offset;
-    painted_colour = page_colour();
-    last_good_width = page_width_px;
-    last_good_height = page_height_px;
-    last_good_v_offset = v_offset;
-    last_good_page = requested_page;
-    last_good_h_offset = h_offset;
+    commit_painted(page_colour());
 
     update_horizontal_scrollbar();
     update_vertical_scrollbar();

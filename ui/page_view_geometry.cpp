@@ -201,3 +201,17 @@ int page_view_model::clamp_v(int v) const {
 }
 
 int page_view_model::scroll_step_pixels() const { return painted_zoom / 100 * scroll_unit; }
+
+void page_view_model::commit_painted(uint32_t colour) {
+    painted.exchange(true);
+    painted_zoom = zoom;
+    painted_v_offset = v_offset;
+    page = requested_page;
+    painted_h_offset = h_offset;
+    painted_colour = colour;
+    last_good_width = page_width_px;
+    last_good_height = page_height_px;
+    last_good_v_offset = v_offset;
+    last_good_page = requested_page;
+    last_good_h_offset = h_offset;
+}

@@ -52,6 +52,8 @@ public:
 
     // --- turning pages ----------------------------------------------------
     void go_to_page(int target);
+    // After a full paint: the requested state becomes the painted state.
+    void commit_painted(uint32_t colour);
     int page_count() const;
 
     // --- input, in the view's own terms -------------------------------------
