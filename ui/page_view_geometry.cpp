@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "app/settings.h"
+#include "app/worker_flags.h"
 #include "document/doc_base.h"
 #include "document/sig_result.h"
 #include "ui/page_view_model.h"
@@ -13,7 +14,8 @@ constexpr float kEpsilon = 1.0f / 8388608.0f;  // 2^-23
 }
 
 bool document_locked_for_signing(const doc_base* doc) {
-    if (!doc) return false;
+    // The verify worker rebuilds the results while it runs: they are read after it ends.
+    if (!doc || doc_verifying) return false;
     for (const sig_result* r : doc->topsigs) {
         if (!r || !r->record) continue;
         if ((r->record->certified != 0 && r->record->permission == 1) || r->record->locked != 0) return true;

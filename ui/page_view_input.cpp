@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "app/settings.h"
+#include "app/worker_flags.h"
 #include "document/doc_base.h"
 #include "document/sig_result.h"
 #include "ui/page_view_model.h"
@@ -302,7 +303,8 @@ void page_view_model::move_stamp() {
 
 void page_view_model::handle_motion(bool left_down) {
     if (!left_down) {
-        if (!placing_mode() && current_document) {
+        // The results are not read while the verify worker rebuilds them.
+        if (!placing_mode() && current_document && !doc_verifying) {
             for (sig_result* r : current_document->topsigs) {
                 if (!r || !r->record) continue;
                 const sigcheck_record& c = *r->record;
@@ -365,7 +367,7 @@ void page_view_model::handle_motion(bool left_down) {
 }
 
 sig_result* page_view_model::signature_under_pointer() const {
-    if (!current_document) return nullptr;
+    if (!current_document || doc_verifying) return nullptr;
     for (sig_result* r : current_document->topsigs) {
         if (!r || !r->record) continue;
         const sigcheck_record& c = *r->record;

@@ -10,6 +10,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <thread>
+#include <atomic>
 
 #include <wx/frame.h>
 #include <wx/image.h>
@@ -19,6 +21,7 @@
 #include "app/text_utils.h"
 #include "app/worker_flags.h"
 #include "document/doc_pdfium.h"
+#include "document/pdf_layer.h"
 #include "gui/fake_document.h"
 #include "gui/gui_harness.h"
 #include "support/test_support.h"
@@ -494,6 +497,42 @@ TEST(page_view_pixels, an_invalid_signature_gets_the_red_cross_and_a_failed_rend
     auto after = w.read(2, 2);  // on the page, away from the signature
     EXPECT_EQ(w.view->page_texture.texture_id, 0u);
     EXPECT_EQ(after[0], 150);
+}
+
+// A page turn while the verify worker is inside a PDF-library call waits for
+// that call: the paint takes the library's lock per call, and the worker
+// holds it per call only, so the turn goes through between two calls.
+TEST(page_view_pixels, a_page_turn_during_verification_waits_for_the_library_lock) {
+    view_options options;
+    testsupport::scratch_dir dir;
+    const std::string pdf = testsupport::write_minimal_pdf(dir.file("three.pdf"), 3, 300, 300);
+    doc_pdfium doc;
+    ASSERT_NO_THROW(doc.load(utf8_to_wide(pdf)));
+    current_document_scope scope(&doc);
+    view_window w;
+    ASSERT_TRUE(w.paint());
+    std::atomic<bool> held{false}, released{false};
+    std::vector<bool> upload_after_release;
+    set_texture_uploader([&](gl_texture* t, const unsigned char* rgba, int width, int height) {
+        upload_after_release.push_back(released.load());
+        gl_upload_texture_now(t, rgba, width, height);
+    });
+    doc_verifying = true;
+    std::thread worker([&] {
+        std::lock_guard<std::recursive_mutex> call(pdf_library_lock());
+        held = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        released = true;
+    });
+    while (!held) std::this_thread::yield();
+    w.view->go_to_page(1);
+    const bool turned = gui_test::run_until([&] { return w.view->page == 1; });
+    worker.join();
+    doc_verifying = false;
+    install_gl_texture_uploader();
+    EXPECT_TRUE(turned);
+    ASSERT_EQ(upload_after_release.size(), 1u);
+    EXPECT_TRUE(upload_after_release[0]);
 }
 
 // ---------------------------------------------------------------- gallery

@@ -120,7 +120,7 @@ class verdict_window {
 public:
     verdict_window() {
         set_fixed_colours();  // as start-up does
-        frame = new wxFrame(nullptr, wxID_ANY, "Velkorant", wxPoint(0, 0), wxSize(1100, 620));
+        frame = new wxFrame(nullptr, wxID_ANY, "Velkorant", wxPoint(0, 0), wxSize(940, 580));
         auto* column = new wxBoxSizer(wxVERTICAL);
         bar = new infobar(frame, wxDefaultPosition, wxSize(-1, 42), "infobar");
         column->Add(bar, 0, wxEXPAND);
@@ -521,6 +521,8 @@ void shoot_verdicts(const std::string& suffix) {
         w.bar->show_summary();
         w.pane->build_tree();
         gui_test::run_until([&] { return w.view->painted.load(); });
+        // Opened for the picture, so that every line can be read.
+        w.pane->tree()->ExpandAll();
         const std::string stem = std::filesystem::path(name).stem().string();
         std::printf("%s: %s\n", stem.c_str(), w.bar->message().utf8_string().c_str());
         for (const std::string& line : w.tree_lines()) std::printf("  %s\n", line.c_str());
