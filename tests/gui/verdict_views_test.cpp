@@ -9,6 +9,7 @@
 #include <memory>
 
 #include <openssl/x509.h>
+#include <wx/animate.h>
 #include <wx/frame.h>
 #include <wx/intl.h>
 #include <wx/sizer.h>
@@ -280,6 +281,15 @@ TEST(infobar, summary_of_scripted_results) {
     doc.set_signatures({valid_with_timestamp(), valid_with_timestamp()});
     w.bar->show_summary();
     EXPECT_EQ(w.bar->message().utf8_string(), "All signatrues are valid, File is not modified since signed");
+
+    // Progress: grey with the busy animation running.
+    w.bar->show_info("Verifying document", infobar_busy);
+    EXPECT_TRUE(w.bar->part_shown(infobar_busy));
+    EXPECT_TRUE(w.bar->busy_animation->IsPlaying());
+    EXPECT_EQ(w.bar->GetBackgroundColour(), button_colour);
+    EXPECT_FALSE(w.bar->part_shown(infobar_signature_pane));
+    w.bar->show_summary();
+    EXPECT_FALSE(w.bar->busy_animation->IsPlaying());
 
     // A refresh while the bar is suppressed leaves it hidden.
     w.bar->Hide();
