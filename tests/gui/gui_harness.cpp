@@ -53,6 +53,7 @@ public:
         // The light theme, as start-up sets it on a light desktop.
         is_dark_theme = false;
         apply_theme_colours();
+        set_fixed_colours();
         wxSetAssertHandler(assert_to_failure);
         delete wxLog::SetActiveTarget(new wxLogStderr);
         // An active loop, so that Yield, timers and modal-dialog hooks work
