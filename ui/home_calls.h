@@ -19,6 +19,9 @@ struct home_call_table {
     std::function<void(wxWindow* parent)> check_update;
     std::function<void(wxWindow* parent)> show_agreement;
     std::function<void(wxWindow* parent)> show_feedback;
+    // Sets the program itself as the command to run at exit and asks the
+    // main window to close (the settings page's Restart).
+    std::function<void()> restart;
 };
 
 home_call_table& home_calls();
