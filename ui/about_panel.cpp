@@ -1,5 +1,7 @@
 #include "ui/about_panel.h"
 
+#include <cctype>
+
 #include <wx/stattext.h>
 
 #include "app/theme_colours.h"
@@ -22,9 +24,26 @@ about_panel::about_panel(wxWindow* parent, wxWindowID id, const wxPoint& pos, co
     Layout();
 }
 
+// Percent-encodes UTF-8 text for a mail link: a raw blank or a Chinese
+// character in the subject makes mail programs cut or garble it.
+wxString about_panel::percent_encoded(const wxString& text) {
+    static const char hex[] = "0123456789ABCDEF";
+    wxString out;
+    for (unsigned char c : text.utf8_string()) {
+        if (std::isalnum(c) || c == '-' || c == '_' || c == '.' || c == '~') {
+            out += wxUniChar(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
 wxString about_panel::mail_target() {
     return wxString("mailto:") + wxString::FromUTF8(maker_support_mail) + "?subject=" +
-           wxGetTranslation(L"About Velkorant application") + "&body=" + "%0d%0a";
+           percent_encoded(wxGetTranslation(L"About Velkorant application")) + "&body=" + percent_encoded("\r\n");
 }
 
 namespace {

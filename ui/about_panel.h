@@ -9,8 +9,9 @@ public:
                          const wxSize& size = wxDefaultSize, long style = wxTAB_TRAVERSAL);
 
     // The mail link's target: the support address, the translated subject
-    // (blanks left as they are) and a body of one line break.
+    // percent-encoded UTF-8 and a body of one line break.
     static wxString mail_target();
+    static wxString percent_encoded(const wxString& text);
 
 protected:
     void on_check_update(wxCommandEvent& event) override;

@@ -209,20 +209,23 @@ listrow* recent_panel::find_row(const wxString& path) const {
 void recent_panel::add_file(const wxString& path) {
     update_empty_state();
     wxSizer* sizer = GetSizer();
-    if (listrow* found = find_row(path)) {
-        listrow* top = rows().front();
-        if (top != found) {
-            // The top row and the found row change places; the rows between stay.
-            size_t at = first_row_index;
-            while (sizer->GetItem(at)->GetWindow() != found) ++at;
-            sizer->Detach(at);
-            sizer->Detach(first_row_index);
-            sizer->Insert(first_row_index, found, 0, wxEXPAND | wxALL, 5);
-            sizer->Insert(at, top, 0, wxEXPAND | wxALL, 5);
+    // Rows whose files have left the list (it keeps only the newest) go.
+    for (listrow* row : rows()) {
+        if (row->path == path) continue;
+        if (std::find(recent_files.begin(), recent_files.end(), row->path.ToStdWstring()) == recent_files.end()) {
+            if (selected_row == row) selected_row = nullptr;
+            sizer->Detach(row);
+            row->Destroy();
         }
-    } else {
-        sizer->Insert(first_row_index, new listrow(this, path), 0, wxEXPAND | wxALL, 5);
     }
+    // The opened file's row goes to the top; the others keep their order, as
+    // the list itself does.
+    listrow* row = find_row(path);
+    if (row)
+        sizer->Detach(row);
+    else
+        row = new listrow(this, path);
+    sizer->Insert(first_row_index, row, 0, wxEXPAND | wxALL, 5);
     Layout();
 }
 

@@ -24,7 +24,6 @@
 #include "forms/dynamic_resource.h"
 #include "platform/file_association.h"
 #include "platform/resources.h"
-#include "platform/system_theme.h"
 #include "ui/home_calls.h"
 #include "widgets/wxt_colorbutton.h"
 
@@ -73,6 +72,9 @@ setting_panel::setting_panel(wxWindow* parent, wxWindowID id, const wxPoint& pos
     text_middle_radio->SetValue(txt_font_style == 2);
     text_loose_radio->SetValue(txt_font_style == 3);
     disable_tooltip_check->SetValue(is_disable_tooltip);
+    // The page is built at start with the main window: the saved switch
+    // takes effect from here on.
+    wxToolTip::Enable(!is_disable_tooltip);
     remember_client_cert_check->SetValue(is_rem_clientcer);
     remember_client_cert_check->Hide();
     invalid_marker_check->SetValue(is_addverifyicon);
@@ -311,22 +313,23 @@ void setting_panel::on_restart(wxCommandEvent& event) {
     event.Skip();
 }
 
-void setting_panel::choose_theme(const wchar_t* name, bool differs) {
-    if (!differs) return;
+// The choice is saved whatever theme runs now: comparing with the running
+// theme lost a choice made back to it (Dark, Light, Dark kept "light").
+void setting_panel::choose_theme(const wchar_t* name) {
     theme = name;
     save_ui_status();
 }
 
 void setting_panel::on_theme_dark(wxCommandEvent& event) {
-    choose_theme(L"dark", !is_dark_theme);
+    choose_theme(L"dark");
     event.Skip();
 }
 void setting_panel::on_theme_light(wxCommandEvent& event) {
-    choose_theme(L"light", is_dark_theme);
+    choose_theme(L"light");
     event.Skip();
 }
 void setting_panel::on_theme_system(wxCommandEvent& event) {
-    choose_theme(L"system", platform::system_uses_dark_theme() != is_dark_theme);
+    choose_theme(L"system");
     event.Skip();
 }
 

@@ -53,6 +53,6 @@ private:
     void apply_colours();
     void set_zoom_option(bool page, bool width, bool height);
     void set_text_style(int style);
-    void choose_theme(const wchar_t* name, bool differs);
+    void choose_theme(const wchar_t* name);
     void save_language();
 };
