@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 #include <wx/filedlg.h>
@@ -31,6 +32,15 @@
 trustmgr_panel* trust_page = nullptr;
 
 namespace {
+
+// Held while the page pointer is cleared and while a worker posts to it: a
+// worker may outlive the page (it can wait long for the trust list).
+std::mutex page_mutex;
+
+void post_to_page(const wxThreadEvent& event) {
+    std::lock_guard<std::mutex> lock(page_mutex);
+    if (trust_page) post_thread_event(trust_page, event);
+}
 
 constexpr wchar_t evt_filled[] = L"evt_filled";
 constexpr wchar_t evt_reset[] = L"evt_reset";
@@ -98,7 +108,10 @@ trustmgr_panel::trustmgr_panel(wxWindow* parent, wxWindowID id, const wxPoint& p
     result_label->Hide();
     show_details_group(false);
     info_label->Hide();
-    trust_page = this;
+    {
+        std::lock_guard<std::mutex> lock(page_mutex);
+        trust_page = this;
+    }
     Bind(wxEVT_THREAD, &trustmgr_panel::on_thread_event, this);
     start_fill(true);
     Layout();
@@ -106,34 +119,34 @@ trustmgr_panel::trustmgr_panel(wxWindow* parent, wxWindowID id, const wxPoint& p
 
 trustmgr_panel::~trustmgr_panel() {
     Unbind(wxEVT_THREAD, &trustmgr_panel::on_thread_event, this);
+    std::lock_guard<std::mutex> lock(page_mutex);
     if (trust_page == this) trust_page = nullptr;
 }
 
 void trustmgr_panel::start_fill(bool list) {
     // Counted before the thread exists, so a shutdown that starts meanwhile waits for it.
     running_workers.fetch_add(1);
-    std::thread([this, list] {
-        fill_thread(list);
+    const bool reset = reset_requested.exchange(false);
+    std::thread([list, reset] {
+        fill_thread(list, reset);
         running_workers.fetch_sub(1);
     }).detach();
 }
 
-void trustmgr_panel::fill_thread(bool list) {
+void trustmgr_panel::fill_thread(bool list, bool reset) {
     try {
         if (!wait_trust_list_ready()) return;
-        if (reset_requested) {
+        if (reset) {
             const std::string bundle = platform::resource_bytes(kTrustBundleResource, kTrustBundleResourceType);
             if (bundle.empty()) throw_ex_fmt("%s, parse resource failed", "");
             // The bundle is parsed before the list is emptied: a broken one changes nothing.
             reset_trust_list(reinterpret_cast<const unsigned char*>(bundle.data()), bundle.size());
-            reset_requested = false;
-            post_thread_event(this, wxt_thread_event(evt_reset));
+            post_to_page(wxt_thread_event(evt_reset));
         }
-        if (list) post_thread_event(this, wxt_thread_event(evt_filled));
+        if (list) post_to_page(wxt_thread_event(evt_filled));
     } catch (const std::exception& ex) {
-        reset_requested = false;
         printf("\n %s(), ex.what(): %s", "", ex.what());
-        post_thread_event(this, wxt_thread_event(unknown_error));
+        post_to_page(wxt_thread_event(unknown_error));
     }
 }
 

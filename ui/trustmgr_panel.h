@@ -21,8 +21,9 @@ public:
     ~trustmgr_panel() override;
 
     // The worker's body: waits for the trust list, resets it when asked, and
-    // tells the page ("evt_reset", "evt_filled", or "Unknown error").
-    void fill_thread(bool list);
+    // tells the page ("evt_reset", "evt_filled", or "Unknown error"). It
+    // reaches the page only through trust_page, so it may outlive it.
+    static void fill_thread(bool list, bool reset);
     void list_trust_list();
     void append_row(const trust_cert_info& entry);
     bool has_row(const trust_cert_info& entry) const;
