@@ -74,24 +74,7 @@ public:
     wxSimplebook* book() const { return main_book; }
 };
 
-// The Chinese interface as start-up sets it up, for the life of the object;
-// undone afterwards so that the other tests of the process see English forms.
-class chinese_interface {
-public:
-    chinese_interface() {
-        set_ui_language_setting("中文");
-        // The machine need not have a zh_CN locale: the catalogue loads all the same.
-        loaded = setup_ui_language(*locale);
-    }
-    ~chinese_interface() {
-        locale.reset();
-        if (wxTranslations::Get()) wxTranslations::Set(nullptr);
-        set_ui_language_setting("oslang");
-        std::setlocale(LC_ALL, "C.UTF-8");
-    }
-    std::unique_ptr<wxLocale> locale = std::make_unique<wxLocale>();
-    bool loaded = false;
-};
+using gui_test::chinese_interface;
 
 TEST(chinese_forms, main_window_shows_chinese) {
     chinese_interface chinese;

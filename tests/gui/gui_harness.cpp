@@ -1,5 +1,8 @@
 #include "gui/gui_harness.h"
 #include "ui/install_window_parts.h"
+#include "app/ui_language.h"
+#include <clocale>
+#include <wx/translation.h>
 
 #include "app/theme_colours.h"
 
@@ -53,6 +56,7 @@ public:
         // The light theme, as start-up sets it on a light desktop.
         is_dark_theme = false;
         apply_theme_colours();
+        set_fixed_colours();
         wxSetAssertHandler(assert_to_failure);
         delete wxLog::SetActiveTarget(new wxLogStderr);
         // An active loop, so that Yield, timers and modal-dialog hooks work
@@ -175,6 +179,19 @@ std::vector<std::string> layout_faults(wxWindow* root) {
     std::vector<std::string> faults;
     check_children(root, faults);
     return faults;
+}
+
+chinese_interface::chinese_interface() : locale(std::make_unique<wxLocale>()) {
+    set_ui_language_setting("中文");
+    // The machine need not have a zh_CN locale: the catalogue loads all the same.
+    loaded = setup_ui_language(*locale);
+}
+
+chinese_interface::~chinese_interface() {
+    locale.reset();
+    if (wxTranslations::Get()) wxTranslations::Set(nullptr);
+    set_ui_language_setting("oslang");
+    std::setlocale(LC_ALL, "C.UTF-8");
 }
 
 }  // namespace gui_test

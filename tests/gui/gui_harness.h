@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include <memory>
+
+#include <wx/intl.h>
 #include <wx/window.h>
 
 namespace gui_test {
@@ -37,5 +40,15 @@ std::string save_screenshot(wxWindow* window, const std::string& name);
 // Geometry faults among the shown descendants of a window: a child that
 // reaches outside its parent's client area, or two overlapping siblings.
 std::vector<std::string> layout_faults(wxWindow* root);
+
+// The Chinese interface as start-up sets it up, for the life of the object;
+// undone afterwards so that the other tests of the process see English forms.
+class chinese_interface {
+public:
+    chinese_interface();
+    ~chinese_interface();
+    std::unique_ptr<wxLocale> locale;
+    bool loaded = false;
+};
 
 }  // namespace gui_test

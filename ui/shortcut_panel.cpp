@@ -1,0 +1,23 @@
+#include "ui/shortcut_panel.h"
+
+#include <wx/scrolwin.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include "app/theme_colours.h"
+
+shortcut_panel::shortcut_panel(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style)
+    : shortcut_base(parent, id, pos, size, style, "wn_shortcut") {
+    SetForegroundColour(theme_text_colour);
+    SetBackgroundColour(theme_panel_colour);
+    // The table panel's own look follows the theme through its colours (the
+    // desktop draws no separate dark or light style for it here).
+    for (wxWindow* child : table_panel->GetChildren()) {
+        if (auto* text = dynamic_cast<wxStaticText*>(child)) {
+            text->SetForegroundColour(theme_text_colour);
+        } else if (auto* field = dynamic_cast<wxTextCtrl*>(child)) {
+            field->SetForegroundColour(theme_text_colour);
+            field->SetBackgroundColour(theme_panel_colour);
+        }
+    }
+}
