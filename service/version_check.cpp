@@ -137,7 +137,10 @@ std::string installer_file_name(const std::string& version) {
 
 std::string installer_url(const std::string& version) { return download_base + installer_file_name(version); }
 
+std::string installer_folder_override;
+
 std::string installer_folder() {
+    if (!installer_folder_override.empty()) return installer_folder_override;
     const wxString program = wxFileName(wxStandardPaths::Get().GetExecutablePath()).GetPath();
     const std::string folder = program.utf8_string();
     if (!folder.empty() && ::access(folder.c_str(), R_OK | W_OK) == 0) return folder;

@@ -75,8 +75,9 @@ std::string release_notes_url(bool chinese);
 std::string installer_url(const std::string& version);
 std::string installer_file_name(const std::string& version);
 // Where the installer goes: the program's folder when it can be written,
-// else the user's Downloads folder.
+// else the user's Downloads folder; installer_folder_override (tests) when set.
 std::string installer_folder();
+extern std::string installer_folder_override;
 
 // Thread bodies. The caller has claimed version_check_busy; the worker
 // clears it after its one event was queued to the sink.

@@ -69,6 +69,11 @@ void version_dlg::show_buttons(bool update, bool close_enabled) {
 }
 
 void version_dlg::on_init_dialog(wxInitDialogEvent& event) {
+    // Showing the dialog again while its check runs starts no second one.
+    if (worker_running) {
+        event.Skip();
+        return;
+    }
     if (dynamic_resources != nullptr && dynamic_resources->app_icon_bitmap != nullptr &&
         dynamic_resources->app_icon_bitmap->GetBitmap().IsOk()) {
         wxIcon icon;
