@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "app/screen_layout.h"
+#include "service/dialog_scale.h"
 #include "app/text_utils.h"
 #include "app/theme_colours.h"
 #include "forms/dynamic_resource.h"
@@ -54,8 +55,7 @@ feedback_dlg::feedback_dlg(wxWindow* parent)
     contact_text->SetHint(tr("EMAIL / QQ / TEL"));
     result_label->Hide();
 
-    screen_scale_percent = dpi_scale_percent(this);
-    scale_dialog(this, screen_scale_percent);
+    scale_service_dialog(this);
     target = make_event_target(this);
     Bind(wxEVT_THREAD, &feedback_dlg::on_submitted, this);
 }

@@ -5,6 +5,7 @@
 
 #include "app/restart_command.h"
 #include "app/screen_layout.h"
+#include "service/dialog_scale.h"
 #include "app/settings.h"
 #include "app/theme_colours.h"
 #include "app/thread_event.h"
@@ -38,8 +39,7 @@ version_dlg::version_dlg(wxWindow* parent, int mode_)
     SetBackgroundColour(theme_dialog_colour);
     close_button->set_base_colour(button_colour);
 
-    screen_scale_percent = dpi_scale_percent(this);
-    scale_dialog(this, screen_scale_percent);
+    scale_service_dialog(this);
 
     const int button_height = GetClientSize().y / 13;
     for (wxWindow* button : {static_cast<wxWindow*>(update_button), static_cast<wxWindow*>(close_button)}) {

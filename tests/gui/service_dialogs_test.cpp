@@ -284,14 +284,27 @@ public:
 
 void shoot_service_dialogs(const std::string& suffix, testsupport::scratch_dir& scratch) {
     {
+        // As it opens: the hints in both fields.
+        auto* f = new test_feedback_dlg(nullptr);
+        f->Move(0, 0);
+        f->Show();
+        f->submit_button->SetFocus();
+        EXPECT_FALSE(gui_test::save_screenshot(f, "feedback_dlg_empty" + suffix).empty());
+        f->Destroy();
+        gui_test::settle(milliseconds(20));
+    }
+    {
         // After a failed submission: the red line and the mail link.
         loopback_server server(R"({"*": {"status": 500, "body": "down"}})");
         report_endpoint = server.url("/r");
         auto* f = new test_feedback_dlg(nullptr);
         f->Move(0, 0);
         f->Show();
-        f->message_text->ChangeValue(wxString::FromUTF8("签名面板很好用，谢谢！ The stamp editor works well."));
-        f->contact_text->ChangeValue("me@example.com");
+        // Set as typing does: the field has the focus, so its hint is gone.
+        f->message_text->SetFocus();
+        gui_test::settle(milliseconds(50));
+        f->message_text->SetValue(wxString::FromUTF8("签名面板很好用，谢谢！ The stamp editor works well."));
+        f->contact_text->SetValue("me@example.com");
         f->submit();
         gui_test::run_until([&] { return !f->is_busy(); }, seconds(20));
         EXPECT_FALSE(gui_test::save_screenshot(f, "feedback_dlg_failed" + suffix).empty());
@@ -309,6 +322,14 @@ void shoot_service_dialogs(const std::string& suffix, testsupport::scratch_dir& 
         EXPECT_FALSE(gui_test::save_screenshot(v, "version_dlg_new" + suffix).empty());
         v->Destroy();
         new_version_available = false;
+        gui_test::settle(milliseconds(20));
+        // No newer version: the form's own line, no notes, Close.
+        latest_version = "1.0.0.1";
+        auto* n = new test_version_dlg(nullptr, 1);
+        n->Move(0, 0);
+        n->Show();
+        EXPECT_FALSE(gui_test::save_screenshot(n, "version_dlg_newest" + suffix).empty());
+        n->Destroy();
         gui_test::settle(milliseconds(20));
     }
     (void)scratch;
