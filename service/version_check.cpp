@@ -199,9 +199,11 @@ bool start_version_check(event_target_ptr sink) {
     if (!version_check_busy.compare_exchange_strong(idle, true)) return false;
     try {
         std::thread(version_check_worker, sink, version_info_url(), release_notes_url(is_chinese_ui())).detach();
-    } catch (...) {
+    } catch (const std::exception& ex) {
+        // No thread, or no address: nothing runs, and the caller says so.
+        std::fprintf(stderr, "\n\n[ERROR] %s(), version check not started: %s [ERROR]\n", "", ex.what());
         version_check_busy = false;
-        throw;
+        return false;
     }
     return true;
 }
@@ -213,9 +215,10 @@ bool start_installer_download(event_target_ptr sink, const std::string& version)
     if (!version_check_busy.compare_exchange_strong(idle, true)) return false;
     try {
         std::thread(installer_download_worker, sink, version, installer_folder()).detach();
-    } catch (...) {
+    } catch (const std::exception& ex) {
+        std::fprintf(stderr, "\n\n[ERROR] %s(), installer download not started: %s [ERROR]\n", "", ex.what());
         version_check_busy = false;
-        throw;
+        return false;
     }
     return true;
 }

@@ -85,7 +85,7 @@ void version_check_worker(event_target_ptr sink, std::string info_url, std::stri
 void installer_download_worker(event_target_ptr sink, std::string version, std::string folder);
 
 // Start a worker on a detached thread; false (nothing started, no event)
-// while a check or download runs.
+// while a check or download runs, or when the thread cannot be made.
 bool start_version_check(event_target_ptr sink);
 // The same for a receiver that lives as long as the process (the application).
 bool start_version_check(wxEvtHandler* receiver);

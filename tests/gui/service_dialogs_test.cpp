@@ -20,6 +20,7 @@
 #include "crypto/http_client.h"
 #include "crypto/service_addresses.h"
 #include "gui/gui_harness.h"
+#include "platform/shell_open.h"
 #include "service/device_id.h"
 #include "service/feedback_dlg.h"
 #include "service/report_queue.h"
@@ -133,6 +134,14 @@ TEST_F(service_dialogs, feedback_refuses_short_messages_and_missing_contacts) {
     EXPECT_EQ(d->result_label->saved_label, "Please submit at least 10 words");
     EXPECT_FALSE(d->is_busy());
     EXPECT_TRUE(d->submit_button->IsEnabled());
+
+    // The mail link opens its address through the desktop's opener.
+    wxString opened;
+    auto previous = platform::set_shell_opener([&](const wxString& address) { opened = address; });
+    wxHyperlinkEvent link(d->mail_link, d->mail_link->GetId(), d->mail_link->GetURL());
+    gui_test::post_and_run(d->mail_link, link);
+    platform::set_shell_opener(previous);
+    EXPECT_EQ(opened, "mailto:support@velkorant.example.com");
     d->Destroy();
 }
 

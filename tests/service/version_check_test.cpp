@@ -66,25 +66,42 @@ protected:
     }
     // Runs one check against a server serving `info` and (when not null) `notes`.
     wxString run_check(const std::string& info, const char* notes) {
-        std::string routes = "{\"/velkorant-version.json\": {\"body\": " + quote(info) + "}";
-        if (notes) routes += ", \"/velkorant-release-notes-en.txt\": {\"body\": " + quote(notes) + "}";
+        return run_checks({{info, notes}}).at(0);
+    }
+    // One check per case against one server; each case's documents live in
+    // a folder of their own, which is the download base of its check.
+    std::vector<wxString> run_checks(const std::vector<std::pair<std::string, const char*>>& cases) {
+        std::string routes = "{";
+        for (std::size_t i = 0; i < cases.size(); ++i) {
+            const std::string dir = "/case" + std::to_string(i);
+            routes += std::string(i ? ", " : "") + "\"" + dir + "/velkorant-version.json\": {\"body\": " +
+                      quote(cases[i].first) + "}";
+            if (cases[i].second)
+                routes += ", \"" + dir + "/velkorant-release-notes-en.txt\": {\"body\": " + quote(cases[i].second) + "}";
+        }
         routes += "}";
         loopback_server server(routes);
-        // Upper-case letters in the base are lower-cased with the rest of the address.
-        download_base = server.url("/").replace(0, 4, "HTTP");
-        recording_sink sink;
-        EXPECT_TRUE(start_version_check(make_event_target(&sink)));
-        const auto end = steady_clock::now() + seconds(20);
-        while (sink.tags.empty() && steady_clock::now() < end) {
-            sink.drain();
-            std::this_thread::sleep_for(milliseconds(10));
+        std::vector<wxString> tags;
+        for (std::size_t i = 0; i < cases.size(); ++i) {
+            // Upper-case letters in the base are lower-cased with the rest of the address.
+            download_base = server.url("/CASE" + std::to_string(i) + "/");
+            recording_sink sink;
+            EXPECT_TRUE(start_version_check(make_event_target(&sink)));
+            const auto end = steady_clock::now() + seconds(20);
+            while (sink.tags.empty() && steady_clock::now() < end) {
+                sink.drain();
+                std::this_thread::sleep_for(milliseconds(10));
+            }
+            EXPECT_EQ(sink.tags.size(), 1u);
+            while (version_check_busy) std::this_thread::sleep_for(milliseconds(5));
+            if (sink.tags.empty()) {
+                tags.push_back("");
+                continue;
+            }
+            applied_ = apply_version_check_event(*static_cast<const wxThreadEvent*>(sink.events[0].get()));
+            tags.push_back(sink.tags[0]);
         }
-        EXPECT_EQ(sink.tags.size(), 1u);
-        if (sink.tags.empty()) return "";
-        const auto* e = static_cast<const wxThreadEvent*>(sink.events[0].get());
-        applied_ = apply_version_check_event(*e);
-        while (version_check_busy) std::this_thread::sleep_for(milliseconds(5));
-        return sink.tags[0];
+        return tags;
     }
     static std::string quote(const std::string& text) {
         std::string out = "\"";
@@ -130,13 +147,11 @@ TEST_F(version_check, every_failure_leaves_the_last_result) {
         {R"({"velkorant": {"version": "9.0.0.0"}})", nullptr},     // no release notes
         {"", "notes"},                                             // empty document
     };
-    for (const auto& [info, notes] : cases) {
-        EXPECT_EQ(run_check(info, notes), evt_check_failed) << info;
-        EXPECT_FALSE(applied_);
-        EXPECT_EQ(latest_version, "0.0.0.7") << info;
-        EXPECT_EQ(release_notes, L"old notes");
-        EXPECT_FALSE(new_version_available);
-    }
+    const std::vector<wxString> tags = run_checks(cases);
+    for (std::size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(tags[i], evt_check_failed) << cases[i].first;
+    EXPECT_EQ(latest_version, "0.0.0.7");
+    EXPECT_EQ(release_notes, L"old notes");
+    EXPECT_FALSE(new_version_available);
 }
 
 TEST_F(version_check, a_second_check_or_download_is_refused_while_one_runs) {
