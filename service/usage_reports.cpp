@@ -138,6 +138,14 @@ std::string send_feedback(const std::string& type, const std::wstring& message, 
     return status.asString();
 }
 
+void report_agreement() {
+    report_record r;
+    init_report_record(action_agreement, r);
+    r.level = "info";
+    r.desc = "true";
+    queue_report(r);
+}
+
 void report_check_version(const std::string& old_version, const std::string& new_version) {
     report_record r;
     init_report_record(action_check_version, r);

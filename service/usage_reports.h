@@ -48,6 +48,8 @@ std::wstring report_name_text(const std::wstring& common_name, const std::wstrin
 const char* report_certerr_name(int32_t code);
 
 // ---- builders ---------------------------------------------------------------
+// "agreement": queued by start-up once the user accepted the agreement.
+void report_agreement();
 // Posts a "feedback" report at once (10 s limit) and returns the reply's
 // "status" text, "failed" when the reply is not a JSON object.
 std::string send_feedback(const std::string& type, const std::wstring& message, const std::wstring& contact);

@@ -106,6 +106,7 @@ TEST_F(usage_reports, every_builder_makes_its_report) {
     timestamp_urls = {L"http://tsa.example.org/"};
 
     const std::vector<builder_case> cases = {
+        {"agreement", [] { report_agreement(); }, "agreement", "info", "true", {}},
         {"check-version", [] { report_check_version("1.0.0.1", "1.0.0.2"); }, "check-version", "failed", "",
          {{"old", "1.0.0.1"}, {"new", "1.0.0.2"}}},
         {"update-version ok", [] { report_update_version(true, true, "1.0.0.1", "1.0.0.2"); }, "update-version",
