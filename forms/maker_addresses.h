@@ -1,7 +1,7 @@
 #pragma once
 // The maker's addresses and name that the windows show. They are placeholders
 // on a reserved example domain (the same one as the service addresses in
-// crypto/service_addresses.h), kept in one place so that a release changes
+// net/service_addresses.h), kept in one place so that a release changes
 // them once.
 
 // The maker's name as the placeholder texts of the forms show it.

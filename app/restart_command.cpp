@@ -1,0 +1,3 @@
+#include "app/restart_command.h"
+
+std::wstring restart_command;
