@@ -29,6 +29,8 @@ public:
     // The open document's path; empty when none is loaded. Written on the
     // main thread only.
     std::wstring document_path;
+    // A load was started and its end has not been handled yet.
+    bool load_pending = false;
 
     // --- tool bar and pages ---
     void update_toolbar(bool home);

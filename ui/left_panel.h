@@ -7,4 +7,7 @@ public:
     left_panel(wxWindow* parent, const wxPoint& pos = wxDefaultPosition, const wxSize& size = wxDefaultSize,
                const wxString& name = wxEmptyString)
         : leftpanel_base(parent, wxID_ANY, pos, size, wxTAB_TRAVERSAL, name) {}
+
+    void build_tree() {}
+    void clear() {}
 };
