@@ -51,6 +51,7 @@
 #include "widgets/wxt_hyperlink.h"
 
 frame* main_frame = nullptr;
+std::function<doc_base*(const std::wstring& path)> frame::document_maker;
 
 namespace {
 
@@ -81,9 +82,18 @@ long long read_digits(const std::string& text, size_t pos, bool negative) {
     return negative ? -value : value;
 }
 
+// The event's payload as it is stored, whatever its type (GetPayload needs
+// the type up front and asserts on a wrong one).
+struct payload_access : wxThreadEvent {
+    static const wxAny& of(const wxThreadEvent& event) {
+        constexpr auto member = &payload_access::m_payload;
+        return event.*member;
+    }
+};
+
 // A payload of a tag this window does not handle still belongs to it.
 void free_payload(wxThreadEvent& event) {
-    const wxAny payload = event.GetPayload<wxAny>();
+    const wxAny& payload = payload_access::of(event);
     if (payload.CheckType<x509ui*>())
         delete payload.As<x509ui*>();
     else if (payload.CheckType<trust_cert_info*>())
@@ -563,7 +573,9 @@ void frame::load_document(const std::wstring& path, int page) {
         document_lock lock(document_mutex);
         delete current_document;
         current_document = nullptr;
-        if (is_pdf_file(wpath)) {
+        if (document_maker) {
+            current_document = document_maker(path);
+        } else if (is_pdf_file(wpath)) {
             current_document = new doc_pdfium();
         } else if (is_image_file(wpath)) {
             current_document = new doc_image();
@@ -709,7 +721,7 @@ void frame::on_thread_event(wxThreadEvent& event) {
 
 void frame::apply_trust_change(wxThreadEvent& event) {
     const bool added = event.GetString() == evt_addtrust;
-    const wxAny payload = event.GetPayload<wxAny>();
+    const wxAny& payload = payload_access::of(event);
     if (!payload.CheckType<x509ui*>()) {
         free_payload(event);
         return;

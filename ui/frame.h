@@ -32,6 +32,10 @@ public:
     // A load was started and its end has not been handled yet.
     bool load_pending = false;
 
+    // Test seam: makes the document object for a path. Empty: by the file
+    // name's extension (PDF, picture, text).
+    static std::function<doc_base*(const std::wstring& path)> document_maker;
+
     // --- tool bar and pages ---
     void update_toolbar(bool home);
     void update_page_number();
