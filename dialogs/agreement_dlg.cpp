@@ -66,6 +66,9 @@ void agreement_dlg::on_init_dialog(wxInitDialogEvent& event) {
     agree_button->Show(first_run);
     decline_button->Show(first_run);
     close_button->Show(!first_run);
+    // Escape answers as the visible way out does: Decline in the first run,
+    // Close in view mode.
+    SetEscapeId(first_run ? decline_button->GetId() : wxID_ANY);
     Layout();
     event.Skip();
 }

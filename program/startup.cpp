@@ -95,9 +95,6 @@ bool first_run_agreement() {
         const std::string guide = platform::resource_bytes(kUserGuideResource, kTextResourceType);
         if (!guide.empty()) {
             const std::wstring path = user_guide_path();
-            // A Documents folder named by the user's folder settings may not
-            // exist yet on a fresh account.
-            wxFileName::Mkdir(wxString(documents_folder()), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
             // A failed write is reported by buff2file; the main window then
             // says that the file is missing.
             buff2filew(guide.data(), static_cast<uint32_t>(guide.size()), path);

@@ -46,8 +46,8 @@ void make_cert_cache_dir();
 // start document. Any other answer returns false.
 bool first_run_agreement();
 
-// The user's Documents folder (XDG "DOCUMENTS", else the home folder) and
-// the user guide's path in it.
+// The user's Documents folder (XDG "DOCUMENTS" when that folder exists, else
+// the home folder) and the user guide's path in it.
 std::wstring documents_folder();
 std::wstring user_guide_path();
 
