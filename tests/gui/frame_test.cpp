@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <clocale>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
@@ -24,11 +25,14 @@
 #include <wx/simplebook.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/intl.h>
+#include <wx/translation.h>
 
 #include "app/exceptionex.h"
 #include "app/process_exit.h"
 #include "app/settings.h"
 #include "app/theme_colours.h"
+#include "app/ui_language.h"
 #include "app/thread_event.h"
 #include "app/worker_flags.h"
 #include "crypto/x509ui.h"
@@ -682,8 +686,9 @@ TEST_F(frame_test, close_during_a_waiting_verification_does_not_hang) {
 
 // ---------------------------------------------------------------- a real document
 
-// Run again at 200 % with the rest of the gallery.
-TEST(gallery, main_window_with_signed_pdf) {
+// Opens a signed corpus PDF in a new main window, waits for its verification
+// and saves the window as <name>.
+void shoot_signed_pdf(const std::string& name) {
     const fs::path pdf = fixture_files::get().corpus_pdf;
     ASSERT_TRUE(fs::exists(pdf));
     set_fixed_colours();
@@ -703,10 +708,25 @@ TEST(gallery, main_window_with_signed_pdf) {
     gui_test::settle(300ms);
     EXPECT_EQ(current_document->topsigs.size(), 2u);
     EXPECT_EQ(f->count_label()->GetLabel(), "/ 1");
-    EXPECT_FALSE(gui_test::save_screenshot(f, "frame_signed_pdf").empty());
+    EXPECT_EQ(f->GetTitle(), pdf.filename().string() + " - " + wxGetTranslation("Velkorant"));
+    EXPECT_FALSE(gui_test::save_screenshot(f, name).empty());
     f->Destroy();
     gui_test::settle(50ms);
     replace_document(nullptr);
+}
+
+// Run again at 200 % with the rest of the gallery.
+TEST(gallery, main_window_with_signed_pdf) { shoot_signed_pdf("frame_signed_pdf"); }
+
+TEST(gallery, main_window_with_signed_pdf_in_chinese) {
+    auto locale = std::make_unique<wxLocale>();
+    set_ui_language_setting("中文");
+    ASSERT_TRUE(setup_ui_language(*locale));
+    shoot_signed_pdf("frame_signed_pdf_zh");
+    locale.reset();
+    if (wxTranslations::Get()) wxTranslations::Set(nullptr);
+    set_ui_language_setting("oslang");
+    std::setlocale(LC_ALL, "C.UTF-8");
 }
 
 }  // namespace
