@@ -24,7 +24,6 @@
 #include "forms/dynamic_resource.h"
 #include "net/http_client.h"
 #include "program/startup.h"
-#include "ui/dialog_calls.h"
 #include "ui/frame.h"
 #include "ui/install_window_parts.h"
 
@@ -118,12 +117,7 @@ void app::show_certificate_file() {
     dialog->Destroy();
 }
 
-void app::on_version_checked(wxThreadEvent& event) {
-    if (event.GetString() != "chek version succeed") return;
-    if (!new_version_available() && !updated_tip) return;
-    show_version(main_frame, 1);
-    updated_tip = false;
-}
+void app::on_version_checked(wxThreadEvent& event) { show_version_result(event.GetString()); }
 
 int app::OnExit() {
     if (exited) return 0;

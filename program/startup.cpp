@@ -21,6 +21,7 @@
 #include "document/file_types.h"
 #include "platform/resources.h"
 #include "program/startup_services.h"
+#include "ui/dialog_calls.h"
 #include "ui/frame.h"
 
 std::wstring startup_document;
@@ -172,6 +173,13 @@ void open_startup_document() {
     else
         main_frame->show_home_page();
     main_frame->Show();
+}
+
+void show_version_result(const wxString& result) {
+    if (result != "chek version succeed") return;
+    if (!new_version_available() && !updated_tip) return;
+    show_version(main_frame, 1);
+    updated_tip = false;
 }
 
 void end_program_early(std::chrono::milliseconds wait_limit) {

@@ -72,6 +72,12 @@ void start_counted_thread(std::function<void()> body);
 // on, else the home page) in main_frame, then shows the window.
 void open_startup_document();
 
+// The result of the start-up version check ("chek version succeed" or
+// "chek version failed"): after a successful check that found a newer
+// version, or the first run after an update, the version dialog (mode 1)
+// over the main window; "updated-tip" is then cleared in memory.
+void show_version_result(const wxString& result);
+
 // The one end of a start-up that does not reach the main loop (certificate-
 // file mode, a failed step, a declined agreement): sets the stop flag, waits
 // for the counted workers (at most `wait_limit`), saves the settings and, when

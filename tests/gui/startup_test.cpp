@@ -31,6 +31,8 @@
 #include "program/startup.h"
 #include "program/startup_services.h"
 #include "support/test_support.h"
+#include "ui/dialog_calls.h"
+#include "ui/frame.h"
 #include "widgets/wxt_colorbutton.h"
 
 template <>
@@ -473,6 +475,91 @@ TEST_F(startup, early_end_waits_only_for_its_bound_for_a_worker_that_ignores_the
     EXPECT_LT(took, 5s);
     EXPECT_TRUE(file_exists(settings_file()));
     *release = true;
+}
+
+// ------------------------------------------------- first document, version
+
+TEST_F(startup, first_document_or_the_home_page) {
+    const std::string doc = testsupport::write_minimal_pdf(root_ + "/start.pdf");
+    const std::string recent = testsupport::write_minimal_pdf(root_ + "/recent.pdf");
+    struct row {
+        const char* name;
+        std::string start;        // startup_document
+        bool open_recent;         // "is-open-recent"
+        std::string recent_file;  // first of the recent files
+        bool home;                // the home page is expected
+    };
+    const std::vector<row> rows = {
+        {"start document", doc, true, recent, false},
+        {"start document gone, most recent file", root_ + "/gone.pdf", true, recent, false},
+        {"no start document, most recent file", "", true, recent, false},
+        {"most recent file not wanted", "", false, recent, true},
+        {"most recent file gone", "", true, root_ + "/gone.pdf", true},
+        {"nothing", "", true, "", true},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.name);
+        startup_document = wxString::FromUTF8(r.start).ToStdWstring();
+        is_open_recent = r.open_recent;
+        recent_files.clear();
+        if (!r.recent_file.empty()) recent_files.push_back(wxString::FromUTF8(r.recent_file).ToStdWstring());
+        auto* f = new frame(wxPoint(0, 0), wxSize(1280, 800));
+        open_startup_document();
+        EXPECT_TRUE(f->IsShown());
+        EXPECT_EQ(f->home_page_shown(), r.home);
+        if (!r.home) {
+            const std::wstring expected = wxString::FromUTF8(r.start == doc ? doc : recent).ToStdWstring();
+            EXPECT_TRUE(gui_test::run_until([&] { return f->document_path == expected; }, 10s))
+                << wxString(f->document_path).utf8_string();
+        }
+        // Workers of the document end on the stop flag.
+        stop_workers = true;
+        EXPECT_TRUE(gui_test::run_until([] { return running_workers.load() == 0; }, 10s));
+        stop_workers = false;
+        doc_loading = false;
+        doc_verifying = false;
+        f->Destroy();
+        gui_test::settle(50ms);
+    }
+}
+
+TEST_F(startup, version_result_shows_the_dialog_only_after_a_successful_check_with_news) {
+    int shown = 0;
+    int shown_mode = -1;
+    installed_dialog_calls().show_version = [&](wxWindow*, int mode) {
+        ++shown;
+        shown_mode = mode;
+    };
+    bool newer = false;
+    installed_dialog_calls().new_version_available = [&] { return newer; };
+    struct row {
+        const char* result;
+        bool newer;
+        bool updated;
+        bool shown;
+    };
+    const row rows[] = {
+        {"chek version succeed", true, false, true},
+        {"chek version succeed", false, true, true},  // first run after an update
+        {"chek version succeed", false, false, false},
+        {"chek version failed", true, true, false},
+        {"", true, true, false},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(std::string(r.result) + (r.newer ? " newer" : "") + (r.updated ? " updated" : ""));
+        shown = 0;
+        newer = r.newer;
+        updated_tip = r.updated;
+        show_version_result(r.result);
+        EXPECT_EQ(shown, r.shown ? 1 : 0);
+        if (r.shown) {
+            EXPECT_EQ(shown_mode, 1);
+            EXPECT_FALSE(updated_tip);
+        } else {
+            EXPECT_EQ(updated_tip, r.updated);
+        }
+    }
+    installed_dialog_calls() = dialog_calls{};
 }
 
 // ------------------------------------------------------------- restart
