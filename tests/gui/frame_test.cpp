@@ -27,6 +27,7 @@
 #include <wx/textctrl.h>
 #include <wx/intl.h>
 #include <wx/translation.h>
+#include <wx/uiaction.h>
 
 #include "app/exceptionex.h"
 #include "app/process_exit.h"
@@ -429,6 +430,26 @@ TEST_F(frame_test, page_box_requests_the_clamped_page) {
     f->canvas()->requested_page = -7;
     f->GetEventHandler()->ProcessEvent(previous);
     EXPECT_EQ(f->canvas()->requested_page, -7);
+}
+
+// Real key presses through the X server: the toolkit turns the accelerators
+// into menu events, which reach the buttons' handlers.
+TEST_F(frame_test, accelerators_arrive_from_the_keyboard) {
+    open_scripted(12);
+    wait_painted();
+    f->Raise();
+    f->canvas()->SetFocus();
+    gui_test::settle(100ms);
+    wxUIActionSimulator sim;
+    f->canvas()->page = 3;
+    sim.Char('n', wxMOD_CONTROL);
+    EXPECT_TRUE(gui_test::run_until([this] { return f->canvas()->requested_page == 4; }, 2s));
+    f->canvas()->painted_zoom = 100;
+    f->canvas()->zoom = 100;
+    sim.Char('=', wxMOD_CONTROL);
+    EXPECT_TRUE(gui_test::run_until([this] { return f->canvas()->zoom == 115; }, 2s));
+    sim.Char('h', wxMOD_CONTROL);
+    EXPECT_TRUE(gui_test::run_until([this] { return f->home_page_shown(); }, 2s));
 }
 
 TEST_F(frame_test, one_page_document_only_rewrites_the_page_box) {
