@@ -459,7 +459,6 @@ void frame::on_zoom_out(wxCommandEvent&) {
 }
 
 void frame::on_zoom_select(wxCommandEvent& event) {
-    if (home_page_shown()) return;
     int zoom = 0;
     if (!parse_zoom_box(zoom_combo->GetValue().ToStdString(), zoom)) {
         event.Skip();
