@@ -74,6 +74,7 @@ bool app::run_startup() {
     doc_verifying = false;
     make_cert_cache_dir();
     load_settings();
+    settings_loaded = true;
     loaded_product_version = cfgpi.version;
     setup_ui_language(ui_locale);
     report_user_stat();

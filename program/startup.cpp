@@ -27,6 +27,7 @@
 std::wstring startup_document;
 std::string loaded_product_version;
 bool trust_list_loaded = false;
+bool settings_loaded = false;
 
 namespace {
 
@@ -186,10 +187,12 @@ void end_program_early(std::chrono::milliseconds wait_limit) {
     if (!stop_and_wait_workers(wait_limit))
         std::fprintf(stderr, "\n %s(), workers still running after %lld ms\n", "end_program_early",
                      static_cast<long long>(wait_limit.count()));
-    try {
-        save_all_settings();
-    } catch (const std::exception& ex) {
-        log_exception(ex);
+    if (settings_loaded) {
+        try {
+            save_all_settings();
+        } catch (const std::exception& ex) {
+            log_exception(ex);
+        }
     }
     if (trust_list_loaded) {
         try {

@@ -22,6 +22,10 @@ extern std::string loaded_product_version;
 // written back, so an early end never replaces it with a list never loaded.
 extern bool trust_list_loaded;
 
+// True once start-up read the settings file; only then may an early end write
+// it (the settings in memory are mere defaults before that).
+extern bool settings_loaded;
+
 // What the command line asks for: the program's arguments in `argv` (the
 // first entry is the program). The first argument counts when it names an
 // existing regular file; its absolute path is the start document.
@@ -80,8 +84,8 @@ void show_version_result(const wxString& result);
 
 // The one end of a start-up that does not reach the main loop (certificate-
 // file mode, a failed step, a declined agreement): sets the stop flag, waits
-// for the counted workers (at most `wait_limit`), saves the settings and, when
-// it was loaded in this run, the trust list, flushes the standard streams and
+// for the counted workers (at most `wait_limit`), saves the settings and the
+// trust list, each only when it was loaded in this run, flushes the standard streams and
 // ends the process through final_exit (which tests replace, and then this
 // returns).
 constexpr std::chrono::seconds kEarlyEndWaitLimit{10};

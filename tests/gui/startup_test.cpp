@@ -69,6 +69,7 @@ protected:
         settings_document = wxXmlDocument();
         cfgpi = product_info();
         load_settings();
+        settings_loaded = true;
         {
             trust_list_lock lock(trust_list_mutex);
             trust_list.clear();
@@ -452,6 +453,20 @@ TEST_F(startup, early_end_before_the_list_was_loaded_keeps_the_stored_list_byte_
     EXPECT_EQ(running_workers.load(), 0);  // the report sender was waited for
     EXPECT_EQ(read_file(trust_file()), stored);
     EXPECT_NE(read_file(settings_file()).find("<frame-w>777</frame-w>"), std::string::npos);
+}
+
+TEST_F(startup, early_end_before_the_settings_were_read_leaves_the_settings_file_alone) {
+    // As when the certificate cache folder cannot be made: the settings in
+    // memory are defaults and must not replace the user's file.
+    frame_w = 1234;
+    save_ui_status();
+    const std::string stored = read_file(settings_file());
+    set_default_settings();
+    recent_files.clear();
+    settings_loaded = false;
+    end_program_early(1s);
+    EXPECT_EQ(final_exits_, 1);
+    EXPECT_EQ(read_file(settings_file()), stored);
 }
 
 TEST_F(startup, early_end_after_loading_writes_the_list_back_whole) {
