@@ -61,7 +61,8 @@ bool app::OnInit() {
 
 bool app::run_startup() {
     app_instance = this;
-    cert_path = parse_command_line(argv.GetArguments());
+    const command_line_request command_line = parse_command_line(argv.GetArguments());
+    cert_path = command_line.cert_path;
     wxInitAllImageHandlers();
     init_crypto();
     http_client_global_init();
@@ -76,6 +77,7 @@ bool app::run_startup() {
     load_settings();
     settings_loaded = true;
     loaded_product_version = cfgpi.version;
+    remember_command_line_document(command_line);
     setup_ui_language(ui_locale);
     report_user_stat();
 

@@ -58,12 +58,14 @@ command_line_request read_command_line(const wxArrayString& argv) {
     return request;
 }
 
-std::wstring parse_command_line(const wxArrayString& argv) {
+command_line_request parse_command_line(const wxArrayString& argv) {
     const command_line_request request = read_command_line(argv);
-    if (request.document.empty()) return std::wstring();
-    startup_document = request.document;
+    if (!request.document.empty()) startup_document = request.document;
+    return request;
+}
+
+void remember_command_line_document(const command_line_request& request) {
     if (request.add_to_recent) add_recent_file(request.document);
-    return request.cert_path;
 }
 
 void make_cert_cache_dir() {

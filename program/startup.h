@@ -36,9 +36,13 @@ struct command_line_request {
 };
 command_line_request read_command_line(const wxArrayString& argv);
 
-// Applies read_command_line: sets startup_document, adds a PDF to the recent
-// files, and returns the certificate path (empty when none).
-std::wstring parse_command_line(const wxArrayString& argv);
+// Applies read_command_line: sets startup_document and returns the request.
+command_line_request parse_command_line(const wxArrayString& argv);
+
+// Once the settings file is read: a PDF named on the command line goes to the
+// front of the recent files, and the list is saved. (Before the file is read
+// the list in memory is replaced by the loaded one.)
+void remember_command_line_document(const command_line_request& request);
 
 // Creates data folder + "certcache/" (0700) and sets certcache_dir. Throws
 // std::filesystem::filesystem_error when the folder cannot be made.

@@ -192,27 +192,34 @@ TEST_F(startup, command_line_pdf_goes_first_into_the_saved_recent_files_as_an_ab
     write_file(root_ + "/work/old.pdf", "x");
     write_file(root_ + "/work/new.pdf", "x");
     add_recent_file(wxString::FromUTF8(root_ + "/work/old.pdf").ToStdWstring());
+    // A new process: nothing read yet when the command line is parsed.
+    settings_document = wxXmlDocument();
+    recent_files.clear();
     const wxString cwd = wxGetCwd();
     ASSERT_TRUE(wxSetWorkingDirectory(wxString::FromUTF8(root_ + "/work")));
     wxArrayString argv;
     argv.Add("velkorant");
     argv.Add("new.pdf");
-    const std::wstring cert = parse_command_line(argv);
+    const command_line_request request = parse_command_line(argv);
     wxSetWorkingDirectory(cwd);
+    load_settings();
+    remember_command_line_document(request);
     const std::wstring expected = wxString::FromUTF8(root_ + "/work/new.pdf").ToStdWstring();
-    EXPECT_TRUE(cert.empty());
+    EXPECT_TRUE(request.cert_path.empty());
     EXPECT_EQ(startup_document, expected);
     ASSERT_EQ(recent_files.size(), 2u);
     EXPECT_EQ(recent_files[0], expected);
     // Saved, as the next run reads it.
     load_settings();
-    ASSERT_FALSE(recent_files.empty());
+    ASSERT_EQ(recent_files.size(), 2u);
     EXPECT_EQ(recent_files[0], expected);
 
     // A certificate is remembered for the certificate dialog, not in the recent files.
     write_file(root_ + "/work/c.pem", "x");
     argv[1] = wxString::FromUTF8(root_ + "/work/c.pem");
-    EXPECT_EQ(wxString(parse_command_line(argv)).utf8_string(), root_ + "/work/c.pem");
+    const command_line_request cert = parse_command_line(argv);
+    remember_command_line_document(cert);
+    EXPECT_EQ(wxString(cert.cert_path).utf8_string(), root_ + "/work/c.pem");
     EXPECT_EQ(recent_files[0], expected);
 }
 
