@@ -24,7 +24,12 @@ wxSize scaled_dialog_size(const wxSize& size, int percent) {
 }
 
 void scale_dialog(wxWindow* dialog, int percent) {
-    if (!dialog || percent <= 100) return;
+    if (!dialog) return;
+    // Under GTK window sizes are logical pixels that the toolkit already
+    // multiplies by its own scale (GDK_SCALE): enlarge only by what is left.
+    const double toolkit_scale = dialog->GetContentScaleFactor();
+    if (toolkit_scale > 1.0) percent = static_cast<int>(percent / toolkit_scale + 0.5);
+    if (percent <= 100) return;
     dialog->SetSize(scaled_dialog_size(dialog->GetSize(), percent));
     dialog->Layout();
 }

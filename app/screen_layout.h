@@ -19,7 +19,8 @@ int dpi_scale_percent(const wxWindow* window);
 // The size a dialog of `size` gets at `percent` (unchanged at 100 or less).
 wxSize scaled_dialog_size(const wxSize& size, int percent);
 
-// Enlarges a dialog by `percent` (nothing at 100 or less) and lays it out.
+// Enlarges a dialog by `percent` (nothing at 100 or less) and lays it out;
+// a scale the toolkit applies itself (GDK_SCALE) is not applied twice.
 void scale_dialog(wxWindow* dialog, int percent);
 
 // Where the main window goes in the work area `area`, given the remembered

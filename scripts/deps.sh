@@ -7,7 +7,7 @@ VELK_PACKAGES=(
   libmupdf-dev libmujs-dev libopenjp2-7-dev libjbig2dec0-dev libharfbuzz-dev libfreetype-dev libgumbo-dev libgl-dev libglu1-mesa-dev
   libgtest-dev googletest
   librsvg2-bin qrencode
-  xvfb xauth imagemagick
+  xvfb xauth imagemagick xdotool
   poppler-utils qpdf mupdf-tools libnss3-tools osslsigncode
   fonts-arphic-gbsn00lp
   tzdata
@@ -30,9 +30,11 @@ velk_install_deps() {
   fi
 }
 
+# Configures and builds into the folder; VELK_BUILD_TARGET limits the build
+# to one target (default: everything).
 velk_build() {
   local dir="$1"; shift
   export CCACHE_DIR="${CCACHE_DIR:-$PWD/.ccache}"
   cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-  cmake --build "$dir" -j "$(nproc)"
+  cmake --build "$dir" -j "$(nproc)" ${VELK_BUILD_TARGET:+--target "$VELK_BUILD_TARGET"}
 }

@@ -148,6 +148,7 @@ void version_dlg::on_thread_event(wxThreadEvent& event) {
         installer_path = downloaded_installer_path(event);
         report_update_version(true, false, own_file_version(), latest_version);
         // The installer passed every check: only now is it set to run at exit.
+        verified_installer = installer_path;
         restart_command = installer_path;
         agree = false;
         updated_tip = true;

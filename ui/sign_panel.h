@@ -8,4 +8,6 @@ public:
     explicit sign_panel(wxWindow* parent, wxWindowID id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
                 const wxSize& size = wxDefaultSize, long style = wxTAB_TRAVERSAL, const wxString& name = wxEmptyString)
         : sign_panel_base(parent, id, pos, size, style, name) {}
+
+    void on_verify_end() {}
 };

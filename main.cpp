@@ -1,0 +1,16 @@
+// The program's entry: the toolkit creates the one application object and
+// runs its start-up.
+#include <wx/app.h>
+#include <wx/log.h>
+
+#include "program/app.h"
+
+wxIMPLEMENT_APP_NO_MAIN(app);
+
+int main(int argc, char** argv) {
+    // The program runs on with whatever a toolkit check finds; only the tests
+    // turn those checks into failures.
+    wxSetAssertHandler(nullptr);
+    wxLog::SetLogLevel(wxLOG_Info);
+    return wxEntry(argc, argv);
+}

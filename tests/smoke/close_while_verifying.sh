@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# Smoke test of the real program on the display of the caller (run under
+# xvfb-run): start it with a signed PDF in a fresh home folder, wait for the
+# main window, give it a known geometry, close it as a window manager does
+# (WM_DELETE_WINDOW) while the document is being verified, and expect the
+# process to end within a few seconds with the exit lines of shutdown and the
+# window's last geometry in the settings file.
+# Usage: close_while_verifying.sh PROGRAM SOURCE_DIR
+set -u
+program="$1"
+source_dir="$2"
+corpus="${VELK_CORPUS_DIR:-$source_dir/../shared/corpus}"
+
+home="$(mktemp -d)"
+pid=""
+cleanup() {
+  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill -9 "$pid" 2>/dev/null; fi
+  rm -rf "$home"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; echo "--- program output:"; cat "$home/out.log" 2>/dev/null; exit 1; }
+
+export HOME="$home" XDG_DATA_HOME="$home/.local/share" XDG_CONFIG_HOME="$home/.config"
+unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY all_proxy ALL_PROXY
+
+# The agreement was accepted earlier and no version check runs: the main
+# window comes up at once.
+configs="$XDG_DATA_HOME/Velkorant/configs"
+mkdir -p "$configs" && chmod 700 "$XDG_DATA_HOME/Velkorant" "$configs"
+cat > "$configs/reader-configs.xml" <<'XML'
+<?xml version="1.0" encoding="UTF-8"?>
+<root>
+  <ui-status>
+    <agree>true</agree>
+    <checkversion-startup>false</checkversion-startup>
+    <updated-tip>false</updated-tip>
+  </ui-status>
+</root>
+XML
+
+document="$corpus/pyhanko/minimal-signed-twice-both-created.pdf"
+if [ ! -f "$document" ]; then
+  # A bare clone without the corpus: an unsigned document still runs the verify worker.
+  printf '# Smoke test\nA page to open.\n' > "$home/page.txt"
+  python3 "$source_dir/scripts/make_user_guide.py" "$home/page.txt" "$home/page.pdf" || fail "cannot make a PDF"
+  document="$home/page.pdf"
+fi
+
+"$program" "$document" > "$home/out.log" 2>&1 &
+pid=$!
+
+window=""
+for _ in $(seq 1 200); do
+  window="$(xdotool search --name '\.pdf - Velkorant' 2>/dev/null | head -n 1)"
+  [ -n "$window" ] && break
+  kill -0 "$pid" 2>/dev/null || fail "the program ended before its window appeared"
+  sleep 0.1
+done
+[ -n "$window" ] || fail "no main window within 20 seconds"
+
+# Placed once the window is shown (before that the toolkit places it anew),
+# above the window's minimum size on a 1920 x 1200 screen.
+sleep 1
+xdotool windowsize "$window" 1500 1050 || fail "cannot size the window"
+xdotool windowmove "$window" 60 50 || fail "cannot move the window"
+sleep 1
+[ -n "${VELK_SMOKE_SHOT:-}" ] && import -window root "$VELK_SMOKE_SHOT"
+asked=$(date +%s%N)
+python3 "$source_dir/tests/smoke/send_wm_delete.py" "$window" || fail "cannot send WM_DELETE_WINDOW"
+
+ended=""
+for _ in $(seq 1 100); do
+  if ! kill -0 "$pid" 2>/dev/null; then ended=1; break; fi
+  sleep 0.1
+done
+[ -n "$ended" ] || fail "the program still runs 10 seconds after the close request"
+took_ms=$(( ($(date +%s%N) - asked) / 1000000 ))
+{ wait "$pid"; } 2>/dev/null
+pid=""
+echo "the program ended ${took_ms} ms after the close request"
+
+grep -q "begin: exit all threads" "$home/out.log" || fail "no \"begin: exit all threads\""
+grep -q "end: exit all threads" "$home/out.log" || fail "no \"end: exit all threads\""
+settings="$configs/reader-configs.xml"
+for expected in "<frame-x>60</frame-x>" "<frame-y>50</frame-y>" "<frame-w>1500</frame-w>" "<frame-h>1050</frame-h>"; do
+  grep -q "$expected" "$settings" || { echo "settings file:"; cat "$settings"; fail "settings lack $expected"; }
+done
+echo "PASS: closed within a few seconds, exit lines printed, geometry saved"
