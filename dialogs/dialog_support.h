@@ -1,0 +1,59 @@
+#pragma once
+// What the certificate and signature dialogs share: placing a dialog beside
+// the window that opened it, the window icon, the usage-report hooks, the
+// event receivers, and the list of modeless dialogs that read the open
+// document's results.
+#include <string>
+
+#include <wx/colour.h>
+#include <wx/gdicmn.h>
+#include <wx/string.h>
+
+class wxDialog;
+class wxWindow;
+struct x509ui;
+
+// Places `dialog` beside the opener's screen rectangle: vertically centred on
+// it, overlapping its right edge by 15 px per whole hundred of the screen
+// scale, else its left edge when the right side does not fit on the display,
+// else left where it is. Returns false when it stayed.
+bool place_beside_opener(wxDialog* dialog, const wxRect& opener, int display_width);
+// The same with the primary display's width and screen_scale_percent.
+void place_beside_opener(wxDialog* dialog, const wxRect* opener);
+
+// The program icon as every dialog's window icon.
+void set_program_icon(wxDialog* dialog);
+
+// "Velkorant - <title>" (translated parts).
+wxString dialog_title(const wxString& own_title);
+
+// Fixed colours the dialogs use.
+inline const wxColour success_text_colour(13, 147, 45);
+inline const wxColour warning_colour(255, 128, 61);
+
+// Usage reports of the dialogs. They start as no-ops; the program installs
+// the service client's builders at start-up.
+struct dialog_report_hooks {
+    // made: the certificate and its PFX file were created; stored: it was then
+    // put into a store. subject is "/CN=<name>"; algorithm "sha256WithRSA" or
+    // "sm3WithSM2".
+    void (*create_cert)(bool made, bool stored, const std::wstring& subject, const std::string& algorithm,
+                        const std::string& error) = nullptr;
+    // An imported PFX certificate (the record gives subject, issuer, algorithm).
+    void (*import_pfx)(bool stored, const x509ui& cert, const std::string& error) = nullptr;
+    // A certificate the user added to the trust list.
+    void (*add_trust)(const x509ui& cert) = nullptr;
+};
+dialog_report_hooks& dialog_reports();
+
+// Modeless dialogs that read the open document's results register here and
+// unregister in their destructor; close_document_dialogs destroys them all.
+void register_document_dialog(wxDialog* dialog);
+void unregister_document_dialog(wxDialog* dialog);
+void close_document_dialogs();
+size_t document_dialog_count();
+
+// Receivers of the dialogs' thread events (null while the window does not exist).
+wxWindow* main_window_receiver();
+wxWindow* trust_page_receiver();
+wxWindow* certstore_page_receiver();
