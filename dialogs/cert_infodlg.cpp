@@ -82,7 +82,11 @@ void cert_infodlg::keep_own_copy() {
 void cert_infodlg::bind_to_document() {
     if (document_bound) return;
     document_bound = true;
-    register_document_dialog(this);
+    register_document_dialog(this, [this] {
+        // The chain is still alive now: keep a copy of it.
+        document_bound = false;
+        keep_own_copy();
+    });
 }
 
 void cert_infodlg::SetTitle(const wxString& title) {
@@ -269,7 +273,7 @@ void cert_infodlg::on_save_certificate(wxCommandEvent&) {
     const int length = i2d_X509(cert, &der);
     X509_free(cert);
     if (length <= 0) return;
-    if (FILE* f = std::fopen(dialog.GetPath().utf8_string().c_str(), "wb")) {
+    if (FILE* f = std::fopen(chosen_path(dialog).utf8_string().c_str(), "wb")) {
         std::fwrite(der, 1, static_cast<size_t>(length), f);
         std::fclose(f);
     }

@@ -112,7 +112,7 @@ void cert_makedlg::on_algorithm_changed(wxCommandEvent& event) {
 }
 
 void cert_makedlg::on_create(wxCommandEvent&) {
-    create_result_label->SetLabel(wxString());
+    create_result_label->set_message(*wxBLACK, wxString());
     const wxString name = name_text->GetValue();
     const wxString password = password_text->GetValue();
     if (name.empty() || password.empty()) {
@@ -123,7 +123,7 @@ void cert_makedlg::on_create(wxCommandEvent&) {
                      tr("PFX/P12 certificate files (*.pfx)|*.pfx"), wxFD_SAVE | wxFD_OVERWRITE_PROMPT,
                      wxDefaultPosition, wxDefaultSize, "filedlg");
     if (ask.ShowModal() != wxID_OK) {
-        create_result_label->SetLabel(wxString());
+        create_result_label->set_message(*wxBLACK, wxString());
         return;
     }
     create_result_label->set_message(*wxBLACK, tr("Creating ..."));
@@ -131,7 +131,7 @@ void cert_makedlg::on_create(wxCommandEvent&) {
 
     const algorithm_choice& choice = chosen_algorithm(algorithm_combo->GetValue());
     const wxString subject = "/CN=" + name;
-    const wxString path = ask.GetPath();
+    const wxString path = chosen_path(ask);
     const std::string password_utf8 = password.utf8_string();
     set_cert_out(nullptr);
     X509* made_cert = nullptr;
@@ -149,11 +149,11 @@ void cert_makedlg::on_create(wxCommandEvent&) {
 }
 
 void cert_makedlg::on_select_pfx(wxCommandEvent&) {
-    import_result_label->SetLabel(wxString());
+    import_result_label->set_message(*wxBLACK, wxString());
     wxFileDialog ask(this, tr("Select a PFX file"), wxString(), wxString(), "PFX files (*.pfx)|*.pfx;*.PFX",
                      wxFD_OPEN | wxFD_FILE_MUST_EXIST, wxDefaultPosition, wxDefaultSize, "filedlg");
     if (ask.ShowModal() != wxID_OK) return;
-    pfx_path_text->SetValue(ask.GetPath());
+    pfx_path_text->SetValue(chosen_path(ask));
     pfx_password_text->Clear();
 }
 
@@ -227,11 +227,11 @@ bool cert_makedlg::put_in_stores(const wxString& path, const std::string& passwo
             delete *entry_out;
             *entry_out = new certstore_sumfile_entry(entry);
         }
-        line->flash_message(success_text_colour,
+        line->flash_message(dialog_success_colour,
                             made ? tr("Create Succeed, and Import Succeed.") : tr("Import Succeed!"));
         announce_new_certificate(record, entry);
     } else if (made) {
-        line->flash_message(warning_colour, tr("Create Succeed, But Failed to import it to Certificate Store."));
+        line->flash_message(dialog_warning_colour, tr("Create Succeed, But Failed to import it to Certificate Store."));
     } else {
         line->flash_message(*wxRED, tr("Import Failed!"));
     }

@@ -5,6 +5,8 @@
 
 #include <wx/dialog.h>
 #include <wx/display.h>
+#include <wx/filedlg.h>
+#include <wx/filename.h>
 #include <wx/icon.h>
 #include <wx/intl.h>
 
@@ -37,6 +39,12 @@ void set_program_icon(wxDialog* dialog) {
     if (icon.IsOk()) dialog->SetIcon(icon);
 }
 
+wxString chosen_path(const wxFileDialog& dialog) {
+    const wxString path = dialog.GetPath();
+    if (!path.empty() || dialog.GetFilename().empty()) return path;
+    return wxFileName(dialog.GetDirectory(), dialog.GetFilename()).GetFullPath();
+}
+
 wxString dialog_title(const wxString& own_title) { return _("Velkorant") + " - " + own_title; }
 
 dialog_report_hooks& dialog_reports() {
@@ -45,28 +53,37 @@ dialog_report_hooks& dialog_reports() {
 }
 
 namespace {
-std::vector<wxDialog*>& document_dialogs() {
-    static std::vector<wxDialog*> dialogs;
+struct document_dialog {
+    wxDialog* dialog;
+    std::function<void()> forget;
+};
+std::vector<document_dialog>& document_dialogs() {
+    static std::vector<document_dialog> dialogs;
     return dialogs;
 }
 wxWindow* receiver(const std::function<wxWindow*()>& getter) { return getter ? getter() : nullptr; }
 }  // namespace
 
-void register_document_dialog(wxDialog* dialog) { document_dialogs().push_back(dialog); }
+void register_document_dialog(wxDialog* dialog, std::function<void()> forget) {
+    document_dialogs().push_back({dialog, std::move(forget)});
+}
 
 void unregister_document_dialog(wxDialog* dialog) {
     auto& list = document_dialogs();
-    list.erase(std::remove(list.begin(), list.end(), dialog), list.end());
+    list.erase(std::remove_if(list.begin(), list.end(), [&](const document_dialog& d) { return d.dialog == dialog; }),
+               list.end());
 }
 
 void close_document_dialogs() {
-    // Destroy at once: the results they point into are about to be freed, so
-    // not one more paint or event may reach them.
-    std::vector<wxDialog*> list;
+    // The results they point into are freed next: each dialog lets go of them
+    // now, so that nothing that reaches it before its deletion (a paint, a
+    // queued event) can read freed memory.
+    std::vector<document_dialog> list;
     list.swap(document_dialogs());
-    for (wxDialog* d : list) {
-        d->Hide();
-        delete d;
+    for (document_dialog& d : list) {
+        if (d.forget) d.forget();
+        d.dialog->Hide();
+        d.dialog->Destroy();
     }
 }
 

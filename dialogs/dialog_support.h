@@ -3,6 +3,7 @@
 // the window that opened it, the window icon, the usage-report hooks, the
 // event receivers, and the list of modeless dialogs that read the open
 // document's results.
+#include <functional>
 #include <string>
 
 #include <wx/colour.h>
@@ -24,12 +25,18 @@ void place_beside_opener(wxDialog* dialog, const wxRect* opener);
 // The program icon as every dialog's window icon.
 void set_program_icon(wxDialog* dialog);
 
+// The file a file dialog was answered with. GTK gives no full path for a
+// save dialog that was answered without being shown (a test hook); its
+// folder and file name are there all the same.
+class wxFileDialog;
+wxString chosen_path(const wxFileDialog& dialog);
+
 // "Velkorant - <title>" (translated parts).
 wxString dialog_title(const wxString& own_title);
 
 // Fixed colours the dialogs use.
-inline const wxColour success_text_colour(13, 147, 45);
-inline const wxColour warning_colour(255, 128, 61);
+inline const wxColour dialog_success_colour(13, 147, 45);
+inline const wxColour dialog_warning_colour(255, 128, 61);
 
 // Usage reports of the dialogs. They start as no-ops; the program installs
 // the service client's builders at start-up.
@@ -47,8 +54,10 @@ struct dialog_report_hooks {
 dialog_report_hooks& dialog_reports();
 
 // Modeless dialogs that read the open document's results register here and
-// unregister in their destructor; close_document_dialogs destroys them all.
-void register_document_dialog(wxDialog* dialog);
+// unregister in their destructor. close_document_dialogs (the document is
+// about to be deleted) first lets each drop its pointers into the document
+// (`forget`), then hides and destroys it.
+void register_document_dialog(wxDialog* dialog, std::function<void()> forget);
 void unregister_document_dialog(wxDialog* dialog);
 void close_document_dialogs();
 size_t document_dialog_count();

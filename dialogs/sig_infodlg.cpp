@@ -64,7 +64,13 @@ sig_infodlg::~sig_infodlg() {
 void sig_infodlg::bind_to_document() {
     if (document_bound || owned) return;
     document_bound = true;
-    register_document_dialog(this);
+    register_document_dialog(this, [this] {
+        document_bound = false;
+        result = nullptr;
+        signature_record = nullptr;
+        sigcheck = nullptr;
+        signer_chain = timestamp_chain = seal_chain = nullptr;
+    });
 }
 
 const sigdata_record& sig_infodlg::record() const {
@@ -76,8 +82,14 @@ const sigdata_record* sig_infodlg::timestamp_record() const {
     return result && result->ts ? result->ts->data : nullptr;
 }
 
-cert_chain_ui* sig_infodlg::timestamp_chain_now() const { return owned ? timestamp_chain : result->ts_chain; }
-cert_chain_ui* sig_infodlg::seal_chain_now() const { return owned ? seal_chain : result->seal_chain; }
+cert_chain_ui* sig_infodlg::timestamp_chain_now() const {
+    if (owned) return timestamp_chain;
+    return result ? result->ts_chain : nullptr;
+}
+cert_chain_ui* sig_infodlg::seal_chain_now() const {
+    if (owned) return seal_chain;
+    return result ? result->seal_chain : nullptr;
+}
 
 void sig_infodlg::load_result() {
     if (owned) {
@@ -403,7 +415,8 @@ void sig_infodlg::on_thread_event(wxThreadEvent& event) {
         if (cert && result) result->set_cert_trust(*cert, true);
         delete cert;
     }
-    fill_pages();
+    // A dialog whose document went away has nothing left to show afresh.
+    if (owned || result) fill_pages();
 }
 
 void sig_infodlg::on_close_button(wxCommandEvent&) {
