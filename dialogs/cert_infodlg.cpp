@@ -95,22 +95,19 @@ void cert_infodlg::SetTitle(const wxString& title) {
 
 void cert_infodlg::pick_pictures() {
     screen_scale_percent = dpi_scale_percent(this);
-    const bool doubled = screen_scale_percent >= doubled_picture_scale;
-    good_header = doubled ? bitmap_certificate_64() : bitmap_certificate_32();
-    bad_header = doubled ? bitmap_cert_card_invalid_64() : bitmap_cert_card_invalid_32();
-    good_chain = doubled ? bitmap_cert_chain_64() : bitmap_cert_chain_32();
-    bad_chain = doubled ? bitmap_cert_chain_invalid_64() : bitmap_cert_chain_invalid_32();
-    tree_good = doubled ? bitmap_cert_card_56() : bitmap_cert_card_28();
-    tree_bad = doubled ? bitmap_cert_card_invalid_56() : bitmap_cert_card_invalid_28();
-    field_icon = doubled ? bitmap_tag_56() : bitmap_tag_28();
-    if (doubled) {
-        certificate_bitmap->SetBitmap(good_header);
-        chain_bitmap->SetBitmap(good_chain);
-        fields_bitmap->SetBitmap(bitmap_cert_fields_64());
-        add_trust_button->SetBitmap(bitmap_add_56(), wxLEFT);
-        add_trust_details_button->SetBitmap(bitmap_add_56(), wxLEFT);
-    }
-    scale_dialog(this, screen_scale_percent);
+    good_header = picture_pair(bitmap_certificate_32(), bitmap_certificate_64());
+    bad_header = picture_pair(bitmap_cert_card_invalid_32(), bitmap_cert_card_invalid_64());
+    good_chain = picture_pair(bitmap_cert_chain_32(), bitmap_cert_chain_64());
+    bad_chain = picture_pair(bitmap_cert_chain_invalid_32(), bitmap_cert_chain_invalid_64());
+    tree_good = picture_pair(bitmap_cert_card_28(), bitmap_cert_card_56());
+    tree_bad = picture_pair(bitmap_cert_card_invalid_28(), bitmap_cert_card_invalid_56());
+    field_icon = picture_pair(bitmap_tag_28(), bitmap_tag_56());
+    certificate_bitmap->SetBitmap(good_header);
+    chain_bitmap->SetBitmap(good_chain);
+    fields_bitmap->SetBitmap(picture_pair(bitmap_cert_fields_32(), bitmap_cert_fields_64()));
+    add_trust_button->SetBitmap(picture_pair(bitmap_add_28(), bitmap_add_56()), wxLEFT);
+    add_trust_details_button->SetBitmap(picture_pair(bitmap_add_28(), bitmap_add_56()), wxLEFT);
+    scale_dialog(this, dialog_scale_percent(this));
 }
 
 void cert_infodlg::fill_pages() {
@@ -131,7 +128,8 @@ void cert_infodlg::fill_pages() {
     thumbprint_value_label->SetLabel(wxString::FromUTF8(c.certid));
     fill_chain_tree();
     fill_details();
-    Layout();
+    // A 40-digit serial number or thumbprint is wider than the form allows.
+    grow_to_fit(this);
 }
 
 void cert_infodlg::fill_general() {
@@ -158,6 +156,10 @@ void cert_infodlg::fill_general() {
         if (!ekus.empty()) usages += "\n- " + ekus;
     }
     usage_label->SetLabel(usages);
+    // The sentences wrap at the page's width rather than widen the dialog.
+    const int text_width = GetClientSize().x - 50;
+    purpose_label->Wrap(text_width);
+    usage_label->Wrap(text_width);
     usage_label->Show();
     add_trust_button->Show((status == certerr_not_trusted || status == certerr_build_chain) && offer_add_trust);
     general_page->Layout();
@@ -174,10 +176,10 @@ void cert_infodlg::fill_chain_tree() {
     current_item = wxTreeItemId();
     shown_item = wxTreeItemId();
     chain_tree->SetIndent(16);
-    auto* images = new wxImageList(tree_good.GetWidth(), tree_good.GetHeight(), true, 2);
-    images->Add(tree_good);
-    images->Add(tree_bad);
-    chain_tree->AssignImageList(images);
+    wxVector<wxBitmapBundle> images;
+    images.push_back(tree_good);
+    images.push_back(tree_bad);
+    chain_tree->SetImages(images);
     const int image = chain->front().status != certerr_okay ? 1 : 0;
     wxTreeItemId parent;
     for (size_t i = chain->size(); i-- > 0;) {
@@ -209,7 +211,7 @@ void cert_infodlg::fill_details() {
     row_values.clear();
     for (const cert_detail_row& row : certificate_detail_rows(entry->cert)) {
         wxVector<wxVariant> values;
-        values.push_back(wxVariant(wxDataViewIconText(row.name, wxBitmapBundle(field_icon))));
+        values.push_back(wxVariant(wxDataViewIconText(row.name, field_icon)));
         values.push_back(wxVariant(detail_row_column_text(row)));
         fields_list->AppendItem(values);
         row_values.push_back(row.value);
@@ -313,6 +315,11 @@ void cert_infodlg::add_trust(const x509ui& c) {
 }
 
 void cert_infodlg::on_init_dialog(wxInitDialogEvent& event) {
+    if (initialised) {
+        event.Skip();
+        return;
+    }
+    initialised = true;
     event.Skip();
     if (!cert_path.empty()) SetTitle(wxFileName(cert_path).GetFullName());
     general_page->Layout();
@@ -325,6 +332,7 @@ void cert_infodlg::on_init_dialog(wxInitDialogEvent& event) {
     else if (!cert_path.empty())
         CentreOnScreen();
     properties_book->SetSelection(0);
+    CallAfter([this] { grow_to_fit(this); });
     if (failed && !cert_path.empty())
         information_label->flash_message(wxColour(255, 0, 0), tr("File type is unsupported, or file is damaged"));
 }

@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include <wx/bitmap.h>
+#include <wx/bmpbndl.h>
 #include <wx/treebase.h>
 
 #include "document/sigdata.h"
@@ -77,7 +77,11 @@ protected:
     wxTreeItemId shown_item;
     int selected_row = 0;
 
-    wxBitmap good_header, bad_header, good_chain, bad_chain, tree_good, tree_bad, field_icon;
+    wxBitmapBundle good_header, bad_header, good_chain, bad_chain, tree_good, tree_bad, field_icon;
+
+    // wxGTK runs the dialog initialisation at every Show(), also of a shown
+    // dialog: only the first one sets the dialog up.
+    bool initialised = false;
 
     friend struct cert_infodlg_probe;
 };

@@ -65,11 +65,9 @@ cert_makedlg::cert_makedlg(wxWindow* parent, X509** cert_out_, certstore_sumfile
     select_pfx_button->set_base_colour(wxColour(216, 216, 216));
     set_program_icon(this);
     screen_scale_percent = dpi_scale_percent(this);
-    if (screen_scale_percent >= doubled_picture_scale) {
-        make_bitmap->SetBitmap(bitmap_user_64());
-        import_bitmap->SetBitmap(bitmap_certificate_64());
-    }
-    scale_dialog(this, screen_scale_percent);
+    make_bitmap->SetBitmap(picture_pair(bitmap_user_32(), bitmap_user_64()));
+    import_bitmap->SetBitmap(picture_pair(bitmap_certificate_32(), bitmap_certificate_64()));
+    scale_dialog(this, dialog_scale_percent(this));
     const int half = GetClientSize().x / 2;
     for (wxWindow* field : {static_cast<wxWindow*>(name_text), static_cast<wxWindow*>(algorithm_combo),
                             static_cast<wxWindow*>(password_text), static_cast<wxWindow*>(pfx_path_text),
@@ -89,6 +87,11 @@ void cert_makedlg::set_cert_out(X509* cert) {
 }
 
 void cert_makedlg::on_init_dialog(wxInitDialogEvent& event) {
+    if (initialised) {
+        event.Skip();
+        return;
+    }
+    initialised = true;
     algorithm_combo->Clear();
     for (const algorithm_choice& c : algorithm_choices) algorithm_combo->Append(c.text);
     algorithm_combo->SetSelection(0);

@@ -40,6 +40,10 @@ protected:
     certstore_sumfile_entry** entry_out;
     std::optional<wxRect> opener_rect;
 
+    // wxGTK runs the dialog initialisation at every Show(), also of a shown
+    // dialog: only the first one sets the dialog up.
+    bool initialised = false;
+
     friend struct cert_makedlg_probe;
 };
 

@@ -40,10 +40,9 @@ cert_select_dlg::cert_select_dlg(wxWindow* parent, X509** cert_out_, certstore_s
     dc.SetFont(GetFont());
     cert_list->SetRowHeight(4 * dc.GetTextExtent("TEMPLATE").y);
     screen_scale_percent = dpi_scale_percent(this);
-    const bool doubled = screen_scale_percent >= doubled_picture_scale;
-    row_icon = doubled ? bitmap_cert_card_56() : bitmap_cert_card_28();
-    if (doubled) title_bitmap->SetBitmap(bitmap_info_64());
-    scale_dialog(this, screen_scale_percent);
+    row_icon = picture_pair(bitmap_cert_card_28(), bitmap_cert_card_56());
+    title_bitmap->SetBitmap(picture_pair(bitmap_info_32(), bitmap_info_64()));
+    scale_dialog(this, dialog_scale_percent(this));
 }
 
 cert_select_dlg::~cert_select_dlg() { select_cert_entries.clear(); }
@@ -52,7 +51,7 @@ void cert_select_dlg::insert_row(size_t at, const certstore_sumfile_entry& entry
     const wxString text = wxString(entry.info.subject) + "\n" + tr("Expired") + tr(": ") +
                           wxString::FromUTF8(entry.info.expired) + "\n\n";
     wxVector<wxVariant> values;
-    values.push_back(wxVariant(wxDataViewIconText(text, wxBitmapBundle(row_icon))));
+    values.push_back(wxVariant(wxDataViewIconText(text, row_icon)));
     if (at >= static_cast<size_t>(cert_list->GetItemCount()))
         cert_list->AppendItem(values);
     else
@@ -95,6 +94,11 @@ void cert_select_dlg::show_details(int row) {
 }
 
 void cert_select_dlg::on_init_dialog(wxInitDialogEvent& event) {
+    if (initialised) {
+        event.Skip();
+        return;
+    }
+    initialised = true;
     details_panel->Hide();
     create_import_link->set_action_colour(wxColour(13, 147, 45), true);
     saved_title = title_label->GetLabel();

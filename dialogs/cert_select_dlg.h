@@ -6,7 +6,7 @@
 #include <vector>
 
 #include <openssl/x509.h>
-#include <wx/bitmap.h>
+#include <wx/bmpbndl.h>
 
 #include "crypto/certstore.h"
 #include "forms/cert_select_dlg_base.h"
@@ -45,11 +45,15 @@ protected:
     X509** cert_out;
     certstore_sumfile_entry** entry_out;
     std::optional<wxRect> opener_rect;
-    wxBitmap row_icon;
+    wxBitmapBundle row_icon;
     // Index into select_cert_entries, never a pointer: the vector grows at its
     // front when a certificate is made here.
     int selected = wxNOT_FOUND;
     wxString saved_title;
+
+    // wxGTK runs the dialog initialisation at every Show(), also of a shown
+    // dialog: only the first one sets the dialog up.
+    bool initialised = false;
 
     friend struct cert_select_dlg_probe;
 };

@@ -8,6 +8,7 @@
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/icon.h>
+#include <wx/sizer.h>
 #include <wx/intl.h>
 
 #include "app/screen_layout.h"
@@ -31,6 +32,30 @@ void place_beside_opener(wxDialog* dialog, const wxRect* opener) {
     if (!opener) return;
     const int width = wxDisplay(0u).GetGeometry().GetWidth();
     place_beside_opener(dialog, *opener, width);
+}
+
+void grow_to_fit(wxDialog* dialog) {
+    dialog->Layout();
+    wxSizer* sizer = dialog->GetSizer();
+    if (!sizer) return;
+    const wxSize needed = sizer->CalcMin();
+    const wxSize client = dialog->GetClientSize();
+    if (needed.x <= client.x && needed.y <= client.y) return;
+    const wxRect area = wxDisplay(0u).GetClientArea();
+    const wxSize frame = dialog->GetSize() - client;
+    dialog->SetClientSize(std::min(std::max(needed.x, client.x), area.width - frame.x),
+                          std::min(std::max(needed.y, client.y), area.height - frame.y));
+    dialog->Layout();
+}
+
+int dialog_scale_percent(const wxWindow* window) {
+    const int percent = dpi_scale_percent(window);
+    const double factor = window ? window->GetContentScaleFactor() : 1.0;
+    return factor > 1.0 ? static_cast<int>(percent / factor + 0.5) : percent;
+}
+
+wxBitmapBundle picture_pair(const wxBitmap& normal, const wxBitmap& doubled) {
+    return wxBitmapBundle::FromBitmaps(normal, doubled);
 }
 
 void set_program_icon(wxDialog* dialog) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include <wx/bmpbndl.h>
 #include <wx/colour.h>
 #include <wx/gdicmn.h>
 #include <wx/string.h>
@@ -21,6 +22,19 @@ struct x509ui;
 bool place_beside_opener(wxDialog* dialog, const wxRect& opener, int display_width);
 // The same with the primary display's width and screen_scale_percent.
 void place_beside_opener(wxDialog* dialog, const wxRect* opener);
+
+// GTK's fonts are larger than the forms were drawn for: a dialog whose
+// contents need more room than its size grows to what they need (never
+// beyond the display's work area), so no control is squeezed or clipped.
+void grow_to_fit(wxDialog* dialog);
+
+// The enlargement a dialog needs at this screen's scale. GTK already draws
+// logical pixels at the display's own factor (GDK_SCALE): only the part of
+// the DPI scale beyond that factor is left to enlarge.
+int dialog_scale_percent(const wxWindow* window);
+// A picture in its normal and doubled forms: the toolkit draws the doubled
+// one where a logical pixel is two device pixels.
+wxBitmapBundle picture_pair(const wxBitmap& normal, const wxBitmap& doubled);
 
 // The program icon as every dialog's window icon.
 void set_program_icon(wxDialog* dialog);

@@ -42,6 +42,7 @@ sig_infodlg::sig_infodlg(wxWindow* parent, int first_page_, sig_result* result_)
       result(result_),
       first_page(first_page_) {
     Bind(wxEVT_THREAD, &sig_infodlg::on_thread_event, this);
+    close_button->SetMinSize(close_button->GetBestSize());
     if (first_page >= 0 && first_page < static_cast<int>(properties_book->GetPageCount()))
         properties_book->SetSelection(first_page);
     load_result();
@@ -51,6 +52,7 @@ sig_infodlg::sig_infodlg(wxWindow* parent, sigdata_record* record_)
     : sig_infodlg_base(parent, wxID_ANY, tr("Signature Properties"), wxDefaultPosition, wxSize(487, 664)),
       owned(true) {
     Bind(wxEVT_THREAD, &sig_infodlg::on_thread_event, this);
+    close_button->SetMinSize(close_button->GetBestSize());
     own_record.reset(record_ ? record_ : new sigdata_record);
     signature_record = own_record.get();
     properties_book->SetSelection(0);
@@ -118,21 +120,21 @@ void sig_infodlg::load_result() {
 
 void sig_infodlg::pick_scaled_icons() {
     screen_scale_percent = dpi_scale_percent(this);
-    const bool doubled = screen_scale_percent >= doubled_picture_scale;
-    icon_valid = doubled ? bitmap_sig_valid_56() : bitmap_sig_valid_28();
-    icon_invalid = doubled ? bitmap_sig_invalid_56() : bitmap_sig_invalid_28();
-    icon_ts_valid = doubled ? bitmap_timestamp_56() : bitmap_timestamp_28();
-    icon_ts_invalid = doubled ? bitmap_timestamp_invalid_56() : bitmap_timestamp_invalid_28();
-    icon_row = doubled ? bitmap_pen_56() : bitmap_pen_28();
+    icon_valid = picture_pair(bitmap_sig_valid_28(), bitmap_sig_valid_56());
+    icon_invalid = picture_pair(bitmap_sig_invalid_28(), bitmap_sig_invalid_56());
+    icon_ts_valid = picture_pair(bitmap_timestamp_28(), bitmap_timestamp_56());
+    icon_ts_invalid = picture_pair(bitmap_timestamp_invalid_28(), bitmap_timestamp_invalid_56());
+    icon_row = picture_pair(bitmap_pen_28(), bitmap_pen_56());
     signature_summary_bitmap->SetBitmap(icon_valid);
     signature_validity_bitmap->SetBitmap(icon_valid);
     embedded_bitmap->SetBitmap(icon_row);
     timestamp_summary_bitmap->SetBitmap(icon_ts_valid);
     timestamp_validity_bitmap->SetBitmap(icon_ts_valid);
-    scale_dialog(this, screen_scale_percent);
+    scale_dialog(this, dialog_scale_percent(this));
 }
 
 void sig_infodlg::fill_pages() {
+    if (wrap_width <= 0) wrap_width = static_cast<int>(GetClientSize().x * 0.9);
     if (owned) {
         sig_status = 0;
         signer_status = 0;
@@ -206,6 +208,7 @@ void sig_infodlg::fill_signature_summary() {
         --fillers;
     }
     for (int i = 0; i < fillers; ++i) text += blank_line;
+    summary_text = text;
     signature_summary_label->SetLabel(text);
     if (wrap_width > 0) signature_summary_label->Wrap(wrap_width);
 }
@@ -256,6 +259,7 @@ void sig_infodlg::fill_signature_validity() {
             text += blank_line + tr("Signature is a document timestamp signature") + tr(", ") +
                     tr("can prove this file's exist time") + tr(".");
     }
+    validity_text = text;
     signature_validity_label->SetLabel(text);
     if (wrap_width > 0) signature_validity_label->Wrap(wrap_width);
 }
@@ -274,7 +278,7 @@ void sig_infodlg::fill_embedded_list() {
     embedded_details_button->Enable();
     auto add_row = [&](const sigdata_record* nested) {
         wxVector<wxVariant> values;
-        values.push_back(wxVariant(wxDataViewIconText(wxString(nested->signer.subject_cn), wxBitmapBundle(icon_row))));
+        values.push_back(wxVariant(wxDataViewIconText(wxString(nested->signer.subject_cn), icon_row)));
         values.push_back(wxVariant(u8(nested->sig_alg)));
         values.push_back(wxVariant(u8(nested->sign_time)));
         embedded_list->AppendItem(values, reinterpret_cast<wxUIntPtr>(nested));
@@ -317,6 +321,7 @@ void sig_infodlg::fill_timestamp_summary() {
     text += tr("Signer") + tr(": ") + signer_text(ts->signer);
     text += blank_line + tr("Signing time") + tr(": ") + u8(ts->sign_time);
     text += blank_line + tr("Signature algorithm") + tr(": ") + u8(ts->sig_alg);
+    ts_summary_text = text;
     timestamp_summary_label->SetLabel(text);
     if (wrap_width > 0) timestamp_summary_label->Wrap(wrap_width);
 }
@@ -341,27 +346,23 @@ void sig_infodlg::fill_timestamp_validity() {
                    "timestamp.") +
                 blank_line;
     text += tr("Click show timestamp certificate to view details of the timestamp certificate.");
+    ts_validity_text = text;
     timestamp_note_label->SetLabel(text);
     timestamp_note_label->Wrap(wrap_width > 0 ? wrap_width : 440);
 }
 
 void sig_infodlg::fit_pages() {
-    // GTK's fonts are larger than the form was drawn for: a page whose texts
-    // need more height than the dialog has would squeeze the Close button, so
-    // the dialog grows to what its contents need (within the display).
-    Layout();
-    if (!GetSizer()) return;
-    const wxSize needed = GetSizer()->CalcMin();
-    const wxSize client = GetClientSize();
-    if (needed.y <= client.y) return;
-    const int display_height = wxDisplay(0u).GetClientArea().GetHeight();
-    const int frame_extra = GetSize().y - client.y;
-    const int height = std::min(needed.y, display_height - frame_extra);
-    SetClientSize(client.x, height);
-    Layout();
+    // On the Signature page GTK's fonts need more height than the form's
+    // 664 px; without this the Close button is squeezed.
+    grow_to_fit(this);
 }
 
 void sig_infodlg::on_init_dialog(wxInitDialogEvent& event) {
+    if (initialised) {
+        event.Skip();
+        return;
+    }
+    initialised = true;
     event.Skip();
     const int w = GetClientSize().x;
     embedded_signer_column->SetWidth(static_cast<int>(w * 0.4));
@@ -372,6 +373,8 @@ void sig_infodlg::on_init_dialog(wxInitDialogEvent& event) {
     timestamp_note_label->Wrap(wrap_width);
     if (record().type == "dstn_rfc3161ts") properties_book->SetPageText(0, tr("Timestamp signature"));
     fill_pages();
+    // The texts' real heights are known once the dialog is on screen.
+    CallAfter([this] { fit_pages(); });
 }
 
 void sig_infodlg::on_size(wxSizeEvent& event) {

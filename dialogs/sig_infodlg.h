@@ -5,7 +5,7 @@
 // signature file parsed on its own, owns that record and verifies its chains.
 #include <memory>
 
-#include <wx/bitmap.h>
+#include <wx/bmpbndl.h>
 
 #include "document/sig_result.h"
 #include "forms/sig_infodlg_base.h"
@@ -63,7 +63,7 @@ protected:
     std::unique_ptr<sigdata_record, void (*)(sigdata_record*)> own_record{nullptr, free_sigdata_record};
     std::unique_ptr<cert_chain_ui> own_signer_chain, own_timestamp_chain, own_seal_chain;
 
-    wxBitmap icon_valid, icon_invalid, icon_ts_valid, icon_ts_invalid, icon_row;
+    wxBitmapBundle icon_valid, icon_invalid, icon_ts_valid, icon_ts_invalid, icon_row;
     int sig_status = 0;
     int signer_status = 0;
     int ts_status = 0;
@@ -71,6 +71,12 @@ protected:
     bool valid = false;
     bool ts_valid = false;
     int wrap_width = 0;
+    // The texts as made, before wrapping put line breaks into the labels.
+    wxString summary_text, validity_text, ts_summary_text, ts_validity_text;
+
+    // wxGTK runs the dialog initialisation at every Show(), also of a shown
+    // dialog: only the first one sets the dialog up.
+    bool initialised = false;
 
     friend struct sig_infodlg_probe;
 };

@@ -15,9 +15,9 @@ simple_sigdlg::simple_sigdlg(wxWindow* parent, sig_result* result_)
       result(result_) {
     const int code = result && result->sig ? result->sig->status : sigerr_unknown;
     set_program_icon(this);
-    const bool doubled = dpi_scale_percent(this) >= doubled_picture_scale;
-    if (doubled) status_bitmap->SetBitmap(bitmap_sig_valid_56());
-    const wxBitmap& invalid_picture = doubled ? bitmap_sig_invalid_56() : bitmap_sig_invalid_28();
+    screen_scale_percent = dpi_scale_percent(this);
+    status_bitmap->SetBitmap(picture_pair(bitmap_sig_valid_28(), bitmap_sig_valid_56()));
+    const wxBitmapBundle invalid_picture = picture_pair(bitmap_sig_invalid_28(), bitmap_sig_invalid_56());
     sigdata_record* data = result && result->sig ? result->sig->data : nullptr;
     cert_chain_ui* chain = result ? result->signer_chain : nullptr;
     full = code != -1 && code != 2 && code != 3 && code != 6 && code != 7 && data && chain;
@@ -78,7 +78,7 @@ simple_sigdlg::simple_sigdlg(wxWindow* parent, sig_result* result_)
 }
 
 void simple_sigdlg::on_init_dialog(wxInitDialogEvent& event) {
-    scale_dialog(this, dpi_scale_percent(this));
+    scale_dialog(this, dialog_scale_percent(this));
     signature_properties_link->set_action_colour(*wxBLACK, true);
     certificate_link->set_action_colour(*wxBLACK, true);
     event.Skip();
