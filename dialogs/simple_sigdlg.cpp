@@ -78,6 +78,12 @@ simple_sigdlg::simple_sigdlg(wxWindow* parent, sig_result* result_)
 }
 
 void simple_sigdlg::on_init_dialog(wxInitDialogEvent& event) {
+    // wxGTK initialises at every Show(): enlarge once.
+    if (initialised) {
+        event.Skip();
+        return;
+    }
+    initialised = true;
     scale_dialog(this, dialog_scale_percent(this));
     signature_properties_link->set_action_colour(*wxBLACK, true);
     certificate_link->set_action_colour(*wxBLACK, true);

@@ -23,6 +23,7 @@ protected:
     sigdata_record* signature_record = nullptr;
     cert_chain_ui* signer_chain = nullptr;
     bool full = false;
+    bool initialised = false;
 
     friend struct simple_sigdlg_probe;
 };
