@@ -55,7 +55,8 @@ bool write_pem(const std::wstring& path, X509* cert) {
 
 cert_makedlg::cert_makedlg(wxWindow* parent, X509** cert_out_, certstore_sumfile_entry** entry_out_,
                            const wxRect* opener)
-    : cert_makedlg_base(parent, wxID_ANY, tr("Make or Import a Certificate"), wxDefaultPosition, wxSize(538, 664)),
+    : cert_makedlg_base(parent, wxID_ANY, dialog_title(tr("Make or Import a Certificate")), wxDefaultPosition,
+                        wxSize(538, 664)),
       cert_out(cert_out_),
       entry_out(entry_out_) {
     if (opener) opener_rect = *opener;

@@ -29,7 +29,8 @@ size_t collect_client_certificates() {
 
 cert_select_dlg::cert_select_dlg(wxWindow* parent, X509** cert_out_, certstore_sumfile_entry** entry_out_,
                                  const wxRect* opener)
-    : cert_select_dlg_base(parent, wxID_ANY, tr("Select a certificate"), wxDefaultPosition, wxSize(450, 652)),
+    : cert_select_dlg_base(parent, wxID_ANY, dialog_title(tr("Select a certificate")), wxDefaultPosition,
+                           wxSize(450, 652)),
       cert_out(cert_out_),
       entry_out(entry_out_) {
     if (opener) opener_rect = *opener;

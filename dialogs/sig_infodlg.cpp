@@ -38,7 +38,8 @@ const sigdata_record& empty_record() {
 }  // namespace
 
 sig_infodlg::sig_infodlg(wxWindow* parent, int first_page_, sig_result* result_)
-    : sig_infodlg_base(parent, wxID_ANY, tr("Signature Properties"), wxDefaultPosition, wxSize(487, 664)),
+    : sig_infodlg_base(parent, wxID_ANY, dialog_title(tr("Signature Properties")), wxDefaultPosition,
+                       wxSize(487, 664)),
       result(result_),
       first_page(first_page_) {
     Bind(wxEVT_THREAD, &sig_infodlg::on_thread_event, this);
@@ -49,7 +50,8 @@ sig_infodlg::sig_infodlg(wxWindow* parent, int first_page_, sig_result* result_)
 }
 
 sig_infodlg::sig_infodlg(wxWindow* parent, sigdata_record* record_)
-    : sig_infodlg_base(parent, wxID_ANY, tr("Signature Properties"), wxDefaultPosition, wxSize(487, 664)),
+    : sig_infodlg_base(parent, wxID_ANY, dialog_title(tr("Signature Properties")), wxDefaultPosition,
+                       wxSize(487, 664)),
       owned(true) {
     Bind(wxEVT_THREAD, &sig_infodlg::on_thread_event, this);
     close_button->SetMinSize(close_button->GetBestSize());

@@ -11,7 +11,8 @@
 #include "ui/wxt_hyperlink.h"
 
 simple_sigdlg::simple_sigdlg(wxWindow* parent, sig_result* result_)
-    : simple_sigdlg_base(parent, wxID_ANY, tr("Signatrue Validation Status"), wxDefaultPosition, wxSize(549, 221)),
+    : simple_sigdlg_base(parent, wxID_ANY, dialog_title(tr("Signatrue Validation Status")), wxDefaultPosition,
+                         wxSize(549, 221)),
       result(result_) {
     const int code = result && result->sig ? result->sig->status : sigerr_unknown;
     set_program_icon(this);

@@ -30,13 +30,13 @@
 #include "dialogs/cert_select_dlg.h"
 #include "dialogs/dialog_support.h"
 #include "dialogs/install_dialogs.h"
+#include "gui/dialog_expectations.h"
 #include "gui/dialog_fixtures.h"
 #include "gui/gui_harness.h"
 #include "ui/dialog_calls.h"
 #include "ui/wxt_active_textctrl.h"
 #include "ui/wxt_hyperlink.h"
 
-VELK_EXPECT_OWN_DIALOG(cert_makedlg)
 
 // The message a status line shows, also while it blinks.
 static wxString shown_message(const wxt_active_textctrl* line) {

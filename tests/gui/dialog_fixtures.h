@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 #include <wx/frame.h>
 #include <wx/intl.h>
-#include <wx/testing.h>
 
 #include "crypto/x509ui.h"
 #include "document/sig_result.h"
@@ -114,19 +113,3 @@ private:
 };
 
 }  // namespace dialog_test
-
-// Our own dialogs answered by a function under wxTEST_DIALOG: it gets the
-// dialog (initialised as ShowModal would) and returns the modal result.
-#define VELK_EXPECT_OWN_DIALOG(T)                                                          \
-    template <>                                                                            \
-    class wxExpectModal<T> : public wxExpectModalBase<T> {                                 \
-    public:                                                                                \
-        explicit wxExpectModal(std::function<int(T*)> act) : act(std::move(act)) {}        \
-                                                                                           \
-    protected:                                                                             \
-        int OnInvoked(T* dialog) const override {                                          \
-            dialog->InitDialog();                                                          \
-            return act(dialog);                                                            \
-        }                                                                                  \
-        std::function<int(T*)> act;                                                        \
-    };

@@ -13,16 +13,19 @@
 
 #include "app/thread_event.h"
 #include "crypto/cert_loading.h"
+#include "crypto/certstore.h"
 #include "dialogs/cert_infodlg.h"
+#include "dialogs/cert_makedlg.h"
+#include "dialogs/cert_select_dlg.h"
 #include "dialogs/dialog_support.h"
 #include "dialogs/sig_infodlg.h"
 #include "dialogs/simple_sigdlg.h"
+#include "gui/dialog_expectations.h"
 #include "gui/dialog_fixtures.h"
 #include "gui/gui_harness.h"
 #include "ui/dialog_calls.h"
 #include "ui/wxt_hyperlink.h"
 
-VELK_EXPECT_OWN_DIALOG(cert_infodlg)
 
 struct sig_infodlg_probe {
     sig_infodlg& d;
@@ -316,6 +319,44 @@ TEST_F(sig_dialog, status_dialog_links_open_document_dialogs_that_close_with_the
     }
     main_window->Destroy();
     gui_test::settle(std::chrono::milliseconds(50));
+}
+
+}  // namespace
+
+namespace {
+
+// Labels still in English although the catalogue translates them.
+void untranslated_labels(wxWindow* w, std::vector<std::string>& left) {
+    if (auto* control = dynamic_cast<wxControl*>(w)) {
+        const wxString label = control->GetLabel();
+        if (!label.empty() && wxGetTranslation(label) != label) left.push_back(label.utf8_string());
+    }
+    for (wxWindow* child : w->GetChildren()) untranslated_labels(child, left);
+}
+
+TEST_F(sig_dialog, chinese_dialogs_leave_no_translatable_label_in_english) {
+    dialog_test::chinese_ui chinese;
+    ASSERT_TRUE(chinese.loaded);
+    result_spec spec;
+    spec.with_timestamp = true;
+    auto r = make_result(spec, leaf, root);
+    std::unique_ptr<cert_chain_ui> chain(dialog_test::new_chain({leaf, root}, certerr_not_trusted));
+    X509* cert = nullptr;
+    certstore_sumfile_entry* entry = nullptr;
+    std::vector<std::unique_ptr<wxDialog>> dialogs;
+    dialogs.emplace_back(new sig_infodlg(nullptr, 0, r->result));
+    dialogs.emplace_back(new simple_sigdlg(nullptr, r->result));
+    dialogs.emplace_back(new cert_infodlg(nullptr, true, chain.get(), true, nullptr));
+    dialogs.emplace_back(new cert_makedlg(nullptr, &cert, &entry, nullptr));
+    dialogs.emplace_back(new cert_select_dlg(nullptr, &cert, &entry, nullptr));
+    for (auto& d : dialogs) {
+        d->InitDialog();
+        std::vector<std::string> left;
+        untranslated_labels(d.get(), left);
+        EXPECT_EQ(left, std::vector<std::string>()) << d->GetTitle().utf8_string();
+        EXPECT_TRUE(d->GetTitle().StartsWith("Velkorant - ")) << d->GetTitle().utf8_string();
+    }
+    EXPECT_TRUE(dialogs[0]->GetTitle().EndsWith(wxString::FromUTF8("签名属性")));
 }
 
 }  // namespace
