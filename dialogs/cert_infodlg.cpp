@@ -264,7 +264,7 @@ void cert_infodlg::on_copy_value(wxCommandEvent&) {
 
 void cert_infodlg::on_save_certificate(wxCommandEvent&) {
     wxFileDialog dialog(this, tr("Save Certificate file"), wxString(), wxString(),
-                        tr("x509 certificate files (*.cer)|*.cer"), wxFD_SAVE | wxFD_OVERWRITE_PROMPT,
+                        tr("x509 certificate files (*.cer)|*.cer") + ";*.CER", wxFD_SAVE | wxFD_OVERWRITE_PROMPT,
                         wxDefaultPosition, wxDefaultSize, "filedlg");
     if (dialog.ShowModal() != wxID_OK) return;
     const chain_cert_entry* entry = current_entry();

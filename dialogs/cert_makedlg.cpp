@@ -124,7 +124,7 @@ void cert_makedlg::on_create(wxCommandEvent&) {
         return;
     }
     wxFileDialog ask(this, tr("Save PFX Certificate file"), wxString(), name,
-                     tr("PFX/P12 certificate files (*.pfx)|*.pfx"), wxFD_SAVE | wxFD_OVERWRITE_PROMPT,
+                     tr("PFX/P12 certificate files (*.pfx)|*.pfx") + ";*.PFX", wxFD_SAVE | wxFD_OVERWRITE_PROMPT,
                      wxDefaultPosition, wxDefaultSize, "filedlg");
     if (ask.ShowModal() != wxID_OK) {
         create_result_label->set_message(*wxBLACK, wxString());

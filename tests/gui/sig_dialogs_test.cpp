@@ -185,6 +185,34 @@ TEST_F(sig_dialog, a_certification_signature_and_a_document_time_stamp_say_so) {
         << p.validity();
 }
 
+TEST_F(sig_dialog, a_seal_takes_the_place_of_the_time_stamp_and_opens_its_maker) {
+    result_spec spec;
+    spec.with_timestamp = true;
+    auto r = make_result(spec, leaf, root);
+    auto* seal = new sigdata_record;
+    seal->type = "dstn_gm_ses";
+    seal->signer = root;
+    seal->sig_alg = "SM3withSM2";
+    r->result->sig->data->seal = seal;
+    r->result->seal = new sig_status_cell;
+    r->result->seal->status = 0;
+    r->result->seal->data = seal;
+    r->result->seal_chain = dialog_test::new_chain({root}, certerr_okay);
+    sig_infodlg d(nullptr, 0, r->result);
+    sig_infodlg_probe p{d};
+    EXPECT_EQ(p.embedded_caption(), "Electronic seal");
+    EXPECT_EQ(p.details_label(), "Seal maker's Certificate...");
+    ASSERT_EQ(p.list()->GetItemCount(), 1);
+    EXPECT_EQ(p.list()->GetTextValue(0, 1), "SM3withSM2");
+    bool seal_chain = false;
+    wxTEST_DIALOG(p.embedded_details(), wxExpectModal<cert_infodlg>([&](cert_infodlg* c) {
+                      seal_chain = c->shown_chain() == r->result->seal_chain;
+                      return wxID_OK;
+                  }));
+    EXPECT_TRUE(seal_chain);
+    EXPECT_EQ(p.book()->GetSelection(), 0);
+}
+
 TEST_F(sig_dialog, trust_added_from_the_signer_certificate_refreshes_the_verdict) {
     result_spec spec;
     spec.signer_status = certerr_not_trusted;
