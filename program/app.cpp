@@ -26,6 +26,7 @@
 #include "program/startup.h"
 #include "program/startup_services.h"
 #include "service/device_id.h"
+#include "ui/dialog_calls.h"
 #include "ui/frame.h"
 #include "ui/install_window_parts.h"
 
@@ -117,6 +118,10 @@ bool app::run_startup() {
 void app::show_certificate_file() {
     load_stored_trust_list();
     trust_list_ready = true;
+    if (dialog_calls().certificate_file) {
+        dialog_calls().certificate_file(wxString(cert_path));
+        return;
+    }
     auto* dialog = new cert_file_dialog;
     dialog->ShowModal();
     dialog->Destroy();

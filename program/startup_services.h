@@ -24,5 +24,5 @@ void start_startup_version_check(wxEvtHandler* receiver);
 void apply_version_result(const wxThreadEvent& event);
 
 // Fills the lower layers' report hooks and the window layer's tables with the
-// service client's reports and dialogs.
+// dialogs and the service client's reports and dialogs.
 void install_program_services();

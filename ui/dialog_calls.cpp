@@ -1,19 +1,29 @@
 #include "ui/dialog_calls.h"
 
+#include "document/sigdata.h"
+
+dialog_call_table& dialog_calls() {
+    static dialog_call_table table;
+    return table;
+}
+
+dialog_receiver_table& dialog_receivers() {
+    static dialog_receiver_table table;
+    return table;
+}
+
 #include "forms/cert_infodlg_base.h"
 #include "forms/feedback_dlg_base.h"
 #include "forms/sig_infodlg_base.h"
 #include "forms/version_dlg_base.h"
 #include "widgets/form_support.h"
 
-dialog_calls& installed_dialog_calls() {
-    static dialog_calls calls;
-    return calls;
-}
 
 void show_certificate_chain(wxWindow* parent, const cert_chain_ui& chain, const wxString& title, bool modal) {
-    if (installed_dialog_calls().show_certificate_chain) {
-        installed_dialog_calls().show_certificate_chain(parent, chain, title, modal);
+    if (dialog_calls().certificate_chain) {
+        cert_chain_ui copy = chain;
+        dialog_calls().certificate_chain(parent, &copy, true, true, nullptr,
+                                         modal ? dialog_show::modal : dialog_show::own_copy, title);
         return;
     }
     auto* dlg = new cert_infodlg_base(parent, wxID_ANY, title);
@@ -27,8 +37,8 @@ void show_certificate_chain(wxWindow* parent, const cert_chain_ui& chain, const 
 }
 
 void show_signature_file(wxWindow* parent, sigdata_record* record, const wxString& title) {
-    if (installed_dialog_calls().show_signature_file) {
-        installed_dialog_calls().show_signature_file(parent, record, title);
+    if (dialog_calls().signature_file) {
+        dialog_calls().signature_file(parent, record, title);
         return;
     }
     free_sigdata_record(record);
@@ -40,8 +50,8 @@ void show_signature_file(wxWindow* parent, sigdata_record* record, const wxStrin
 }
 
 void show_feedback(wxWindow* parent) {
-    if (installed_dialog_calls().show_feedback) {
-        installed_dialog_calls().show_feedback(parent);
+    if (dialog_calls().show_feedback) {
+        dialog_calls().show_feedback(parent);
         return;
     }
     feedback_dlg_base dlg(parent);
@@ -50,8 +60,8 @@ void show_feedback(wxWindow* parent) {
 }
 
 void show_version(wxWindow* parent, int mode) {
-    if (installed_dialog_calls().show_version) {
-        installed_dialog_calls().show_version(parent, mode);
+    if (dialog_calls().show_version) {
+        dialog_calls().show_version(parent, mode);
         return;
     }
     version_dlg_base dlg(parent);
@@ -59,5 +69,5 @@ void show_version(wxWindow* parent, int mode) {
 }
 
 bool newer_version_found() {
-    return installed_dialog_calls().newer_version_found && installed_dialog_calls().newer_version_found();
+    return dialog_calls().newer_version_found && dialog_calls().newer_version_found();
 }

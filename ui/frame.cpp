@@ -189,9 +189,11 @@ frame::frame(const wxPoint& pos, const wxSize& size)
         return shared_document_path;
     };
     services.main_window = []() -> wxEvtHandler* { return main_frame; };
+    connect_views();
 }
 
 frame::~frame() {
+    disconnect_views();
     document_services& services = doc_services();
     services.page_painted = nullptr;
     services.set_main_document_path = nullptr;
@@ -546,6 +548,8 @@ void frame::open_file(const std::wstring& path, int page) {
 
 void frame::close_document() {
     if (document_path.empty()) return;
+    // Dialogs that read this document's results go first.
+    if (dialog_calls().close_document_dialogs) dialog_calls().close_document_dialogs();
     document_lock lock(document_mutex);
     delete current_document;
     current_document = nullptr;

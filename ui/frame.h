@@ -103,6 +103,9 @@ protected:
     void on_new_version(wxMouseEvent& event) override;
 
 private:
+    // Fills (and empties) the hook tables of the views, home pages and dialogs.
+    void connect_views();
+    void disconnect_views();
     void setup_controls();
     void apply_hidpi_pictures();
     void apply_theme();

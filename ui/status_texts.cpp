@@ -1,67 +1,70 @@
 #include "ui/status_texts.h"
 
+#include <iterator>
+
 #include <wx/intl.h>
 
 namespace {
 
 // The message ids are the catalogue's keys: their spelling stays as it is.
 const char* const signature_texts[] = {
-    "Signatrue can not been verified",                                                 // -1
-    "Signature is VALID",                                                              // 0
-    "Signature is INVALID",                                                            // 1
-    "There are errors in the formatting or information contained in this signature",  // 2
-    "Unsupported Signatrue",                                                           // 3
-    "File is MODIFIED since signed",                                                   // 4
-    "File is not modified since signed",                                               // 5
-    "File have no signatures",                                                         // 6
-    "Signature have no certificates",                                                  // 7
+    "Signatrue can not been verified",                                                  // -1
+    "Signature is VALID",                                                               // 0
+    "Signature is INVALID",                                                             // 1
+    "There are errors in the formatting or information contained in this signature",    // 2
+    "Unsupported Signatrue",                                                            // 3
+    "File is MODIFIED since signed",                                                    // 4
+    "File is not modified since signed",                                                // 5
+    "File have no signatures",                                                          // 6
+    "Signature have no certificates",                                                   // 7
     "Signature's certificate is not allowed by electronic seal",                       // 8
-    "Electronic seal's signature is INVALID",                                          // 9
-    "Electronic seal's identify is INVALID",                                           // 10
-    "Signature is expired",                                                            // 11
-    "Signature is added when certificate is invalid",                                  // 12
-    "Signature is VALID",                                                              // 13
-    "There are errors in the formatting or information contained in this signature",  // 14
-    "Unsupported algorithm",                                                           // 15
-    "Signing operation is need",                                                       // 16
+    "Electronic seal's signature is INVALID",                                           // 9
+    "Electronic seal's identify is INVALID",                                            // 10
+    "Signature is expired",                                                             // 11
+    "Signature is added when certificate is invalid",                                   // 12
+    "Signature is VALID",                                                               // 13: time from the signer's clock
+    "There are errors in the formatting or information contained in this signature",    // 14
+    "Unsupported algorithm",                                                            // 15
+    "Signing operation is need",                                                        // 16
 };
 
 const char* const certificate_texts[] = {
-    "The certificate is VALID",                           // 0
-    "The certificate is INVALID",                         // 1
-    "The certificate can not be verified",                // 2
-    "The certificate's was Modified",                     // 3
-    "The certificate's have no issuer",                   // 4
-    "The certificate's signatrue is invalid",             // 5
-    "The certificate is self signed",                     // 6
-    "The certificate identity is NOT TRUSTED",            // 7
-    "The certificate is not valid yet",                   // 8
-    "The certificate is expired",                         // 9
-    "The certificate is revoked",                         // 10
-    "The certificate chain is broken",                    // 11
+    "The certificate is VALID",                          // 0
+    "The certificate is INVALID",                        // 1
+    "The certificate can not be verified",               // 2
+    "The certificate's was Modified",                    // 3
+    "The certificate's have no issuer",                  // 4
+    "The certificate's signatrue is invalid",            // 5
+    "The certificate is self signed",                    // 6
+    "The certificate identity is NOT TRUSTED",           // 7
+    "The certificate is not valid yet",                  // 8
+    "The certificate is expired",                        // 9
+    "The certificate is revoked",                        // 10
+    "The certificate chain is broken",                   // 11
     "The certificate have invalid signature algorithm",  // 12
-    "The certificate can not be verified",                // 13
-    "The certificate can not be verified",                // 14
+    "The certificate can not be verified",               // 13
+    "The certificate can not be verified",               // 14
 };
 
-std::wstring translated(const char* id) { return wxGetTranslation(wxString::FromUTF8(id)).ToStdWstring(); }
+wxString translated(const char* id) { return wxGetTranslation(wxString::FromUTF8(id)); }
 
 }  // namespace
 
-std::wstring signature_status_text(int code) {
-    if (code < -1 || code > 16) code = -1;
-    return translated(signature_texts[code + 1]);
+wxString signature_status_text(int32_t sigerr) {
+    const int32_t count = static_cast<int32_t>(std::size(signature_texts));
+    const int32_t index = sigerr + 1;
+    return translated(index >= 0 && index < count ? signature_texts[index] : signature_texts[0]);
 }
 
-std::wstring certificate_status_text(int code) {
-    if (code < 0 || code > 14) code = 14;
-    return translated(certificate_texts[code]);
+wxString certificate_status_text(int32_t certerr) {
+    const int32_t count = static_cast<int32_t>(std::size(certificate_texts));
+    return translated(certerr >= 0 && certerr < count ? certificate_texts[certerr] : certificate_texts[count - 1]);
 }
 
-std::wstring signature_summary_line(int sig_code, int cert_code) {
-    if (sig_code != 0 && sig_code != 13)
-        return translated("Signature is INVALID") + translated(": ") + signature_status_text(sig_code);
-    if (cert_code != 0)
-        return translated("Signature is INVALID") + translated(": ") + certificate_status_text(cert_code);
+wxString signature_summary_line(int32_t sigerr, int32_t certerr) {
+    if (sigerr != 0 && sigerr != 13)
+        return translated("Signature is INVALID") + translated(": ") + signature_status_text(sigerr);
+    if (certerr != 0)
+        return translated("Signature is INVALID") + translated(": ") + certificate_status_text(certerr);
     return translated("Signature is VALID");
 }

@@ -1,12 +1,17 @@
 #pragma once
-// The sentences the user interface shows for signature and certificate
-// result codes, translated at the moment of the call. Every integer has a
-// text: a code outside the known ones takes the "cannot be verified" text.
-#include <string>
+// The words for result codes: a signature's sigerr code and a certificate's
+// certerr code become one translated sentence. Every window that shows a
+// verdict (info bar, signature tree, stamp editor, the certificate and
+// signature dialogs) goes through these three functions.
+#include <cstdint>
 
-std::wstring signature_status_text(int sigerr_code);
-std::wstring certificate_status_text(int certerr_code);
-// The one-line verdict of a signature from its own code and its signer
-// certificate's code: only 0 and 13 are valid signature codes; the
-// signature's reason is given before the certificate's.
-std::wstring signature_summary_line(int sigerr_code, int certerr_code);
+#include <wx/string.h>
+
+// Any code outside -1..16 reads as sigerr_unknown.
+wxString signature_status_text(int32_t sigerr);
+// Any code outside 0..14 (negative ones too) reads as "can not be verified".
+wxString certificate_status_text(int32_t certerr);
+// One line for the info bar: valid only for signature code 0 or 13 with a
+// certificate code of 0; otherwise "INVALID: " and the first reason, the
+// signature's before the certificate's.
+wxString signature_summary_line(int32_t sigerr, int32_t certerr);

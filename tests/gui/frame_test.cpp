@@ -265,16 +265,16 @@ protected:
         doc_loading = false;
         doc_verifying = false;
         is_rem_possize = false;
-        installed_dialog_calls() = dialog_calls{};
-        installed_dialog_calls().show_certificate_chain = [this](wxWindow*, const cert_chain_ui& chain,
-                                                                 const wxString& title, bool modal) {
+        dialog_calls() = dialog_call_table{};
+        dialog_calls().certificate_chain = [this](wxWindow*, cert_chain_ui* chain, bool, bool, const wxRect*,
+                                                  dialog_show how, const wxString& title) {
             ++capture.certificate_calls;
-            capture.certificate_modal = modal;
-            capture.chain_size = chain.size();
+            capture.certificate_modal = how == dialog_show::modal;
+            capture.chain_size = chain->size();
             capture.certificate_title = title;
+            return true;
         };
-        installed_dialog_calls().show_signature_file = [this](wxWindow*, sigdata_record* record,
-                                                              const wxString& title) {
+        dialog_calls().signature_file = [this](wxWindow*, sigdata_record* record, const wxString& title) {
             ++capture.signature_calls;
             capture.signature_type = record->type;
             capture.signature_title = title;
@@ -305,7 +305,7 @@ protected:
         replace_document(nullptr);
         frame::document_maker = nullptr;
         doc_services().verify_open_document = saved_verify;
-        installed_dialog_calls() = dialog_calls{};
+        dialog_calls() = dialog_call_table{};
         stop_workers = false;
         doc_loading = false;
         doc_verifying = false;
@@ -469,12 +469,16 @@ TEST_F(frame_test, zoom_box_table_and_zoom_keys) {
     const struct {
         const char* text;
         int zoom;
-    } cases[] = {{"150%", 150}, {"150", 150}, {"5", 100}, {"5 %", 100}, {"%", 100}, {"75%", 75}};
+    } cases[] = {{"150%", 150}, {"150", 150}, {"5", 0}, {"5 %", 0}, {"%", 0}, {"75%", 75}};
+    // The view never zooms below the page's fit; a text that is no zoom
+    // (0 above) leaves the zoom as it was.
+    f->canvas()->set_zoom(1);
+    const int fit = f->canvas()->zoom;
     for (const auto& c : cases) {
         f->canvas()->zoom = 100;
         f->zoom_box()->SetValue(c.text);
         send(f->zoom_box(), wxEVT_COMBOBOX);
-        EXPECT_EQ(f->canvas()->zoom, c.zoom) << c.text;
+        EXPECT_EQ(f->canvas()->zoom, c.zoom == 0 ? 100 : std::max(c.zoom, fit)) << c.text;
     }
     // Ctrl+L reaches the zoom box as a selection; zoom in and out step 15 %.
     f->zoom_box()->SetValue("200%");

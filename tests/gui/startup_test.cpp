@@ -549,12 +549,12 @@ TEST_F(startup, first_document_or_the_home_page) {
 TEST_F(startup, version_result_shows_the_dialog_only_after_a_successful_check_with_news) {
     int shown = 0;
     int shown_mode = -1;
-    installed_dialog_calls().show_version = [&](wxWindow*, int mode) {
+    dialog_calls().show_version = [&](wxWindow*, int mode) {
         ++shown;
         shown_mode = mode;
     };
     bool newer = false;
-    installed_dialog_calls().newer_version_found = [&] { return newer; };
+    dialog_calls().newer_version_found = [&] { return newer; };
     struct row {
         const char* result;
         bool newer;
@@ -582,7 +582,7 @@ TEST_F(startup, version_result_shows_the_dialog_only_after_a_successful_check_wi
             EXPECT_EQ(updated_tip, r.updated);
         }
     }
-    installed_dialog_calls() = dialog_calls{};
+    dialog_calls() = dialog_call_table{};
 }
 
 // ------------------------------------------------------------- restart

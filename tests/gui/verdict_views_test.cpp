@@ -37,7 +37,7 @@
 
 namespace {
 
-std::string u8(const std::wstring& w) { return wxString(w).utf8_string(); }
+std::string u8(const wxString& w) { return w.utf8_string(); }
 
 // The Chinese catalogue for the life of the object.
 class chinese_ui {

@@ -1,0 +1,119 @@
+#include "dialogs/dialog_support.h"
+
+#include <algorithm>
+#include <vector>
+
+#include <wx/dialog.h>
+#include <wx/display.h>
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+#include <wx/icon.h>
+#include <wx/sizer.h>
+#include <wx/intl.h>
+
+#include "app/screen_layout.h"
+#include "forms/pictures.h"
+#include "ui/dialog_calls.h"
+
+bool place_beside_opener(wxDialog* dialog, const wxRect& opener, int display_width) {
+    const int step = 15 * std::max(1, screen_scale_percent / 100);
+    const wxSize size = dialog->GetSize();
+    const int top = opener.y + (opener.height - size.y) / 2;
+    int x = opener.x + opener.width - step;
+    if (x + size.x > display_width) {
+        x = opener.x + step - size.x;
+        if (x < 0) return false;
+    }
+    dialog->Move(x, top);
+    return true;
+}
+
+void place_beside_opener(wxDialog* dialog, const wxRect* opener) {
+    if (!opener) return;
+    const int width = wxDisplay(0u).GetGeometry().GetWidth();
+    place_beside_opener(dialog, *opener, width);
+}
+
+void grow_to_fit(wxDialog* dialog) {
+    dialog->Layout();
+    wxSizer* sizer = dialog->GetSizer();
+    if (!sizer) return;
+    const wxSize needed = sizer->CalcMin();
+    const wxSize client = dialog->GetClientSize();
+    if (needed.x <= client.x && needed.y <= client.y) return;
+    const wxRect area = wxDisplay(0u).GetClientArea();
+    const wxSize frame = dialog->GetSize() - client;
+    dialog->SetClientSize(std::min(std::max(needed.x, client.x), area.width - frame.x),
+                          std::min(std::max(needed.y, client.y), area.height - frame.y));
+    dialog->Layout();
+}
+
+int dialog_scale_percent(const wxWindow* window) {
+    const int percent = dpi_scale_percent(window);
+    const double factor = window ? window->GetContentScaleFactor() : 1.0;
+    return factor > 1.0 ? static_cast<int>(percent / factor + 0.5) : percent;
+}
+
+wxBitmapBundle picture_pair(const wxBitmap& normal, const wxBitmap& doubled) {
+    return wxBitmapBundle::FromBitmaps(normal, doubled);
+}
+
+void set_program_icon(wxDialog* dialog) {
+    wxIcon icon;
+    icon.CopyFromBitmap(bitmap_app_icon());
+    if (icon.IsOk()) dialog->SetIcon(icon);
+}
+
+wxString chosen_path(const wxFileDialog& dialog) {
+    const wxString path = dialog.GetPath();
+    if (!path.empty() || dialog.GetFilename().empty()) return path;
+    return wxFileName(dialog.GetDirectory(), dialog.GetFilename()).GetFullPath();
+}
+
+wxString dialog_title(const wxString& own_title) { return _("Velkorant") + " - " + own_title; }
+
+dialog_report_hooks& dialog_reports() {
+    static dialog_report_hooks hooks;
+    return hooks;
+}
+
+namespace {
+struct document_dialog {
+    wxDialog* dialog;
+    std::function<void()> forget;
+};
+std::vector<document_dialog>& document_dialogs() {
+    static std::vector<document_dialog> dialogs;
+    return dialogs;
+}
+wxWindow* receiver(const std::function<wxWindow*()>& getter) { return getter ? getter() : nullptr; }
+}  // namespace
+
+void register_document_dialog(wxDialog* dialog, std::function<void()> forget) {
+    document_dialogs().push_back({dialog, std::move(forget)});
+}
+
+void unregister_document_dialog(wxDialog* dialog) {
+    auto& list = document_dialogs();
+    list.erase(std::remove_if(list.begin(), list.end(), [&](const document_dialog& d) { return d.dialog == dialog; }),
+               list.end());
+}
+
+void close_document_dialogs() {
+    // The results they point into are freed next: each dialog lets go of them
+    // now, so that nothing that reaches it before its deletion (a paint, a
+    // queued event) can read freed memory.
+    std::vector<document_dialog> list;
+    list.swap(document_dialogs());
+    for (document_dialog& d : list) {
+        if (d.forget) d.forget();
+        d.dialog->Hide();
+        d.dialog->Destroy();
+    }
+}
+
+size_t document_dialog_count() { return document_dialogs().size(); }
+
+wxWindow* main_window_receiver() { return receiver(dialog_receivers().main_window); }
+wxWindow* trust_page_receiver() { return receiver(dialog_receivers().trust_page); }
+wxWindow* certstore_page_receiver() { return receiver(dialog_receivers().certstore_page); }
