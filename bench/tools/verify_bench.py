@@ -194,8 +194,9 @@ def main():
                         if name == "velkorant":
                             # The tool's own figures: its verdict line and the
                             # time from main to the end of the verification.
-                            if line.startswith("signature ") and not verdict:
-                                verdict = line.strip()[:60]
+                            at = line.find("signature 1: ")
+                            if at >= 0 and not verdict:
+                                verdict = line[at:].strip()[:60]
                             continue
                         if "Signature Validation" in line or "verif" in line.lower() \
                                 or "SM3" in line or "SHA2-256" in line:
@@ -205,7 +206,7 @@ def main():
                         inner = []
                         for r in results:
                             for line in r[3].splitlines():
-                                if line.startswith("load ") and ", total " in line:
+                                if "load " in line and ", total " in line:
                                     inner.append(float(line.split(", total ")[1].split()[0]))
                         if inner:
                             in_process = "%.3f" % median(inner)
