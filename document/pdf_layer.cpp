@@ -94,9 +94,9 @@ const char* FPDF_GetLastErrorText() { return t_last_error_text; }
 
 namespace {
 
-// Opens a document from bytes (`buf`) or from an open file (`file`, with its
-// size); takes over whichever is given.
-FPDF_DOCUMENT open_document(fz_context* ctx, fz_buffer* buf, fz_stream* file, int64_t file_size,
+// Opens a document from bytes (`buf`) or from an open file (`file` over
+// `fp`, with its size); takes over whichever is given.
+FPDF_DOCUMENT open_document(fz_context* ctx, fz_buffer* buf, fz_stream* file, FILE* fp, int64_t file_size,
                             const char* password) {
     const volatile int64_t size = file_size;
     pdf_document* volatile doc = nullptr;
@@ -114,6 +114,7 @@ FPDF_DOCUMENT open_document(fz_context* ctx, fz_buffer* buf, fz_stream* file, in
     auto release = [&] {
         fz_drop_buffer(ctx, buf);
         fz_drop_stream(ctx, file);
+        if (fp) std::fclose(fp);
     };
     if (!opened) {
         release();
@@ -159,6 +160,7 @@ FPDF_DOCUMENT open_document(fz_context* ctx, fz_buffer* buf, fz_stream* file, in
     handle->pdf = doc;
     handle->source = buf;
     handle->file = file;
+    handle->fp = fp;
     handle->file_size = file ? size : 0;
     handle->repaired = repaired != 0;
     set_success();
@@ -182,10 +184,17 @@ FPDF_DOCUMENT FPDF_LoadDocument(const char* path, const char* password) {
     // The document reads the file as it needs it: a large file is never held
     // in memory whole. The open file keeps its inode, so a rename that
     // replaces the file on disk (signing in place) does not disturb it.
+    // Opened here (not by MuPDF) so that the descriptor is not inherited by
+    // programs this process starts.
+    FILE* fp = std::fopen(path, "rbe");
+    if (!fp) {
+        pdf_layer_set_error(FPDF_ERR_FILE, "the file cannot be opened");
+        return nullptr;
+    }
     fz_stream* volatile file = nullptr;
     volatile int64_t size = -1;
     fz_try(ctx) {
-        file = fz_open_file(ctx, path);
+        file = fz_open_file_ptr_no_close(ctx, fp);
         fz_seek(ctx, file, 0, SEEK_END);
         size = fz_tell(ctx, file);
         fz_seek(ctx, file, 0, SEEK_SET);
@@ -193,10 +202,11 @@ FPDF_DOCUMENT FPDF_LoadDocument(const char* path, const char* password) {
     fz_catch(ctx) { size = -1; }
     if (size < 0) {
         fz_drop_stream(ctx, file);
+        std::fclose(fp);
         pdf_layer_set_error(FPDF_ERR_FILE, "the file cannot be opened");
         return nullptr;
     }
-    return open_document(ctx, nullptr, file, size, password);
+    return open_document(ctx, nullptr, file, fp, size, password);
 }
 
 namespace {
@@ -222,7 +232,7 @@ FPDF_DOCUMENT open_from_memory(const void* data, size_t size, const char* passwo
         pdf_layer_set_error(FPDF_ERR_UNKNOWN, "out of memory");
         return nullptr;
     }
-    return open_document(ctx, buf, nullptr, 0, password);
+    return open_document(ctx, buf, nullptr, nullptr, 0, password);
 }
 
 }  // namespace
@@ -272,7 +282,8 @@ void FPDF_CloseDocument(FPDF_DOCUMENT doc) {
     fz_context* ctx = pdf_layer_context();
     pdf_drop_document(ctx, doc->pdf);
     fz_drop_buffer(ctx, doc->source);
-    fz_drop_stream(ctx, doc->file);
+    fz_drop_stream(ctx, doc->file);  // the document's own reference went with it: the stream is gone
+    if (doc->fp) std::fclose(doc->fp);
     delete doc;
     // The resource store is shared by all contexts and keyed by PDF objects;
     // MuPDF 1.21 compares a new key against keys of closed documents and reads
@@ -321,7 +332,7 @@ int FPDF_GetPageCount(FPDF_DOCUMENT doc) {
     PDF_LAYER_GUARD;
     if (!doc) return 0;
     fz_context* ctx = pdf_layer_context();
-    int n = 0;
+    volatile int n = 0;
     fz_try(ctx) { n = pdf_count_pages(ctx, doc->pdf); }
     fz_catch(ctx) { n = 0; }
     return n;
@@ -528,9 +539,10 @@ int FPDFPage_GetRotation(FPDF_PAGE page) {
     PDF_LAYER_GUARD;
     if (!page) return -1;
     fz_context* ctx = pdf_layer_context();
-    int rotate = 0;
-    fz_try(ctx) { rotate = pdf_to_int(ctx, pdf_dict_get_inheritable(ctx, page->page->obj, PDF_NAME(Rotate))); }
+    volatile int stored = 0;
+    fz_try(ctx) { stored = pdf_to_int(ctx, pdf_dict_get_inheritable(ctx, page->page->obj, PDF_NAME(Rotate))); }
     fz_catch(ctx) { return -1; }
+    int rotate = stored;
     if (rotate % 90 != 0) return 0;
     rotate %= 360;
     if (rotate < 0) rotate += 360;

@@ -6,6 +6,8 @@
 
 #include "document/pdf_layer.h"
 
+#include <cstdio>
+
 extern "C" {
 #include <mupdf/fitz.h>
 #include <mupdf/pdf.h>
@@ -19,6 +21,7 @@ struct fpdf_document_t__ {
     pdf_document* pdf = nullptr;
     fz_buffer* source = nullptr;  // the bytes the document was opened from, when opened from memory
     fz_stream* file = nullptr;    // the open file, when opened from a path (MuPDF reads it as needed)
+    FILE* fp = nullptr;           // what `file` reads; closed after it
     int64_t file_size = 0;        // its size when it was opened
     bool repaired = false;        // MuPDF had to rebuild the cross-reference table
 };
