@@ -86,22 +86,20 @@ void digest_data(const unsigned char* bytes, uint32_t length, const EVP_MD* md,
     if (*out != nullptr) *out_length = value_length;
 }
 
+const EVP_MD* digest_method_by_name(const char* name) {
+    if (name == nullptr) return nullptr;
+    if (std::strcmp(name, digest_name_sm3) == 0) return EVP_get_digestbyname(OBJ_nid2sn(NID_sm3));
+    if (std::strcmp(name, digest_name_sha1) == 0) return EVP_sha1();
+    if (std::strcmp(name, digest_name_sha256) == 0) return EVP_sha256();
+    if (std::strcmp(name, digest_name_sha384) == 0) return EVP_sha384();
+    if (std::strcmp(name, digest_name_sha512) == 0) return EVP_sha512();
+    return nullptr;
+}
+
 void digest_by_name(const unsigned char* bytes, uint32_t length, const char* name,
                     unsigned char** out, uint32_t* out_length) {
-    if (name == nullptr) return;
-    const EVP_MD* md = nullptr;
-    if (std::strcmp(name, digest_name_sm3) == 0)
-        md = EVP_get_digestbyname(OBJ_nid2sn(NID_sm3));
-    else if (std::strcmp(name, digest_name_sha1) == 0)
-        md = EVP_sha1();
-    else if (std::strcmp(name, digest_name_sha256) == 0)
-        md = EVP_sha256();
-    else if (std::strcmp(name, digest_name_sha384) == 0)
-        md = EVP_sha384();
-    else if (std::strcmp(name, digest_name_sha512) == 0)
-        md = EVP_sha512();
-    else
-        return;
+    const EVP_MD* md = digest_method_by_name(name);
+    if (md == nullptr) return;
     digest_data(bytes, length, md, out, out_length);
 }
 

@@ -27,6 +27,8 @@ extern const char* const digest_name_unsupport;  // "unsupport"
 // buffer and length 0.
 void digest_data(const unsigned char* bytes, uint32_t length, const EVP_MD* md,
                  unsigned char** out, uint32_t* out_length);
+// The digest method of a name below; null for any other name.
+const EVP_MD* digest_method_by_name(const char* name);
 // "sm3", "sha1", "sha256", "sha384", "sha512"; any other name leaves the
 // outputs untouched (set them to null and 0 first).
 void digest_by_name(const unsigned char* bytes, uint32_t length, const char* name,

@@ -379,6 +379,11 @@ parsed_ses_signature* parse_ses_signature(const unsigned char* der, std::size_t 
 
 int check_ses_document_hash(const parsed_ses_signature* parsed, const unsigned char* data,
                             std::size_t length) {
+    memory_byte_source source(data, length);
+    return check_ses_document_hash(parsed, source);
+}
+
+int check_ses_document_hash(const parsed_ses_signature* parsed, byte_source& data) {
     const char* name = parsed != nullptr ? parsed->digest_name : nullptr;
     if (digest_nid_of_name(name) == 0) {
         std::printf("not supported alg: %s", name != nullptr ? name : "");
@@ -386,7 +391,7 @@ int check_ses_document_hash(const parsed_ses_signature* parsed, const unsigned c
     }
     unsigned char* digest = nullptr;
     uint32_t digest_length = 0;
-    digest_by_name(data, static_cast<uint32_t>(length), name, &digest, &digest_length);
+    digest_source_by_name(data, name, &digest, &digest_length);
     const ASN1_BIT_STRING* hash = parsed->tbs->hash;
     int result = sigerr_modified;
     if (digest == nullptr || hash == nullptr || static_cast<int>(digest_length) != hash->length) {
@@ -458,6 +463,11 @@ int verify_ses_seal_signature(const SESeal* seal) {
 
 int32_t verify_ses_signature(const unsigned char* signature, std::size_t signature_length,
                              const unsigned char* data, std::size_t data_length) {
+    memory_byte_source source(data, data_length);
+    return verify_ses_signature(signature, signature_length, source);
+}
+
+int32_t verify_ses_signature(const unsigned char* signature, std::size_t signature_length, byte_source& data) {
     parsed_ses_signature* parsed = nullptr;
     unsigned char* tbs_der = nullptr;
     int32_t result = sigerr_unknown;
@@ -467,7 +477,7 @@ int32_t verify_ses_signature(const unsigned char* signature, std::size_t signatu
             result = sigerr_sigdata;
             throw exceptionex("d2i_ses failed");
         }
-        result = check_ses_document_hash(parsed, data, data_length);
+        result = check_ses_document_hash(parsed, data);
         if (result != sigerr_okay) throw exceptionex("ses verify dochash failed");
         int n = i2d_TBS_Sign(parsed->tbs, &tbs_der);
         if (n <= 0 || tbs_der == nullptr) {

@@ -4,6 +4,7 @@
 //
 // The decoded structures carry a few values the parser adds (decoded
 // certificates, digest names); they are freed with the structure.
+#include "crypto/byte_source.h"
 #include "crypto/sigerr.h"
 
 #include <openssl/asn1.h>
@@ -129,6 +130,9 @@ SESeal* parse_ses_seal(const unsigned char* der, std::size_t length);
 // time outside the seal's validity. Never throws.
 int32_t verify_ses_signature(const unsigned char* signature, std::size_t signature_length,
                              const unsigned char* data, std::size_t data_length);
+// The same over data read as it is needed; a read failure shows in
+// data.failed() (the code is then void).
+int32_t verify_ses_signature(const unsigned char* signature, std::size_t signature_length, byte_source& data);
 
 // The seal maker's signature: 5 valid, 1 invalid, -1 not checkable.
 int verify_ses_seal_signature(const SESeal* seal);
@@ -136,5 +140,6 @@ int verify_ses_seal_signature(const SESeal* seal);
 // 0 equal, 4 differs, 15 unsupported digest.
 int check_ses_document_hash(const parsed_ses_signature* parsed, const unsigned char* data,
                             std::size_t length);
+int check_ses_document_hash(const parsed_ses_signature* parsed, byte_source& data);
 bool ses_signer_matches_seal(const parsed_ses_signature* parsed);
 bool ses_time_within_validity(const parsed_ses_signature* parsed);

@@ -1,6 +1,7 @@
 #include "crypto/signature_verify.h"
 
 #include "app/exceptionex.h"
+#include "crypto/byte_source.h"
 #include "crypto/crypto_init.h"
 #include "crypto/digests.h"
 #include "crypto/gm_pkcs7.h"
@@ -85,20 +86,24 @@ BIO* find_digest_bio(BIO* chain, int nid, EVP_MD_CTX** ctx) {
     return nullptr;
 }
 
-bool read_to_end(BIO* chain) {
-    char buffer[4096];
+// Reads the BIO to its end, handing each block to `sink` when there is one.
+void read_to_end(BIO* bio, EVP_MD_CTX* sink = nullptr, bool* sink_failed = nullptr) {
+    std::vector<unsigned char> buffer(64 * 1024);
     for (;;) {
-        int n = BIO_read(chain, buffer, sizeof buffer);
-        if (n <= 0) return true;
+        int n = BIO_read(bio, buffer.data(), static_cast<int>(buffer.size()));
+        if (n <= 0) return;
+        if (sink != nullptr && EVP_DigestVerifyUpdate(sink, buffer.data(), static_cast<std::size_t>(n)) != 1 &&
+            sink_failed != nullptr)
+            *sink_failed = true;
     }
 }
 
-// A read-only memory BIO over the data, with the PKCS#7's digest BIOs on top.
-BIO* open_data_chain(PKCS7* p7, const unsigned char* data, std::size_t length) {
-    BIO* mem = BIO_new_mem_buf(data, static_cast<int>(length));
-    if (mem == nullptr) return nullptr;
-    BIO* chain = PKCS7_dataInit(p7, mem);
-    if (chain == nullptr) BIO_free(mem);
+// A BIO reading the data from its start, with the PKCS#7's digest BIOs on top.
+BIO* open_data_chain(PKCS7* p7, byte_source& data) {
+    BIO* source = new_byte_source_bio(data);
+    if (source == nullptr) return nullptr;
+    BIO* chain = PKCS7_dataInit(p7, source);
+    if (chain == nullptr) BIO_free(source);
     return chain;
 }
 
@@ -130,9 +135,8 @@ int32_t sigerr_from_reason(unsigned long error) {
 }
 
 // One SM2 attempt over a fresh BIO chain (a retry must read the data again).
-int sm2_signer_attempt(PKCS7* p7, PKCS7_SIGNER_INFO* si, X509* cert, const unsigned char* data,
-                       std::size_t length, const char* id) {
-    bio_chain_ptr chain(open_data_chain(p7, data, length));
+int sm2_signer_attempt(PKCS7* p7, PKCS7_SIGNER_INFO* si, X509* cert, byte_source& data, const char* id) {
+    bio_chain_ptr chain(open_data_chain(p7, data));
     if (!chain) return 0;
     return gmPKCS7_signatureVerify(chain.get(), p7, si, cert, id);
 }
@@ -142,10 +146,15 @@ int sm2_signer_attempt(PKCS7* p7, PKCS7_SIGNER_INFO* si, X509* cert, const unsig
 // ---- detached PKCS#7 ----------------------------------------------------------
 
 int32_t pkcs7_verify_signers(PKCS7* p7, const unsigned char* data, std::size_t data_length) {
+    memory_byte_source source(data, data_length);
+    return pkcs7_verify_signers(p7, source);
+}
+
+int32_t pkcs7_verify_signers(PKCS7* p7, byte_source& data) {
     if (p7 == nullptr || !PKCS7_type_is_signed(p7) || p7->d.sign == nullptr) return sigerr_unknown;
     ERR_clear_error();
     {
-        bio_chain_ptr probe(open_data_chain(p7, data, data_length));
+        bio_chain_ptr probe(open_data_chain(p7, data));
         if (!probe) {
             std::printf("\n\n[ERROR] %s(), PKCS7_dataInit failed: %s [ERROR]\n", kNoName,
                         library_error_text(ERR_peek_error()).c_str());
@@ -168,13 +177,13 @@ int32_t pkcs7_verify_signers(PKCS7* p7, const unsigned char* data, std::size_t d
         }
         int result;
         if (OBJ_obj2nid(si->digest_alg->algorithm) == NID_sm3) {
-            result = sm2_signer_attempt(p7, si, cert, data, data_length, sm2_default_id);
-            if (result != 1) {
+            result = sm2_signer_attempt(p7, si, cert, data, sm2_default_id);
+            if (result != 1 && !data.failed()) {
                 ERR_clear_error();
-                result = sm2_signer_attempt(p7, si, cert, data, data_length, nullptr);
+                result = sm2_signer_attempt(p7, si, cert, data, nullptr);
             }
         } else {
-            bio_chain_ptr chain(open_data_chain(p7, data, data_length));
+            bio_chain_ptr chain(open_data_chain(p7, data));
             if (!chain) return sigerr_unknown;
             read_to_end(chain.get());
             result = PKCS7_signatureVerify(chain.get(), p7, si, cert);
@@ -191,8 +200,12 @@ int32_t pkcs7_verify_signers(PKCS7* p7, const unsigned char* data, std::size_t d
 
 int32_t verify_pkcs7_detached(const unsigned char* signature, uint32_t signature_length,
                               const unsigned char* data, uint32_t data_length) {
-    if (signature == nullptr || signature_length == 0 || data == nullptr || data_length == 0)
-        return sigerr_unknown;
+    memory_byte_source source(data, data_length);
+    return verify_pkcs7_detached(signature, signature_length, source);
+}
+
+int32_t verify_pkcs7_detached(const unsigned char* signature, uint32_t signature_length, byte_source& data) {
+    if (signature == nullptr || signature_length == 0 || data.size() == 0) return sigerr_unknown;
     PKCS7* p7 = parse_pkcs7_der(signature, signature_length);
     if (p7 == nullptr) return sigerr_sigdata;
     int32_t result;
@@ -205,7 +218,7 @@ int32_t verify_pkcs7_detached(const unsigned char* signature, uint32_t signature
         if (first != nullptr && is_hmac_digest(OBJ_obj2nid(first->digest_alg->algorithm)))
             result = sigerr_notsup_alg;
         else
-            result = pkcs7_verify_signers(p7, data, data_length);
+            result = pkcs7_verify_signers(p7, data);
     }
     PKCS7_free(p7);
     ERR_clear_error();
@@ -224,31 +237,23 @@ int gmPKCS7_signatureVerify(BIO* bio, PKCS7* p7, PKCS7_SIGNER_INFO* si, X509* x5
     int md_type = OBJ_obj2nid(si->digest_alg->algorithm);
     EVP_MD_CTX* mdc = nullptr;
     BIO* md_bio = find_digest_bio(bio, md_type, &mdc);
-    BIO* mem = md_bio != nullptr ? BIO_find_type(BIO_next(md_bio), BIO_TYPE_MEM) : nullptr;
-    if (mdc == nullptr || mem == nullptr) {
+    if (md_bio == nullptr || mdc == nullptr) {
         raise_error(ERR_LIB_PKCS7, fn, PKCS7_R_UNABLE_TO_FIND_MESSAGE_DIGEST);
-        return 0;
-    }
-    // The content itself is what an SM2 signer without attributes signed.
-    char* remaining = nullptr;
-    long remaining_length = BIO_get_mem_data(mem, &remaining);
-    std::vector<unsigned char> content;
-    if (remaining_length > 0 && remaining != nullptr)
-        content.assign(remaining, remaining + remaining_length);
-    read_to_end(bio);
-
-    md_ctx_ptr copy(EVP_MD_CTX_new());
-    if (!copy || !EVP_MD_CTX_copy_ex(copy.get(), mdc)) {
-        raise_error(ERR_LIB_PKCS7, fn, ERR_R_EVP_LIB);
         return 0;
     }
 
     std::unique_ptr<unsigned char, void (*)(unsigned char*)> attrs(
         nullptr, [](unsigned char* b) { OPENSSL_free(b); });
-    const unsigned char* to_verify = content.data();
-    std::size_t to_verify_length = content.size();
+    std::size_t attrs_length = 0;
     STACK_OF(X509_ATTRIBUTE)* sk = si->auth_attr;
-    if (sk != nullptr && sk_X509_ATTRIBUTE_num(sk) != 0) {
+    const bool with_attributes = sk != nullptr && sk_X509_ATTRIBUTE_num(sk) != 0;
+    if (with_attributes) {
+        read_to_end(bio);
+        md_ctx_ptr copy(EVP_MD_CTX_new());
+        if (!copy || !EVP_MD_CTX_copy_ex(copy.get(), mdc)) {
+            raise_error(ERR_LIB_PKCS7, fn, ERR_R_EVP_LIB);
+            return 0;
+        }
         unsigned char md_dat[EVP_MAX_MD_SIZE];
         unsigned int md_len = 0;
         if (!EVP_DigestFinal_ex(copy.get(), md_dat, &md_len)) {
@@ -273,8 +278,7 @@ int gmPKCS7_signatureVerify(BIO* bio, PKCS7* p7, PKCS7_SIGNER_INFO* si, X509* x5
             raise_error(ERR_LIB_PKCS7, fn, ERR_R_ASN1_LIB);
             return -1;
         }
-        to_verify = abuf;
-        to_verify_length = static_cast<std::size_t>(alen);
+        attrs_length = static_cast<std::size_t>(alen);
     }
 
     const char* md_name = OBJ_nid2sn(md_type);
@@ -306,10 +310,24 @@ int gmPKCS7_signatureVerify(BIO* bio, PKCS7* p7, PKCS7_SIGNER_INFO* si, X509* x5
     } else {
         ok = EVP_DigestVerifyInit(vctx.get(), nullptr, md, nullptr, key);
     }
-    if (ok <= 0 || si->enc_digest == nullptr ||
-        EVP_DigestVerify(vctx.get(), si->enc_digest->data,
-                         static_cast<std::size_t>(si->enc_digest->length), to_verify,
-                         to_verify_length) != 1) {
+    bool verified = false;
+    if (ok > 0 && si->enc_digest != nullptr) {
+        const auto* value = si->enc_digest->data;
+        const auto value_length = static_cast<std::size_t>(si->enc_digest->length);
+        if (with_attributes) {
+            verified = EVP_DigestVerify(vctx.get(), value, value_length, attrs.get(), attrs_length) == 1;
+        } else {
+            // Without attributes the content itself is what was signed: it
+            // goes into the verification block by block as it is read from
+            // the bottom of the chain (the digest BIOs above are not needed).
+            BIO* source = bio;
+            while (BIO_next(source) != nullptr) source = BIO_next(source);
+            bool update_failed = false;
+            read_to_end(source, vctx.get(), &update_failed);
+            verified = !update_failed && EVP_DigestVerifyFinal(vctx.get(), value, value_length) == 1;
+        }
+    }
+    if (!verified) {
         std::printf("\n %s(), %s", kNoName, library_error_text(ERR_peek_error()).c_str());
         ERR_clear_error();
         raise_error(ERR_LIB_PKCS7, "ERR_raise_sm2pkcs7", PKCS7_R_SIGNATURE_FAILURE);

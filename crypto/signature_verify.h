@@ -4,6 +4,7 @@
 // PKCS#7 check applies to them.
 //
 // Byte buffers handed out are malloc'ed; the caller frees them.
+#include "crypto/byte_source.h"
 #include "crypto/sigerr.h"
 
 #include <openssl/asn1.h>
@@ -47,13 +48,19 @@ DECLARE_ASN1_FUNCTIONS(sm2_sigval)
 // Never throws.
 int32_t verify_pkcs7_detached(const unsigned char* signature, uint32_t signature_length,
                               const unsigned char* data, uint32_t data_length);
+// The same over data read as it is needed (an empty source counts as
+// missing). A read failure shows in data.failed(); the code is then void.
+int32_t verify_pkcs7_detached(const unsigned char* signature, uint32_t signature_length, byte_source& data);
 
 // The signer check behind verify_pkcs7_detached: every signer info of p7
 // over the data. Same codes; never throws.
 int32_t pkcs7_verify_signers(PKCS7* p7, const unsigned char* data, std::size_t data_length);
+int32_t pkcs7_verify_signers(PKCS7* p7, byte_source& data);
 
-// Verifies one SM2 signer info through the BIO chain made by PKCS7_dataInit
-// over a memory BIO holding the data (the chain is read to its end here).
+// Verifies one SM2 signer info through a fresh BIO chain made by
+// PKCS7_dataInit over the data (the chain is read to its end here; without
+// signed attributes the data is read from the chain's bottom BIO straight
+// into the verification).
 // With signed attributes their DER is verified and messageDigest compared;
 // without, the content itself. id_text non-empty: SM3 with that identifier
 // as "distid"; null or empty: no identifier. 1 valid, -1 digest or

@@ -1,6 +1,7 @@
 #include "crypto/timestamp_verify.h"
 
 #include "app/exceptionex.h"
+#include "crypto/byte_source.h"
 #include "crypto/digests.h"
 #include "crypto/gm_timestamp.h"
 
@@ -50,7 +51,13 @@ int ts_verify_callback(int ok, X509_STORE_CTX* ctx) {
 
 int verify_timestamp_token(const unsigned char* data, uint32_t length, PKCS7* token,
                            std::vector<chain_status>& chain) {
-    if (data == nullptr || length == 0 || token == nullptr) throw exceptionex(kUndefinedText);
+    if (data == nullptr || length == 0) throw exceptionex(kUndefinedText);
+    memory_byte_source source(data, length);
+    return verify_timestamp_token(source, token, chain);
+}
+
+int verify_timestamp_token(byte_source& data, PKCS7* token, std::vector<chain_status>& chain) {
+    if (data.size() == 0 || token == nullptr) throw exceptionex(kUndefinedText);
     X509* signer = nullptr;
     STACK_OF(X509)* certs = nullptr;
     if (pkcs7_signer_cert(token, &signer, &certs) != 0 || signer == nullptr)
@@ -61,7 +68,7 @@ int verify_timestamp_token(const unsigned char* data, uint32_t length, PKCS7* to
 
     X509_STORE* store = X509_STORE_new();
     TS_VERIFY_CTX* ctx = TS_VERIFY_CTX_new();
-    BIO* bio = BIO_new_mem_buf(data, static_cast<int>(length));
+    BIO* bio = new_byte_source_bio(data);
     int result = 1;
     if (store != nullptr && ctx != nullptr && bio != nullptr &&
         X509_STORE_add_cert(store, chain.back().certificate) == 1) {

@@ -1,6 +1,7 @@
 #pragma once
 // Verification of RFC 3161 time-stamp tokens: document time stamps and the
 // tokens embedded in signatures.
+#include "crypto/byte_source.h"
 #include "crypto/cert_chain.h"
 
 #include <openssl/pkcs7.h>
@@ -17,6 +18,9 @@
 // certificate is not in the token, or no chain could be built.
 int verify_timestamp_token(const unsigned char* data, uint32_t length, PKCS7* token,
                            std::vector<chain_status>& chain);
+// The same over data read as it is needed (an empty source counts as
+// missing). A read failure shows in data.failed(); the result is then void.
+int verify_timestamp_token(byte_source& data, PKCS7* token, std::vector<chain_status>& chain);
 
 // The store callback of the token check: clears the errors that the chain
 // status already judged (missing issuers, expiry, purpose, trust), keeps

@@ -17,7 +17,7 @@ doc_pdfium::~doc_pdfium() { doc_pdfium::close(); }
 void doc_pdfium::load(const std::wstring& file) {
     std::lock_guard<std::recursive_mutex> guard(pdf_library_lock());
     path = file;
-    pdf_doc = FPDF_LoadDocument(wide_to_mb(file).c_str(), "");
+    pdf_doc = FPDF_LoadDocument(wide_to_utf8(file).c_str(), "");
     if (!pdf_doc) {
         unsigned long err = FPDF_GetLastError();
         if (err == FPDF_ERR_FORMAT) throw_ex_fmt("%s(), not a pdf file", "");

@@ -4,8 +4,6 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
-#include <fcntl.h>
-#include <cerrno>
 
 #include <cstdio>
 #include <cstring>
@@ -96,21 +94,30 @@ const char* FPDF_GetLastErrorText() { return t_last_error_text; }
 
 namespace {
 
-// Opens a document from bytes; takes over `buf`.
-FPDF_DOCUMENT open_from_buffer(fz_context* ctx, fz_buffer* buf, const char* password) {
+// Opens a document from bytes (`buf`) or from an open file (`file` over
+// `fp`, with its size); takes over whichever is given.
+FPDF_DOCUMENT open_document(fz_context* ctx, fz_buffer* buf, fz_stream* file, FILE* fp, int64_t file_size,
+                            const char* password) {
+    const volatile int64_t size = file_size;
     pdf_document* volatile doc = nullptr;
     fz_stream* volatile stm = nullptr;
     volatile bool opened = false;
     char message[256] = "";
     fz_try(ctx) {
-        stm = fz_open_buffer(ctx, buf);
+        stm = buf ? fz_open_buffer(ctx, buf) : fz_keep_stream(ctx, file);
         doc = pdf_open_document_with_stream(ctx, stm);
         opened = true;
     }
     fz_always(ctx) { fz_drop_stream(ctx, stm); }
     fz_catch(ctx) { std::snprintf(message, sizeof message, "%s", fz_caught_message(ctx)); }
-    if (!opened) {
+    // What the handle would own, released on every failure below.
+    auto release = [&] {
         fz_drop_buffer(ctx, buf);
+        fz_drop_stream(ctx, file);
+        if (fp) std::fclose(fp);
+    };
+    if (!opened) {
+        release();
         pdf_layer_set_error(FPDF_ERR_FORMAT, message[0] ? message : "not a PDF file");
         return nullptr;
     }
@@ -132,13 +139,13 @@ FPDF_DOCUMENT open_from_buffer(fz_context* ctx, fz_buffer* buf, const char* pass
     }
     if (needs && !authenticated) {
         pdf_drop_document(ctx, doc);
-        fz_drop_buffer(ctx, buf);
+        release();
         pdf_layer_set_error(FPDF_ERR_PASSWORD, "the PDF needs a password");
         return nullptr;
     }
     if (pages < 0) {
         pdf_drop_document(ctx, doc);
-        fz_drop_buffer(ctx, buf);
+        release();
         pdf_layer_set_error(FPDF_ERR_FORMAT, message[0] ? message : "the PDF cannot be read");
         return nullptr;
     }
@@ -146,12 +153,15 @@ FPDF_DOCUMENT open_from_buffer(fz_context* ctx, fz_buffer* buf, const char* pass
     auto* handle = new (std::nothrow) fpdf_document_t__;
     if (!handle) {
         pdf_drop_document(ctx, doc);
-        fz_drop_buffer(ctx, buf);
+        release();
         pdf_layer_set_error(FPDF_ERR_UNKNOWN, "out of memory");
         return nullptr;
     }
     handle->pdf = doc;
     handle->source = buf;
+    handle->file = file;
+    handle->fp = fp;
+    handle->file_size = file ? size : 0;
     handle->repaired = repaired != 0;
     set_success();
     return handle;
@@ -171,35 +181,32 @@ FPDF_DOCUMENT FPDF_LoadDocument(const char* path, const char* password) {
         pdf_layer_set_error(FPDF_ERR_FILE, "the file cannot be opened");
         return nullptr;
     }
-    fz_buffer* volatile buf = nullptr;
-    volatile bool read = false;
-    // The buffer is sized from the file and filled by plain reads: growing it
-    // while reading copies a big file several times over.
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    // The document reads the file as it needs it: a large file is never held
+    // in memory whole. The open file keeps its inode, so a rename that
+    // replaces the file on disk (signing in place) does not disturb it.
+    // Opened here (not by MuPDF) so that the descriptor is not inherited by
+    // programs this process starts.
+    FILE* fp = std::fopen(path, "rbe");
+    if (!fp) {
         pdf_layer_set_error(FPDF_ERR_FILE, "the file cannot be opened");
         return nullptr;
     }
+    fz_stream* volatile file = nullptr;
+    volatile int64_t size = -1;
     fz_try(ctx) {
-        buf = fz_new_buffer(ctx, st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1 : 1);
-        for (;;) {
-            if (buf->len == buf->cap) fz_grow_buffer(ctx, buf);
-            ssize_t n = ::read(fd, buf->data + buf->len, buf->cap - buf->len);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) fz_throw(ctx, FZ_ERROR_GENERIC, "read failed");
-            if (n == 0) break;
-            buf->len += static_cast<size_t>(n);
-        }
-        read = true;
+        file = fz_open_file_ptr_no_close(ctx, fp);
+        fz_seek(ctx, file, 0, SEEK_END);
+        size = fz_tell(ctx, file);
+        fz_seek(ctx, file, 0, SEEK_SET);
     }
-    fz_catch(ctx) {}
-    ::close(fd);
-    if (!read) {
-        fz_drop_buffer(ctx, buf);
-        pdf_layer_set_error(FPDF_ERR_FILE, "the file cannot be read");
+    fz_catch(ctx) { size = -1; }
+    if (size < 0) {
+        fz_drop_stream(ctx, file);
+        std::fclose(fp);
+        pdf_layer_set_error(FPDF_ERR_FILE, "the file cannot be opened");
         return nullptr;
     }
-    return open_from_buffer(ctx, buf, password);
+    return open_document(ctx, nullptr, file, fp, size, password);
 }
 
 namespace {
@@ -225,7 +232,7 @@ FPDF_DOCUMENT open_from_memory(const void* data, size_t size, const char* passwo
         pdf_layer_set_error(FPDF_ERR_UNKNOWN, "out of memory");
         return nullptr;
     }
-    return open_from_buffer(ctx, buf, password);
+    return open_document(ctx, buf, nullptr, nullptr, 0, password);
 }
 
 }  // namespace
@@ -275,6 +282,8 @@ void FPDF_CloseDocument(FPDF_DOCUMENT doc) {
     fz_context* ctx = pdf_layer_context();
     pdf_drop_document(ctx, doc->pdf);
     fz_drop_buffer(ctx, doc->source);
+    fz_drop_stream(ctx, doc->file);  // the document's own reference went with it: the stream is gone
+    if (doc->fp) std::fclose(doc->fp);
     delete doc;
     // The resource store is shared by all contexts and keyed by PDF objects;
     // MuPDF 1.21 compares a new key against keys of closed documents and reads
@@ -285,13 +294,45 @@ void FPDF_CloseDocument(FPDF_DOCUMENT doc) {
 
 pdf_document* pdf_layer_document(FPDF_DOCUMENT doc) { return doc ? doc->pdf : nullptr; }
 
+bool pdf_layer_has_source(FPDF_DOCUMENT doc) { return doc && (doc->source || doc->file); }
+
+size_t pdf_layer_source_size(FPDF_DOCUMENT doc) {
+    if (!doc) return 0;
+    if (doc->source) return doc->source->len;
+    return doc->file ? static_cast<size_t>(doc->file_size) : 0;
+}
+
+bool pdf_layer_read_source(FPDF_DOCUMENT doc, size_t offset, void* out, size_t n) {
+    PDF_LAYER_GUARD;
+    const size_t size = pdf_layer_source_size(doc);
+    if (!pdf_layer_has_source(doc) || offset > size || n > size - offset) return false;
+    if (doc->source) {
+        if (n) std::memcpy(out, doc->source->data + offset, n);
+        return true;
+    }
+    // MuPDF seeks its file before every read of its own, so reading it here
+    // (under the library lock) does not disturb the document.
+    fz_context* ctx = pdf_layer_context();
+    volatile size_t got = 0;
+    fz_try(ctx) {
+        fz_seek(ctx, doc->file, static_cast<int64_t>(offset), SEEK_SET);
+        while (got < n) {
+            size_t k = fz_read(ctx, doc->file, static_cast<unsigned char*>(out) + got, n - got);
+            if (k == 0) break;
+            got += k;
+        }
+    }
+    fz_catch(ctx) { return false; }
+    return got == n;
+}
+
 pdf_page* pdf_layer_page(FPDF_PAGE page) { return page ? page->page : nullptr; }
 
 int FPDF_GetPageCount(FPDF_DOCUMENT doc) {
     PDF_LAYER_GUARD;
     if (!doc) return 0;
     fz_context* ctx = pdf_layer_context();
-    int n = 0;
+    volatile int n = 0;
     fz_try(ctx) { n = pdf_count_pages(ctx, doc->pdf); }
     fz_catch(ctx) { n = 0; }
     return n;
@@ -363,9 +404,9 @@ FPDF_BOOL FPDF_SaveAsCopy(FPDF_DOCUMENT doc, FPDF_FILEWRITE* file_write, FPDF_DW
         volatile int can = 0;
         fz_try(ctx) { can = pdf_can_be_saved_incrementally(ctx, doc->pdf); }
         fz_catch(ctx) { can = 0; }
-        if (doc->repaired || !can || !doc->source) {
+        if (doc->repaired || !can || !pdf_layer_has_source(doc)) {
             pdf_layer_set_error(FPDF_ERR_FORMAT,
-                                doc->source ? "the PDF is damaged (it had to be repaired when opened) "
+                                pdf_layer_has_source(doc) ? "the PDF is damaged (it had to be repaired when opened) "
                                               "and cannot be saved incrementally"
                                             : "a new document cannot be saved incrementally");
             return 0;
@@ -377,9 +418,16 @@ FPDF_BOOL FPDF_SaveAsCopy(FPDF_DOCUMENT doc, FPDF_FILEWRITE* file_write, FPDF_DW
     volatile bool saved = false;
     char message[256] = "";
     fz_try(ctx) {
-        if (incremental) {
+        if (incremental && doc->source) {
             state.buf = fz_new_buffer_from_copied_data(ctx, doc->source->data, doc->source->len);
             state.pos = state.buf->len;
+        } else if (incremental) {
+            const size_t size = pdf_layer_source_size(doc);
+            state.buf = fz_new_buffer(ctx, size + 1);
+            if (!pdf_layer_read_source(doc, 0, state.buf->data, size))
+                fz_throw(ctx, FZ_ERROR_GENERIC, "the source file cannot be read");
+            state.buf->len = size;
+            state.pos = size;
         } else {
             state.buf = fz_new_buffer(ctx, 64 * 1024);
         }
@@ -491,9 +539,10 @@ int FPDFPage_GetRotation(FPDF_PAGE page) {
     PDF_LAYER_GUARD;
     if (!page) return -1;
     fz_context* ctx = pdf_layer_context();
-    int rotate = 0;
-    fz_try(ctx) { rotate = pdf_to_int(ctx, pdf_dict_get_inheritable(ctx, page->page->obj, PDF_NAME(Rotate))); }
+    volatile int stored = 0;
+    fz_try(ctx) { stored = pdf_to_int(ctx, pdf_dict_get_inheritable(ctx, page->page->obj, PDF_NAME(Rotate))); }
     fz_catch(ctx) { return -1; }
+    int rotate = stored;
     if (rotate % 90 != 0) return 0;
     rotate %= 360;
     if (rotate < 0) rotate += 360;

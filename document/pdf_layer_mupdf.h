@@ -6,6 +6,8 @@
 
 #include "document/pdf_layer.h"
 
+#include <cstdio>
+
 extern "C" {
 #include <mupdf/fitz.h>
 #include <mupdf/pdf.h>
@@ -17,7 +19,10 @@ fz_context* pdf_layer_context();
 
 struct fpdf_document_t__ {
     pdf_document* pdf = nullptr;
-    fz_buffer* source = nullptr;  // the bytes the document was opened from; null for a new one
+    fz_buffer* source = nullptr;  // the bytes the document was opened from, when opened from memory
+    fz_stream* file = nullptr;    // the open file, when opened from a path (MuPDF reads it as needed)
+    FILE* fp = nullptr;           // what `file` reads; closed after it
+    int64_t file_size = 0;        // its size when it was opened
     bool repaired = false;        // MuPDF had to rebuild the cross-reference table
 };
 
@@ -35,6 +40,15 @@ pdf_page* pdf_layer_page(FPDF_PAGE page);
 // The handle of a signature field object, and back.
 inline FPDF_SIGNATURE pdf_layer_signature(pdf_obj* field) { return reinterpret_cast<FPDF_SIGNATURE>(field); }
 inline pdf_obj* pdf_layer_field(FPDF_SIGNATURE sig) { return reinterpret_cast<pdf_obj*>(sig); }
+
+// The bytes a document was opened from: from memory, or its open file (the
+// file as it was opened, even when a rename has replaced it on disk since).
+// A new document has none.
+bool pdf_layer_has_source(FPDF_DOCUMENT doc);
+size_t pdf_layer_source_size(FPDF_DOCUMENT doc);
+// Copies source bytes [offset, offset + n); false when they cannot all be
+// read. Takes the library lock.
+bool pdf_layer_read_source(FPDF_DOCUMENT doc, size_t offset, void* out, size_t n);
 
 // Sets the calling thread's last error (code and text).
 void pdf_layer_set_error(unsigned long code, const char* text);

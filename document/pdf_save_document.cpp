@@ -4,7 +4,9 @@
 #include "document/pdf_save.h"
 #include "document/pdf_layer_mupdf.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -43,15 +45,29 @@ int save_incremental_into(FPDF_DOCUMENT doc, pdf_save_buffer& out) {
     volatile int can = 0;
     fz_try(ctx) { can = pdf_can_be_saved_incrementally(ctx, doc->pdf); }
     fz_catch(ctx) { can = 0; }
-    if (doc->repaired || !can || !doc->source) {
-        pdf_layer_set_error(FPDF_ERR_FORMAT, doc->source ? "the PDF is damaged (it had to be repaired when opened) "
+    if (doc->repaired || !can || !pdf_layer_has_source(doc)) {
+        pdf_layer_set_error(FPDF_ERR_FORMAT, pdf_layer_has_source(doc) ? "the PDF is damaged (it had to be repaired when opened) "
                                                            "and cannot be saved incrementally"
                                                          : "a new document cannot be saved incrementally");
         return FPDF_ERR_FORMAT;
     }
     // Room for the update too, so appending never moves the source bytes.
-    if (!out.reserve(doc->source->len + doc->source->len / 64 + (4u << 20))) return kSavePdfErrorUnknown;
-    out.prefill(doc->source->data, doc->source->len);
+    const std::size_t size = pdf_layer_source_size(doc);
+    if (!out.reserve(size + size / 64 + (4u << 20))) return kSavePdfErrorUnknown;
+    if (doc->source) {
+        out.prefill(doc->source->data, doc->source->len);
+    } else {
+        // A document opened from its file: the source is copied in from the
+        // open file in blocks.
+        std::vector<unsigned char> block(std::min<std::size_t>(size, std::size_t(1) << 20));
+        for (std::size_t at = 0; at < size; at += block.size()) {
+            const std::size_t n = std::min(block.size(), size - at);
+            if (!pdf_layer_read_source(doc, at, block.data(), n) || !out.write(block.data(), n)) {
+                pdf_layer_set_error(FPDF_ERR_FILE, "the source file cannot be read");
+                return FPDF_ERR_FILE;
+            }
+        }
+    }
     fz_output* volatile output = nullptr;
     volatile bool saved = false;
     char message[256] = "";

@@ -7,11 +7,13 @@
 // calls (never around the crypto work), so a page paint on the UI thread is
 // not blocked for the length of a verification.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <openssl/x509.h>
 
+#include "crypto/byte_source.h"
 #include "crypto/sigerr.h"
 #include "document/pdf_layer.h"
 
@@ -80,14 +82,22 @@ enum byterange_result : int {
 // "(), fread return len is not as expected" on a short read.
 int read_byterange_data(const std::vector<int64_t>& ranges, const unsigned char* raw_contents,
                         uint32_t raw_length, unsigned char** data, const std::wstring& path, uint32_t* length);
+// The same checks, but the signed bytes are not read here: *data becomes a
+// source that reads them from the open file in blocks as a check asks for
+// them (a failed read shows in its failed()). Verification uses this form,
+// so no buffer of the file's size is made.
+int open_byterange_data(const std::vector<int64_t>& ranges, const unsigned char* raw_contents,
+                        uint32_t raw_length, const std::wstring& path, std::unique_ptr<byte_source>* data);
 
 // Sets r.status by r.type over the signed data. PKCS#1 and GM values are
 // replaced by a PKCS#7 in r.contents when they verify.
 void verify_by_type(sigcheck_record& r, const unsigned char* data, const uint32_t* length, FPDF_SIGNATURE* sig);
+void verify_by_type(sigcheck_record& r, byte_source& data, FPDF_SIGNATURE* sig);
 
 // A raw PKCS#1 value: sigerr code; on success the contents become a PKCS#7.
 int32_t verify_pkcs1(FPDF_SIGNATURE* sig, const unsigned char* data, uint32_t length, unsigned char** contents,
                      uint32_t* contents_length);
+int32_t verify_pkcs1(FPDF_SIGNATURE* sig, byte_source& data, unsigned char** contents, uint32_t* contents_length);
 
 // Time, texts, page, rotation, lock, certification and rectangle of a field.
 void fill_sigcheck_fields(FPDF_SIGNATURE* sig, sigcheck_record& r, FPDF_DOCUMENT* doc);

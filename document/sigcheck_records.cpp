@@ -142,14 +142,42 @@ bool read_exactly(FILE* f, int64_t offset, unsigned char* out, int64_t length) {
     return length == 0 || std::fread(out, 1, static_cast<std::size_t>(length), f) == static_cast<std::size_t>(length);
 }
 
-int32_t verify_document_timestamp(const sigcheck_record& r, const unsigned char* data, uint32_t length) {
+// The two signed ranges [0, first) and [second, second + second_length) of
+// the open file, read as a check asks for them.
+class byterange_file_source : public byte_source {
+public:
+    byterange_file_source(std::unique_ptr<FILE, file_closer> file, int64_t first, int64_t second,
+                          int64_t second_length)
+        : file_(std::move(file)), first_(first), second_(second), second_length_(second_length) {}
+    uint64_t size() const override { return static_cast<uint64_t>(first_ + second_length_); }
+
+protected:
+    bool read_bytes(uint64_t offset, unsigned char* out, std::size_t length) override {
+        const auto at = static_cast<int64_t>(offset);
+        auto n = static_cast<int64_t>(length);
+        if (at < first_) {
+            const int64_t here = std::min(n, first_ - at);
+            if (!read_exactly(file_.get(), at, out, here)) return false;
+            out += here;
+            n -= here;
+            return n == 0 || read_exactly(file_.get(), second_, out, n);
+        }
+        return read_exactly(file_.get(), second_ + (at - first_), out, n);
+    }
+
+private:
+    std::unique_ptr<FILE, file_closer> file_;
+    int64_t first_, second_, second_length_;
+};
+
+int32_t verify_document_timestamp(const sigcheck_record& r, byte_source& data) {
     PKCS7* token = parse_pkcs7_der(r.contents, r.contents_len);
     if (!token) return sigerr_sigdata;
     int32_t status = sigerr_unknown;
-    if (data && length) {
+    if (data.size() != 0) {
         std::vector<chain_status> chain;
         try {
-            status = verify_timestamp_token(data, length, token, chain);
+            status = verify_timestamp_token(data, token, chain);
         } catch (const std::exception& ex) {
             // The token's own certificate or its chain is missing: a failure
             // of this signature only.
@@ -173,15 +201,15 @@ void trim_to_first_element(const unsigned char* bytes, uint32_t* length) {
     if (total > 0 && total < *length) *length = static_cast<uint32_t>(total);
 }
 
-int32_t verify_gm_value(sigcheck_record& r, const unsigned char* data, uint32_t length, FPDF_SIGNATURE sig) {
-    if (!r.contents || !r.contents_len || !data || !length) return sigerr_unknown;
+int32_t verify_gm_value(sigcheck_record& r, byte_source& data, FPDF_SIGNATURE sig) {
+    if (!r.contents || !r.contents_len || data.size() == 0) return sigerr_unknown;
     x509_stack_ptr certs(certs_of_signature(sig));
     if (!certs || sk_X509_num(certs.get()) < 1) return sigerr_no_certificate;
     trim_to_first_element(r.contents, &r.contents_len);
     sigval_to_octet_string(&r.contents, &r.contents_len);
     wrap_raw_signature_as_pkcs7(certs.get(), 5, raw_key_kind_sm2, &r.contents, &r.contents_len);
     if (!r.contents || !r.contents_len) return sigerr_unknown;
-    return verify_pkcs7_detached(r.contents, r.contents_len, data, length);
+    return verify_pkcs7_detached(r.contents, r.contents_len, data);
 }
 
 // Steps of one field up to its verification; `raw` receives /Contents as
@@ -212,12 +240,12 @@ void read_and_verify(FPDF_DOCUMENT doc, FPDF_SIGNATURE sig, sigcheck_record& r, 
     *placeholder = r.contents_len == 1 && r.contents[0] == '0';
     bool was_base64 = contents_from_base64(&r.contents, &r.contents_len);
 
-    unsigned char* data = nullptr;
-    uint32_t length = 0;
+    // The signed bytes are not gathered in memory: the check reads them from
+    // the file in blocks as it goes.
+    std::unique_ptr<byte_source> data;
     int read = range_count < 0 ? byterange_unsound
-                               : read_byterange_data(ranges, raw.data(), static_cast<uint32_t>(raw.size()), &data,
-                                                     path, &length);
-    malloc_ptr data_owner(data);
+                               : open_byterange_data(ranges, raw.data(), static_cast<uint32_t>(raw.size()), path,
+                                                     &data);
     // The gap must be this dictionary's own /Contents where it is written in
     // its own object: equal bytes elsewhere (another signature's string,
     // copied into a dictionary with its own reason, place and time) sign
@@ -231,7 +259,10 @@ void read_and_verify(FPDF_DOCUMENT doc, FPDF_SIGNATURE sig, sigcheck_record& r, 
         r.status = sigerr_invalid;
         return;
     }
-    verify_by_type(r, data, &length, &sig);
+    memory_byte_source no_data(nullptr, 0);
+    byte_source& signed_bytes = data ? *data : no_data;
+    verify_by_type(r, signed_bytes, &sig);
+    if (signed_bytes.failed()) throw_ex_fmt("%s(), fread return len is not as expected", "");
     if (r.status == sigerr_modified && was_base64) r.status = sigerr_sigcalc_nonstd;
 }
 
@@ -319,6 +350,22 @@ int read_byterange_data(const std::vector<int64_t>& ranges, const unsigned char*
                         unsigned char** data, const std::wstring& path, uint32_t* length) {
     *data = nullptr;
     *length = 0;
+    std::unique_ptr<byte_source> source;
+    const int result = open_byterange_data(ranges, raw_contents, raw_length, path, &source);
+    if (result != byterange_read) return result;
+    const uint64_t total = source->size();
+    malloc_ptr buffer(static_cast<unsigned char*>(std::malloc(total ? static_cast<std::size_t>(total) : 1)));
+    if (!buffer) throw_ex_fmt("%s(), out of memory", "");
+    if (!source->read(0, buffer.get(), static_cast<std::size_t>(total)))
+        throw_ex_fmt("%s(), fread return len is not as expected", "");
+    *data = buffer.release();
+    *length = static_cast<uint32_t>(total);
+    return byterange_read;
+}
+
+int open_byterange_data(const std::vector<int64_t>& ranges, const unsigned char* raw_contents, uint32_t raw_length,
+                        const std::wstring& path, std::unique_ptr<byte_source>* data) {
+    data->reset();
     std::string file = wide_to_utf8(path);
     if (access(file.c_str(), R_OK) != 0) throw_ex_fmt("file is not readable");
     std::unique_ptr<FILE, file_closer> f(std::fopen(file.c_str(), "rb"));
@@ -340,36 +387,39 @@ int read_byterange_data(const std::vector<int64_t>& ranges, const unsigned char*
     if (!gap_is_contents_string(gap, raw_contents, raw_length)) return byterange_unsound;
     std::vector<unsigned char>().swap(gap);
 
-    const int64_t total = r1 + r3;
-    malloc_ptr buffer(static_cast<unsigned char*>(std::malloc(total ? static_cast<std::size_t>(total) : 1)));
-    if (!buffer) throw_ex_fmt("%s(), out of memory", "");
-    if (!read_exactly(f.get(), 0, buffer.get(), r1) || !read_exactly(f.get(), r2, buffer.get() + r1, r3))
-        throw_ex_fmt("%s(), fread return len is not as expected", "");
-    *data = buffer.release();
-    *length = static_cast<uint32_t>(total);
+    *data = std::make_unique<byterange_file_source>(std::move(f), r1, r2, r3);
     return byterange_read;
 }
 
 void verify_by_type(sigcheck_record& r, const unsigned char* data, const uint32_t* length, FPDF_SIGNATURE* sig) {
-    const uint32_t n = length ? *length : 0;
+    memory_byte_source source(data, length ? *length : 0);
+    verify_by_type(r, source, sig);
+}
+
+void verify_by_type(sigcheck_record& r, byte_source& data, FPDF_SIGNATURE* sig) {
     const std::string type = r.type;
     if (type == dstn_pkcs7)
-        r.status = verify_pkcs7_detached(r.contents, r.contents_len, data, n);
+        r.status = verify_pkcs7_detached(r.contents, r.contents_len, data);
     else if (type == dstn_rfc3161ts)
-        r.status = verify_document_timestamp(r, data, n);
+        r.status = verify_document_timestamp(r, data);
     else if (type == dstn_pkcs1)
-        r.status = verify_pkcs1(sig, data, n, &r.contents, &r.contents_len);
+        r.status = verify_pkcs1(sig, data, &r.contents, &r.contents_len);
     else if (type == dstn_gm_ses)
-        r.status = verify_ses_signature(r.contents, r.contents_len, data, n);
+        r.status = verify_ses_signature(r.contents, r.contents_len, data);
     else if (type == dstn_gm_val)
-        r.status = verify_gm_value(r, data, n, sig ? *sig : nullptr);
+        r.status = verify_gm_value(r, data, sig ? *sig : nullptr);
     else
         r.status = sigerr_notsup_type;
 }
 
 int32_t verify_pkcs1(FPDF_SIGNATURE* sig, const unsigned char* data, uint32_t length, unsigned char** contents,
                      uint32_t* contents_length) {
-    if (!contents || !*contents || !contents_length || !*contents_length || !data || !length || !sig)
+    memory_byte_source source(data, length);
+    return verify_pkcs1(sig, source, contents, contents_length);
+}
+
+int32_t verify_pkcs1(FPDF_SIGNATURE* sig, byte_source& data, unsigned char** contents, uint32_t* contents_length) {
+    if (!contents || !*contents || !contents_length || !*contents_length || data.size() == 0 || !sig)
         return sigerr_unknown;
     x509_stack_ptr certs(certs_of_signature(*sig));
     if (!certs || sk_X509_num(certs.get()) < 1) return sigerr_no_certificate;
@@ -395,7 +445,7 @@ int32_t verify_pkcs1(FPDF_SIGNATURE* sig, const unsigned char* data, uint32_t le
     }
     unsigned char* computed = nullptr;
     uint32_t computed_len = 0;
-    digest_by_name(data, length, digest_alg_name(nid), &computed, &computed_len);
+    digest_source_by_name(data, digest_alg_name(nid), &computed, &computed_len);
     malloc_ptr computed_owner(computed);
     if (!computed || !computed_len) return sigerr_modified;
     // A signed digest of another length than the digest it names cannot match.

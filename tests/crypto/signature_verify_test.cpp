@@ -10,6 +10,7 @@
 #include <openssl/err.h>
 #include <openssl/pem.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -407,4 +408,84 @@ TEST_F(SignatureVerify, BuilderCodesAndAttributes) {
     PKCS7_free(p7);
     OPENSSL_free(cert_der);
     X509_free(cert);
+}
+
+namespace {
+
+// Serves the bytes like a file would; reads past `fail_from` fail.
+class test_source : public byte_source {
+public:
+    test_source(const std::string& data, uint64_t fail_from = UINT64_MAX) : data_(data), fail_from_(fail_from) {}
+    uint64_t size() const override { return data_.size(); }
+
+protected:
+    bool read_bytes(uint64_t offset, unsigned char* out, std::size_t length) override {
+        if (offset + length > fail_from_) return false;
+        std::memcpy(out, data_.data() + offset, length);
+        return true;
+    }
+
+private:
+    const std::string& data_;
+    uint64_t fail_from_;
+};
+
+}  // namespace
+
+// Data larger than a read block, checked from a source: the verdicts of the
+// buffer form, a change in a later block found, and a failed read reported.
+TEST_F(SignatureVerify, StreamedDataAcrossBlocks) {
+    ASSERT_TRUE(ok) << dir->log();
+    std::string big(2 * kByteSourceBlock + 12345, '\0');
+    for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>((i * 2654435761u) >> 13);
+    dir->write_text("big.bin", big);
+    ASSERT_TRUE(dir->run("openssl cms -sign -binary -in big.bin -signer rc.pem -inkey rk.pem -md sha256 "
+                         "-outform DER -out big.p7s && "
+                         "openssl dgst -sm3 -sign sk1.pem -sigopt distid:1234567812345678 -out big.raw big.bin"))
+        << dir->log();
+    const bytes rsa = dir->read("big.p7s");
+
+    // The SM2 value signs the data itself (no attributes): wrapped as PKCS#7.
+    X509* cert = load_cert(dir->file("sc1.pem"));
+    ASSERT_NE(cert, nullptr);
+    STACK_OF(X509)* certs = sk_X509_new_null();
+    sk_X509_push(certs, cert);
+    const bytes raw = dir->read("big.raw");
+    auto* buffer = static_cast<unsigned char*>(std::malloc(raw.size()));
+    std::memcpy(buffer, raw.data(), raw.size());
+    uint32_t length = static_cast<uint32_t>(raw.size());
+    sigval_to_octet_string(&buffer, &length);
+    wrap_raw_signature_as_pkcs7(certs, 5, raw_key_kind_sm2, &buffer, &length);
+    const bytes sm2(buffer, buffer + length);
+    std::free(buffer);
+    sk_X509_pop_free(certs, X509_free);
+
+    std::string changed = big;
+    changed[2 * kByteSourceBlock + 7] ^= 0x20;
+    struct stream_case {
+        const char* name;
+        const bytes& signature;
+        const std::string& data;
+        int expected;
+    };
+    for (const auto& c : std::vector<stream_case>{{"RSA", rsa, big, sigerr_okay},
+                                                 {"RSA, changed in the last block", rsa, changed, sigerr_modified},
+                                                 {"SM2 value", sm2, big, sigerr_okay},
+                                                 {"SM2 value, changed in the last block", sm2, changed,
+                                                  sigerr_invalid}}) {
+        SCOPED_TRACE(c.name);
+        test_source source(c.data);
+        EXPECT_EQ(verify_pkcs7_detached(c.signature.data(), static_cast<uint32_t>(c.signature.size()), source),
+                  c.expected);
+        EXPECT_FALSE(source.failed());
+        EXPECT_EQ(verify(c.signature, c.data), c.expected) << "the buffer form agrees";
+
+        test_source failing(c.data, kByteSourceBlock + 100);
+        EXPECT_NE(verify_pkcs7_detached(c.signature.data(), static_cast<uint32_t>(c.signature.size()), failing),
+                  sigerr_okay);
+        EXPECT_TRUE(failing.failed());
+    }
+    const std::string nothing;
+    test_source empty(nothing);
+    EXPECT_EQ(verify_pkcs7_detached(rsa.data(), static_cast<uint32_t>(rsa.size()), empty), sigerr_unknown);
 }

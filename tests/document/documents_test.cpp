@@ -189,6 +189,12 @@ TEST_F(Documents, PdfLoadErrors) {
     doc_pdfium d;
     EXPECT_EQ(load_error(d, owner_only), "loaded");
     EXPECT_EQ(d.page_count, 1);
+    // A name outside ASCII reaches the file system as UTF-8 whatever the locale.
+    std::string named = dir.file("Pr\xC3\xBC" "fung-\xE6\x96\x87\xE6\xA1\xA3.pdf");
+    doctest::write_bytes(named, doctest::read_bytes(plain));
+    doc_pdfium e;
+    EXPECT_NO_THROW(e.load(utf8_to_wide(named)));
+    EXPECT_TRUE(e.loaded);
 }
 
 TEST_F(Documents, PdfRenderSizeRotationAndOpaqueBackground) {

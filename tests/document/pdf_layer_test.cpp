@@ -198,6 +198,44 @@ TEST(PdfLayer, SavingFullAndIncremental) {
     EXPECT_EQ(inc.data.compare(0, bytes.size(), bytes), 0);
 }
 
+// A document reads its file as it needs it, through the file it opened: a
+// rename that replaces the file on disk (signing in place) leaves it intact,
+// and its incremental save still starts with the bytes it was opened from.
+TEST(PdfLayer, OpenFileSurvivesReplacementByRename) {
+    scratch_dir dir;
+    const std::string path = dir.file("open.pdf");
+    std::string original = build_pdf({
+        "<< /Type /Catalog /Pages 2 0 R >>",
+        "<< /Type /Pages /Kids [3 0 R 4 0 R] /Count 2 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 100] /Rotate 90 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 300 400] >>",
+    });
+    write_file(path, original);
+    FPDF_DOCUMENT doc = FPDF_LoadDocument(path.c_str(), "");
+    ASSERT_NE(doc, nullptr);
+    write_file(dir.file("other.pdf"), build_pdf({
+                                          "<< /Type /Catalog /Pages 2 0 R >>",
+                                          "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                                          "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 50 50] >>",
+                                      }));
+    ASSERT_EQ(std::rename(dir.file("other.pdf").c_str(), path.c_str()), 0);
+
+    EXPECT_EQ(FPDF_GetPageCount(doc), 2);
+    FPDF_PAGE page = FPDF_LoadPage(doc, 1);
+    ASSERT_NE(page, nullptr);
+    EXPECT_FLOAT_EQ(FPDF_GetPageWidthF(page), 300);
+    FPDF_ClosePage(page);
+    page = FPDF_LoadPage(doc, 0);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(FPDFPage_GetRotation(page), 1);
+    FPDF_ClosePage(page);
+    string_writer inc;
+    ASSERT_TRUE(FPDF_SaveAsCopy(doc, &inc, FPDF_INCREMENTAL));
+    ASSERT_GE(inc.data.size(), original.size());
+    EXPECT_EQ(inc.data.compare(0, original.size(), original), 0);
+    FPDF_CloseDocument(doc);
+}
+
 TEST(PdfLayer, RepairedFileIsNotSavedIncrementally) {
     std::string pdf = build_pdf({
         "<< /Type /Catalog /Pages 2 0 R >>",
