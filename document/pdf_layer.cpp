@@ -292,6 +292,7 @@ int FPDF_GetPageCount(FPDF_DOCUMENT doc) {
     if (!doc) return 0;
     fz_context* ctx = pdf_layer_context();
     int n = 0;
+    fz_var(n);
     fz_try(ctx) { n = pdf_count_pages(ctx, doc->pdf); }
     fz_catch(ctx) { n = 0; }
     return n;
@@ -492,6 +493,7 @@ int FPDFPage_GetRotation(FPDF_PAGE page) {
     if (!page) return -1;
     fz_context* ctx = pdf_layer_context();
     int rotate = 0;
+    fz_var(rotate);
     fz_try(ctx) { rotate = pdf_to_int(ctx, pdf_dict_get_inheritable(ctx, page->page->obj, PDF_NAME(Rotate))); }
     fz_catch(ctx) { return -1; }
     if (rotate % 90 != 0) return 0;
