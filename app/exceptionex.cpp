@@ -1,5 +1,6 @@
 #include "app/exceptionex.h"
 
+#include "app/diagnostics.h"
 #include "app/text_utils.h"
 
 #include <cstdarg>
@@ -60,6 +61,5 @@ void check_result(const std::exception& ex) {
 }
 
 void log_exception(const std::exception& ex) {
-    std::printf("\n\n[ERROR] %s(), ex.what(): %s [ERROR]\n", "", ex.what());
-    std::fflush(stdout);
+    diag_error("", ex.what());
 }

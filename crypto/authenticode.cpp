@@ -18,6 +18,7 @@
 #include <openssl/pkcs7.h>
 #include <openssl/x509.h>
 
+#include "app/diagnostics.h"
 #include "app/text_utils.h"
 #include "crypto/crypto_init.h"
 #include "crypto/system_store.h"
@@ -271,6 +272,6 @@ bool verify_file_authenticode(const std::wstring& path) {
         passed = false;
     }
     ERR_clear_error();
-    if (!passed) std::printf("\n\n[ERROR] %s(), return FALSE [ERROR]\n", "vfauth");
+    if (!passed) diag_print("\n\n[ERROR] %s(), return FALSE [ERROR]\n", "vfauth");
     return passed;
 }

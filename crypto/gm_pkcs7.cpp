@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include "app/diagnostics.h"
 
 namespace {
 
@@ -313,7 +314,7 @@ int gmPKCS7_signatureVerify_ts(BIO* bio, PKCS7* p7, PKCS7_SIGNER_INFO* si, X509*
 
     STACK_OF(X509_ATTRIBUTE)* sk = si->auth_attr;
     if (sk == nullptr || sk_X509_ATTRIBUTE_num(sk) == 0) {
-        std::printf("\n\n[ERROR] %s(), pkcs7 without auth attributes [ERROR]\n", fn);
+        diag_print("\n\n[ERROR] %s(), pkcs7 without auth attributes [ERROR]\n", fn);
         raise_pkcs7(fn, PKCS7_R_SIGNATURE_FAILURE);
         return -1;
     }

@@ -1,5 +1,6 @@
 #include "crypto/signature_verify.h"
 
+#include "app/diagnostics.h"
 #include "app/exceptionex.h"
 #include "crypto/crypto_init.h"
 #include "crypto/digests.h"
@@ -147,8 +148,8 @@ int32_t pkcs7_verify_signers(PKCS7* p7, const unsigned char* data, std::size_t d
     {
         bio_chain_ptr probe(open_data_chain(p7, data, data_length));
         if (!probe) {
-            std::printf("\n\n[ERROR] %s(), PKCS7_dataInit failed: %s [ERROR]\n", kNoName,
-                        library_error_text(ERR_peek_error()).c_str());
+            diag_print("\n\n[ERROR] %s(), PKCS7_dataInit failed: %s [ERROR]\n", kNoName,
+                       library_error_text(ERR_peek_error()).c_str());
             ERR_clear_error();
             return sigerr_unknown;
         }
@@ -181,7 +182,7 @@ int32_t pkcs7_verify_signers(PKCS7* p7, const unsigned char* data, std::size_t d
         }
         if (result != 1) {
             unsigned long error = earliest_pkcs7_error();
-            std::printf("\n %s(), %s", kNoName, library_error_text(error).c_str());
+            diag_print("\n %s(), %s", kNoName, library_error_text(error).c_str());
             return sigerr_from_reason(error);
         }
     }
@@ -301,8 +302,8 @@ int gmPKCS7_signatureVerify(BIO* bio, PKCS7* p7, PKCS7_SIGNER_INFO* si, X509* x5
     if (id_text != nullptr && id_text[0] != '\0') {
         ok = sm2_verify_init_with_id(vctx.get(), key, id_text);
         if (ok <= 0)
-            std::printf("\n\n[ERROR] %s(), EVP_DigestVerifyInit_ex failed: %s [ERROR]\n", kNoName,
-                        library_error_text(ERR_peek_error()).c_str());
+            diag_print("\n\n[ERROR] %s(), EVP_DigestVerifyInit_ex failed: %s [ERROR]\n", kNoName,
+                       library_error_text(ERR_peek_error()).c_str());
     } else {
         ok = EVP_DigestVerifyInit(vctx.get(), nullptr, md, nullptr, key);
     }
@@ -310,7 +311,7 @@ int gmPKCS7_signatureVerify(BIO* bio, PKCS7* p7, PKCS7_SIGNER_INFO* si, X509* x5
         EVP_DigestVerify(vctx.get(), si->enc_digest->data,
                          static_cast<std::size_t>(si->enc_digest->length), to_verify,
                          to_verify_length) != 1) {
-        std::printf("\n %s(), %s", kNoName, library_error_text(ERR_peek_error()).c_str());
+        diag_print("\n %s(), %s", kNoName, library_error_text(ERR_peek_error()).c_str());
         ERR_clear_error();
         raise_error(ERR_LIB_PKCS7, "ERR_raise_sm2pkcs7", PKCS7_R_SIGNATURE_FAILURE);
         return -1;
@@ -416,7 +417,7 @@ bool pkcs1_verify_recover(const unsigned char* signature, uint32_t signature_len
         *digest_length = static_cast<uint32_t>(info->digest->length);
         ok = true;
     } catch (const std::exception& ex) {
-        std::printf("%s(), ex.what(): %s", kNoName, ex.what());
+        diag_print("%s(), ex.what(): %s", kNoName, ex.what());
     }
     DigestInfo_free(info);
     OPENSSL_free(block);
@@ -431,7 +432,7 @@ bool recover_pkcs1_digest(const unsigned char* octet_string_der, uint32_t der_le
     const unsigned char* p = octet_string_der;
     ASN1_OCTET_STRING* os = d2i_ASN1_OCTET_STRING(nullptr, &p, static_cast<long>(der_length));
     if (os == nullptr) {
-        std::printf("%s(), ex.what(): %s", kNoName, "parse sigdata to octect string failed");
+        diag_print("%s(), ex.what(): %s", kNoName, "parse sigdata to octect string failed");
         ERR_clear_error();
         return false;
     }
@@ -591,8 +592,8 @@ int build_signed_data(signed_data_request* request, unsigned char** der, uint32_
             const unsigned char* p = request->cert_ders[i].bytes;
             X509* c = p != nullptr ? d2i_X509(nullptr, &p, request->cert_ders[i].length) : nullptr;
             if (c == nullptr) {
-                std::printf("\n add cert error, ossl error: %s",
-                            library_error_text(ERR_peek_error()).c_str());
+                diag_print("\n add cert error, ossl error: %s",
+                           library_error_text(ERR_peek_error()).c_str());
                 ERR_clear_error();
                 return 16;
             }
@@ -658,7 +659,7 @@ int build_signed_data(signed_data_request* request, unsigned char** der, uint32_
     bool given = give_signatures(p7, chain, request->signature, request->signature_len);
     BIO_free_all(chain);
     if (!given) {
-        std::printf("\n %s(), %s", kNoName, library_error_text(ERR_peek_error()).c_str());
+        diag_print("\n %s(), %s", kNoName, library_error_text(ERR_peek_error()).c_str());
         ERR_clear_error();
         return 8;
     }
@@ -696,7 +697,7 @@ int raw_verify(const unsigned char* data, std::size_t data_length, X509* cert,
                      : raw_verify_invalid;
     }
     if (result != raw_verify_valid)
-        std::printf("\n\n[ERROR] %s(), %s [ERROR]\n", kNoName, crypto_error_data_text().c_str());
+        diag_print("\n\n[ERROR] %s(), %s [ERROR]\n", kNoName, crypto_error_data_text().c_str());
     ERR_clear_error();
     return result;
 }

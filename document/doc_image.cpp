@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/diagnostics.h"
 #include "app/exceptionex.h"
 #include "document/pdf_conversion.h"
 
@@ -41,7 +42,7 @@ void doc_image::render(int32_t width, int32_t height, gl_texture* texture) {
     wxImage scaled;
     if (image.IsOk() && width > 0 && height > 0) scaled = image.Scale(width, height, wxIMAGE_QUALITY_BILINEAR);
     if (!scaled.IsOk()) {
-        fprintf(stderr, "\n\n[ERROR] %s(), scale image failed [ERROR]\n", "");
+        diag_print("\n\n[ERROR] %s(), scale image failed [ERROR]\n", "");
         return;
     }
     unsigned char* rgba = image_to_rgba(scaled);

@@ -11,6 +11,7 @@
 #include <openssl/pkcs7.h>
 #include <openssl/x509.h>
 
+#include "app/diagnostics.h"
 #include "app/exceptionex.h"
 #include "crypto/cert_chain.h"
 #include "crypto/digests.h"
@@ -23,7 +24,7 @@ namespace {
 
 const char kRevocationArchiveOid[] = "1.2.840.113583.1.1.8";
 
-void diagnostic(const char* text) { std::fprintf(stderr, "\n %s", text); }
+void diagnostic(const char* text) { diag_print("\n %s", text); }
 
 struct pkcs7_deleter {
     void operator()(PKCS7* p) const { PKCS7_free(p); }
@@ -130,7 +131,7 @@ void check_ltv(FPDF_DOCUMENT doc, sigcheck_record* records, int32_t count) {
             check_one(doc, r);
         } catch (const std::exception& ex) {
             r.ltv_enabled = 0;
-            std::fprintf(stderr, "\n\n[ERROR] %s(), ex.what(): %s [ERROR]\n", "", ex.what());
+            diag_error("", ex.what());
         }
     }
 }
@@ -145,11 +146,11 @@ void read_vri_ocsps(STACK_OF(X509) * chain, const char* signing_time, FPDF_DOCUM
         for (int i = 0; i < n; ++i) {
             unsigned long len = FPDF_GetVRIOCSPLength(doc, vri_key.c_str(), i);
             if (len == 0) {
-                std::fprintf(stderr, "\n %s(), ocsp%d len is less than 0", "", i);
+                diag_print("\n %s(), ocsp%d len is less than 0", "", i);
                 return;
             }
             if (len > kMaxVriOcspBytes) {
-                std::fprintf(stderr, "\n %s(), ocsp%d len overflow", "", i);
+                diag_print("\n %s(), ocsp%d len overflow", "", i);
                 return;
             }
             std::vector<unsigned char> buffer(len);

@@ -1,5 +1,6 @@
 #include "document/pdf_sign.h"
 
+#include "app/diagnostics.h"
 #include "app/encoding.h"
 #include "app/exceptionex.h"
 #include "app/file_buffers.h"
@@ -80,7 +81,7 @@ bool read_field_name(FPDF_SIGNATURE sig, unsigned long limit, std::string* name)
     return true;
 }
 
-void log_failure(const std::exception& ex) { std::fprintf(stderr, "\n\n[ERROR] %s(),  %s [ERROR]\n", "", ex.what()); }
+void log_failure(const std::exception& ex) { diag_print("\n\n[ERROR] %s(),  %s [ERROR]\n", "", ex.what()); }
 
 // Runs a signing body under the result convention: "Succeed" when it returns,
 // its failure logged and passed on otherwise.

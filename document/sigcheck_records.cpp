@@ -15,6 +15,7 @@
 #include <openssl/asn1.h>
 #include <openssl/pkcs7.h>
 
+#include "app/diagnostics.h"
 #include "app/encoding.h"
 #include "app/exceptionex.h"
 #include "app/text_utils.h"
@@ -153,7 +154,7 @@ int32_t verify_document_timestamp(const sigcheck_record& r, const unsigned char*
         } catch (const std::exception& ex) {
             // The token's own certificate or its chain is missing: a failure
             // of this signature only.
-            std::fprintf(stderr, "\n\n[ERROR] %s(), ex.what(): %s [ERROR]\n", "", ex.what());
+            diag_error("", ex.what());
             status = sigerr_unknown;
         }
     }
@@ -248,7 +249,7 @@ void signature_type_of(FPDF_SIGNATURE sig, char* type) {
     else if (contains(lower, "gm"))
         gm_type_of(sig, type, lower, 256);
     if (std::strcmp(type, dstn_unsup) == 0) {
-        std::fprintf(stderr, "\n\n[ERROR] %s(), filter: %s, subfilter: %s [ERROR]\n", "", f.c_str(), s.c_str());
+        diag_print("\n\n[ERROR] %s(), filter: %s, subfilter: %s [ERROR]\n", "", f.c_str(), s.c_str());
         copy_bounded(type, 256, joined);
     }
 }
@@ -448,12 +449,12 @@ void verify_all_signatures(FPDF_DOCUMENT doc, sigcheck_record** records, const s
                 read_and_verify(doc, sig, r, path, &placeholder, ranges);
             } catch (const std::exception& ex) {
                 r.status = sigerr_unknown;
-                std::fprintf(stderr, "\n\n[ERROR] %s(), signature %d: %s [ERROR]\n", "", i, ex.what());
+                diag_print("\n\n[ERROR] %s(), signature %d: %s [ERROR]\n", "", i, ex.what());
             }
             try {
                 fill_sigcheck_fields(&sig, r, &doc);
             } catch (const std::exception& ex) {
-                std::fprintf(stderr, "\n\n[ERROR] %s(), signature %d: %s [ERROR]\n", "", i, ex.what());
+                diag_print("\n\n[ERROR] %s(), signature %d: %s [ERROR]\n", "", i, ex.what());
             }
         }
         bool pairs_ordered = ranges.size() >= 2 && ranges.size() % 2 == 0 && ranges[0] == 0;

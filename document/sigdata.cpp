@@ -9,6 +9,7 @@
 #include <openssl/objects.h>
 #include <openssl/ts.h>
 
+#include "app/diagnostics.h"
 #include "app/encoding.h"
 #include "app/exceptionex.h"
 #include "crypto/cert_loading.h"
@@ -164,8 +165,7 @@ bool parse_sigdata(const unsigned char* bytes, uint32_t length, const char* type
             parse_ses_sigdata(bytes, length, type, s);
         return true;
     } catch (const std::exception& ex) {
-        std::printf("\n\n[ERROR] %s(), failed, type: %s [ERROR]\n", "", type);
-        std::fflush(stdout);
+        diag_print("\n\n[ERROR] %s(), failed, type: %s [ERROR]\n", "", type);
         return false;
     }
 }
@@ -227,8 +227,7 @@ bool parse_sigdata_any(const unsigned char* bytes, uint32_t length, sigdata_reco
             if (s.type == "dstn_gm_ses") return true;
         }
     }
-    std::printf("\n\n[ERROR] %s(), unsupported signature data [ERROR]\n", "");
-    std::fflush(stdout);
+    diag_print("\n\n[ERROR] %s(), unsupported signature data [ERROR]\n", "");
     return false;
 }
 

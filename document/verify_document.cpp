@@ -8,6 +8,7 @@
 
 #include <openssl/x509.h>
 
+#include "app/diagnostics.h"
 #include "app/exceptionex.h"
 #include "crypto/cert_loading.h"
 #include "crypto/local_time.h"
@@ -208,13 +209,13 @@ void verify_open_document() {
             complete_result(r, *x);
         } catch (const std::exception& ex) {
             x->sig->status = sigerr_unknown;
-            std::fprintf(stderr, "\n\n[ERROR] %s(), signature %d: %s [ERROR]\n", "", static_cast<int>(i), ex.what());
+            diag_print("\n\n[ERROR] %s(), signature %d: %s [ERROR]\n", "", static_cast<int>(i), ex.what());
         }
         d->topsigs.push_back(x);
     }
     report_verify_results_hook();
-    std::fprintf(stderr, "\n [INFO] %s(), swis_num: %d, topsigs num: %d\n", "", static_cast<int>(d->swis_num),
-                 static_cast<int>(d->topsigs.size()));
+    diag_print("\n [INFO] %s(), swis_num: %d, topsigs num: %d\n", "", static_cast<int>(d->swis_num),
+               static_cast<int>(d->topsigs.size()));
 }
 
 void install_verification_services() {
