@@ -86,7 +86,7 @@ std::wstring image_to_pdf(const unsigned char* pixels, uint32_t width, uint32_t 
         }
     }
 
-    std::string target = path.empty() ? platform::make_private_temp_file("", ".pdf") : wide_to_mb(path);
+    std::string target = path.empty() ? platform::make_private_temp_file("", ".pdf") : wide_to_utf8(path);
 
     pdf_document* doc = nullptr;
     fz_pixmap* pix = nullptr;
@@ -140,5 +140,5 @@ std::wstring image_to_pdf(const unsigned char* pixels, uint32_t width, uint32_t 
     pdf_drop_document(ctx, doc);
     if (!saved && path.empty()) remove(target.c_str());
     if (!saved) throw_ex_fmt("failed to save pdf file: %s", reason.c_str());
-    return mb_to_wide(target);
+    return utf8_to_wide(target);
 }
