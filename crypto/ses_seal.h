@@ -5,6 +5,7 @@
 // The decoded structures carry a few values the parser adds (decoded
 // certificates, digest names); they are freed with the structure.
 #include "crypto/sigerr.h"
+#include "platform/owned.h"
 
 #include <openssl/asn1.h>
 #include <openssl/asn1t.h>
@@ -108,6 +109,7 @@ struct SES_Signature {
     const char* digest_name;
 };
 DECLARE_ASN1_FUNCTIONS(SES_Signature)
+VELK_OWNED_FREE(SES_Signature, SES_Signature_free(p));
 
 using parsed_ses_signature = SES_Signature;
 

@@ -5,6 +5,7 @@
 #include "crypto/crypto_init.h"
 #include "crypto/digests.h"
 #include "crypto/gm_pkcs7.h"
+#include "platform/owned.h"
 
 #include <openssl/core_names.h>
 #include <openssl/err.h>
@@ -59,15 +60,8 @@ bool is_hmac_digest(int nid) {
            nid == NID_hmacWithSHA512 || (nid_hmac_sm3 != 0 && nid == nid_hmac_sm3);
 }
 
-struct bio_deleter {
-    void operator()(BIO* b) const { BIO_free_all(b); }
-};
-using bio_chain_ptr = std::unique_ptr<BIO, bio_deleter>;
-
-struct md_ctx_deleter {
-    void operator()(EVP_MD_CTX* c) const { EVP_MD_CTX_free(c); }
-};
-using md_ctx_ptr = std::unique_ptr<EVP_MD_CTX, md_ctx_deleter>;
+using bio_chain_ptr = owned<BIO>;
+using md_ctx_ptr = owned<EVP_MD_CTX>;
 
 // The digest BIO of the chain whose digest (by type or key type) is nid.
 BIO* find_digest_bio(BIO* chain, int nid, EVP_MD_CTX** ctx) {
@@ -244,8 +238,7 @@ int gmPKCS7_signatureVerify(BIO* bio, PKCS7* p7, PKCS7_SIGNER_INFO* si, X509* x5
         return 0;
     }
 
-    std::unique_ptr<unsigned char, void (*)(unsigned char*)> attrs(
-        nullptr, [](unsigned char* b) { OPENSSL_free(b); });
+    openssl_malloced<unsigned char> attrs;
     const unsigned char* to_verify = content.data();
     std::size_t to_verify_length = content.size();
     STACK_OF(X509_ATTRIBUTE)* sk = si->auth_attr;
@@ -285,7 +278,7 @@ int gmPKCS7_signatureVerify(BIO* bio, PKCS7* p7, PKCS7_SIGNER_INFO* si, X509* x5
         ERR_clear_error();
         md = EVP_get_digestbynid(md_type);
     }
-    std::unique_ptr<EVP_MD, void (*)(EVP_MD*)> fetched_guard(fetched, EVP_MD_free);
+    owned<EVP_MD> fetched_guard(fetched);
     if (md == nullptr) {
         raise_error(ERR_LIB_PKCS7, fn, PKCS7_R_UNKNOWN_DIGEST_TYPE);
         return 0;

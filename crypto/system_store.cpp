@@ -19,15 +19,13 @@
 #include "crypto/crypto_init.h"
 #include "crypto/system_chain.h"
 #include "crypto/x509ui.h"
+#include "platform/owned.h"
 
 store_chain_check_fn store_chain_check = store_chain_trusted;
 
 namespace {
 
-struct x509_deleter {
-    void operator()(X509* c) const { X509_free(c); }
-};
-using x509_ptr = std::unique_ptr<X509, x509_deleter>;
+using x509_ptr = owned<X509>;
 
 X509* decode_entry(const platform::store_certificate& entry) {
     if (entry.der.empty()) return nullptr;

@@ -25,6 +25,7 @@
 #include "net/service_addresses.h"
 #include "crypto/x509ui.h"
 #include "platform/atomic_file.h"
+#include "platform/owned.h"
 #include "platform/resources.h"
 
 trust_list_map trust_list;
@@ -437,7 +438,7 @@ void trust_list_update_thread() {
             file2buff(path, &buffer, &size);
             std::remove(path.c_str());
         }
-        std::unique_ptr<unsigned char, decltype(&std::free)> owned(buffer, &std::free);
+        malloced<unsigned char> owned_buffer(buffer);
         if (buffer == nullptr || size == 0)
             throw_ex_fmt("@failed to update: id: %s, list_url: %s", new_id.c_str(), list_url.c_str());
         {

@@ -16,6 +16,7 @@
 #include "document/doc_services.h"
 #include "document/pdf_layer_mupdf.h"
 #include "document/pdf_save_document.h"
+#include "platform/owned.h"
 
 #include <openssl/evp.h>
 #include <openssl/x509.h>
@@ -47,10 +48,7 @@ std::string marker_text() {
                               std::strlen(kSignatureContentsMarker));
 }
 
-struct malloc_deleter {
-    void operator()(void* p) const { std::free(p); }
-};
-using malloc_ptr = std::unique_ptr<unsigned char, malloc_deleter>;
+using malloc_ptr = malloced<unsigned char>;
 
 std::string utf16le_to_utf8(const std::vector<unsigned char>& bytes) {
     std::wstring w;
@@ -115,6 +113,9 @@ void sign_loop(const std::wstring& src, const std::wstring& dst, const sign_para
         if (ec || !fs::is_regular_file(source_path, ec))
             throw_ex_fmt("copy src to mid file failed: %s", ec ? ec.message().c_str() : "not a regular file");
     }
+    // The save buffer holds the whole document while a signature is made: it
+    // is emptied on every way out, also when the signer fails.
+    const auto empty_buffer = on_scope_exit([] { process_save_buffer().reset(); });
     bool misfit = false;
     for (;;) {
         ++g_attempts;
@@ -133,8 +134,13 @@ void sign_loop(const std::wstring& src, const std::wstring& dst, const sign_para
 
         unsigned char* der_raw = nullptr;
         uint32_t der_length = 0;
-        sign(pieces, &der_raw, &der_length);
-        malloc_ptr der(der_raw);
+        malloc_ptr der;
+        {
+            // The signer's buffer is owned also when the signer then throws
+            // (a zero-length result is refused after it was allocated).
+            const auto take = on_scope_exit([&] { der.reset(der_raw); });
+            sign(pieces, &der_raw, &der_length);
+        }
 
         const std::string hex = der ? bytes_to_hex(der.get(), der_length) : std::string();
         if (hex.empty()) throw_ex_fmt("result sig hex string is null");

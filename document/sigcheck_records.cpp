@@ -24,6 +24,7 @@
 #include "crypto/ses_seal.h"
 #include "crypto/signature_verify.h"
 #include "crypto/timestamp_verify.h"
+#include "platform/owned.h"
 
 const char* const dstn_pkcs7 = "dstn_pkcs7";
 const char* const dstn_rfc3161ts = "dstn_rfc3161ts";
@@ -36,15 +37,9 @@ namespace {
 
 using library_guard = std::lock_guard<std::recursive_mutex>;
 
-struct free_deleter {
-    void operator()(void* p) const { std::free(p); }
-};
-using malloc_ptr = std::unique_ptr<unsigned char, free_deleter>;
+using malloc_ptr = malloced<unsigned char>;
 
-struct x509_stack_deleter {
-    void operator()(STACK_OF(X509) * s) const { sk_X509_pop_free(s, X509_free); }
-};
-using x509_stack_ptr = std::unique_ptr<STACK_OF(X509), x509_stack_deleter>;
+using x509_stack_ptr = owned<STACK_OF(X509)>;
 
 // A name getter read into a 260-byte buffer; a name that does not fit reads
 // as empty.
@@ -133,10 +128,6 @@ bool gap_is_contents_string(const std::vector<unsigned char>& gap, const unsigne
     }
     return out == raw_length;
 }
-
-struct file_closer {
-    void operator()(FILE* f) const { std::fclose(f); }
-};
 
 bool read_exactly(FILE* f, int64_t offset, unsigned char* out, int64_t length) {
     if (fseeko(f, static_cast<off_t>(offset), SEEK_SET) != 0) return false;
@@ -312,7 +303,7 @@ int read_byterange_data(const std::vector<int64_t>& ranges, const unsigned char*
     *length = 0;
     std::string file = wide_to_utf8(path);
     if (access(file.c_str(), R_OK) != 0) throw_ex_fmt("file is not readable");
-    std::unique_ptr<FILE, file_closer> f(std::fopen(file.c_str(), "rb"));
+    owned<FILE> f(std::fopen(file.c_str(), "rb"));
     if (!f) return byterange_no_data;
     if (ranges.size() < 4) return byterange_no_data;
     if (ranges.size() != 4) return byterange_unsound;
