@@ -184,7 +184,7 @@ int load_certstore(const std::string& data_folder) {
             entry.access.pfx.pswd = sealed.empty() ? std::string() : unseal_password(sealed);
             if (!check_pfx_access(entry.access.pfx.certfname, entry.access.pfx.pfxfname, entry.access.pfx.pswd,
                                   false)) {
-                diag_print("\n %ls(), pswd unmatch, pfxpath: %ls", L"", entry.access.pfx.pfxfname.c_str());
+                diag_print("\n %s(), pswd unmatch, pfxpath: %s", "", wide_to_utf8(entry.access.pfx.pfxfname).c_str());
                 continue;
             }
         }

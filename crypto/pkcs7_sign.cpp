@@ -2,6 +2,7 @@
 
 #include "app/diagnostics.h"
 #include "app/exceptionex.h"
+#include "app/text_utils.h"
 #include "crypto/cert_chain.h"
 #include "crypto/cert_loading.h"
 #include "crypto/crypto_init.h"
@@ -325,7 +326,8 @@ void p7sign_syscert(const signed_pieces& pieces, const char* store, const std::w
         finish_signing(km, pieces, tsa_url, add_revocation, der, der_length);
     } catch (const std::exception& ex) {
         if (is_failure_exception(ex))
-            diag_print("\n %ls(), %s, sb: %ls, is: %ls", L"", ex.what(), subject.c_str(), issuer.c_str());
+            diag_print("\n %s(), %s, sb: %s, is: %s", "", ex.what(), wide_to_utf8(subject).c_str(),
+                       wide_to_utf8(issuer).c_str());
         check_result(ex);
     }
 }

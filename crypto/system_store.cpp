@@ -225,7 +225,8 @@ bool load_store_private_key(const char* store, const std::wstring& issuer, const
         return true;
     } catch (const std::exception& ex) {
         copy_error(error, ex.what());
-        diag_print("\n\n[ERROR] %ls(), subject: %ls, issuer: %ls [ERROR]\n", L"", subject.c_str(), issuer.c_str());
+        diag_print("\n\n[ERROR] %s(), subject: %s, issuer: %s [ERROR]\n", "", wide_to_utf8(subject).c_str(),
+                   wide_to_utf8(issuer).c_str());
         return false;
     }
 }

@@ -99,8 +99,8 @@ void merge_certificates(const std::string& id, const std::vector<X509*>& certs, 
         x509ui ui;
         build_x509ui(cert, ui);
         if (ui.certid.empty()) {
-            diag_print("\n\n[ERROR] %ls(), certid is empty, subject: %ls [ERROR]\n", L"",
-                       ui.subject_dn.c_str());
+            diag_print("\n\n[ERROR] %s(), certid is empty, subject: %s [ERROR]\n", "",
+                       wide_to_utf8(ui.subject_dn).c_str());
             continue;
         }
         auto it = trust_list.find(ui.certid);
@@ -225,8 +225,8 @@ trust_cert_info trust_list_put(const x509ui& ui, bool usr) {
     entry.trust = true;
     entry.usr_untrust = false;
     if (entry.id.empty()) {
-        diag_print("\n\n[ERROR] %ls, certid is empty, cert subject: %ls[ERROR]\n", L"trust_list_put",
-                   entry.sb.c_str());
+        diag_print("\n\n[ERROR] %s, certid is empty, cert subject: %s[ERROR]\n", "trust_list_put",
+                   wide_to_utf8(entry.sb).c_str());
         return entry;
     }
     if (trust_list.count(entry.id) != 0)
@@ -292,14 +292,14 @@ void trust_list_add_issuer(X509* cert) {
     build_x509ui(cert, ui);
     trust_cert_info entry = trust_cert_info_from_x509ui(ui, false);
     if (entry.id.empty()) {
-        diag_print("\n\n[ERROR] %ls, certid is empty, cert subject: %ls[ERROR]\n", L"trust_list_add_issuer",
-                   entry.sb.c_str());
+        diag_print("\n\n[ERROR] %s, certid is empty, cert subject: %s[ERROR]\n", "trust_list_add_issuer",
+                   wide_to_utf8(entry.sb).c_str());
         return;
     }
     if (trust_list.count(entry.id) != 0) return;
     write_certcache_copy(cert);
-    diag_print("\n\n [INFO] @%ls(), add a issuer cert to list, subject: %ls\n", L"trust_list_add_issuer",
-               entry.sb.c_str());
+    diag_print("\n\n [INFO] @%s(), add a issuer cert to list, subject: %s\n", "trust_list_add_issuer",
+               wide_to_utf8(entry.sb).c_str());
     entry.trust = false;
     entry.usr = false;
     entry.usr_untrust = false;
@@ -321,18 +321,16 @@ std::string trust_list_find_issuer(const std::string& key_id, const std::wstring
         return text;
     };
     const std::wstring wanted = lower(name);
-    const std::wstring wkey(key_id.begin(), key_id.end());
     for (const auto& item : trust_list) {
         const trust_cert_info& entry = item.second;
-        std::wstring wskid(entry.skid.begin(), entry.skid.end());
         if (lower(entry.name) == wanted) {
             if (key_id.empty() || entry.skid.empty() || key_id == entry.skid) return entry.id;
-            diag_print("\n\n [INFO] %ls(), same name id: %ls, but differ keyid: \n need keyid: %ls \n elem keyid: %ls\n",
-                       L"trust_list_find_issuer", std::wstring(entry.id.begin(), entry.id.end()).c_str(),
-                       wkey.c_str(), wskid.c_str());
+            diag_print("\n\n [INFO] %s(), same name id: %s, but differ keyid: \n need keyid: %s \n elem keyid: %s\n",
+                       "trust_list_find_issuer", entry.id.c_str(), key_id.c_str(), entry.skid.c_str());
         } else if (!entry.skid.empty() && entry.skid == key_id) {
-            diag_print("\n\n [INFO] %ls(), same keyid: %ls,  differ xname: \n need name: %ls \n elem name: %ls\n",
-                       L"trust_list_find_issuer", wkey.c_str(), name.c_str(), entry.name.c_str());
+            diag_print("\n\n [INFO] %s(), same keyid: %s,  differ xname: \n need name: %s \n elem name: %s\n",
+                       "trust_list_find_issuer", key_id.c_str(), wide_to_utf8(name).c_str(),
+                       wide_to_utf8(entry.name).c_str());
         }
     }
     diag_print("\n\n [INFO] %s(), Not found issuer cert with same xname\n", "trust_list_find_issuer");
