@@ -1,4 +1,5 @@
 #include "app/data_dirs.h"
+#include "app/diagnostics.h"
 
 #include <wx/string.h>
 
@@ -69,7 +70,7 @@ std::string app_data_dir() {
         std::string dir = with_trailing_slash(base) + kDataFolderName + "/";
         make_private_dirs(dir);  // a folder that cannot be made is noticed by its users
         data_dir = dir;
-        std::printf("\n %s(), appdatadir: %s", "", data_dir.c_str());
+        diag_print("\n %s(), appdatadir: %s", "", data_dir.c_str());
     }
     if (configs_dir.empty() || settings_path.empty()) {
         std::string configs = data_dir + "configs/";

@@ -1,5 +1,7 @@
 #include "app/encoding.h"
 
+#include "platform/owned.h"
+
 #include <openssl/evp.h>
 
 #include <cstdlib>
@@ -110,7 +112,7 @@ std::vector<unsigned char> seal_key_bytes() {
 int aes128_ecb_crypt(const unsigned char* data, std::size_t length, int direction,
                      unsigned char** out, std::size_t* out_length) {
     if ((direction != 0 && direction != 1) || !out || !out_length) return -1;
-    std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> ctx(EVP_CIPHER_CTX_new(), EVP_CIPHER_CTX_free);
+    owned<EVP_CIPHER_CTX> ctx(EVP_CIPHER_CTX_new());
     std::vector<unsigned char> key = seal_key_bytes();
     if (!ctx || EVP_CipherInit_ex(ctx.get(), EVP_aes_128_ecb(), nullptr, key.data(), nullptr, direction) != 1)
         return -1;

@@ -1,5 +1,6 @@
 #include "app/exceptionex.h"
 
+#include "app/diagnostics.h"
 #include "app/text_utils.h"
 
 #include <cstdarg>
@@ -13,8 +14,9 @@ const char* const kUndefinedText = "Undefined";
 
 exceptionex::exceptionex(const char* text) : message_(text ? text : "") {}
 exceptionex::exceptionex(const std::string& text) : message_(text) {}
-exceptionex::exceptionex(const wchar_t* text) : message_(wide_to_mb(text ? text : L"")) {}
-exceptionex::exceptionex(const std::wstring& text) : message_(wide_to_mb(text)) {}
+// UTF-8 whatever the C locale is, so a message naming a file in any script is kept whole.
+exceptionex::exceptionex(const wchar_t* text) : message_(wide_to_utf8(text ? text : L"")) {}
+exceptionex::exceptionex(const std::wstring& text) : message_(wide_to_utf8(text)) {}
 exceptionex::exceptionex(const exceptionex& other) : std::exception(other), message_(other.message_) {}
 exceptionex& exceptionex::operator=(const exceptionex& other) {
     message_ = other.message_;
@@ -60,6 +62,5 @@ void check_result(const std::exception& ex) {
 }
 
 void log_exception(const std::exception& ex) {
-    std::printf("\n\n[ERROR] %s(), ex.what(): %s [ERROR]\n", "", ex.what());
-    std::fflush(stdout);
+    diag_error("", ex.what());
 }

@@ -2,6 +2,7 @@
 
 #include "platform/atomic_file.h"
 
+#include "app/diagnostics.h"
 #include "app/text_utils.h"
 
 #include <cerrno>
@@ -13,8 +14,7 @@
 
 bool buff2file(const void* data, uint32_t size, const std::string& path) {
     if ((data || size == 0) && platform::write_buffer_atomically(path, data, size)) return true;
-    std::printf("\n\n[ERROR] %s(), faile to save to path: %s [ERROR]\n", "", path.c_str());
-    std::fflush(stdout);
+    diag_print("\n\n[ERROR] %s(), faile to save to path: %s [ERROR]\n", "", path.c_str());
     return false;
 }
 
@@ -23,8 +23,7 @@ bool buff2filew(const void* data, uint32_t size, const std::wstring& path) {
     const std::string narrow = wide_to_utf8(path);
     if ((data || size == 0) && platform::write_buffer_atomically(narrow, data, size)) return true;
     // The wide diagnostic line, printed as UTF-8 (stdout stays byte-oriented).
-    std::printf("\n\n[ERROR] %s(), faile to save to path: %s [ERROR]\n", "", narrow.c_str());
-    std::fflush(stdout);
+    diag_print("\n\n[ERROR] %s(), faile to save to path: %s [ERROR]\n", "", narrow.c_str());
     return false;
 }
 

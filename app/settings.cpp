@@ -1,6 +1,7 @@
 #include "app/settings.h"
 
 #include "app/data_dirs.h"
+#include "app/diagnostics.h"
 #include "app/sigstampui.h"
 #include "app/theme_colours.h"
 #include "platform/atomic_file.h"
@@ -348,8 +349,8 @@ void move_aside(const std::string& path) {
     std::string target = path + ".bad";
     for (int n = 2; file_exists(target) && n < 1000; ++n) target = path + ".bad." + std::to_string(n);
     if (::rename(path.c_str(), target.c_str()) != 0)
-        std::printf("\n\n[ERROR] %s(), cannot move aside the unreadable settings file: %s [ERROR]\n", "",
-                    path.c_str());
+        diag_print("\n\n[ERROR] %s(), cannot move aside the unreadable settings file: %s [ERROR]\n", "",
+                   path.c_str());
 }
 
 }  // namespace

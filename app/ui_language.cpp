@@ -1,5 +1,6 @@
 #include "app/ui_language.h"
 
+#include "app/diagnostics.h"
 #include "app/settings.h"
 #include "app/text_utils.h"
 #include "platform/resources.h"
@@ -133,8 +134,7 @@ bool setup_ui_language(wxLocale& ui_locale) {
         // The message ids are the English texts: declaring them so makes the
         // result tell whether the Chinese catalogue was really found.
         added = translations->AddCatalog(kDomain, wxLANGUAGE_ENGLISH_US);
-        std::printf("\n add catalog: %s", added ? "ok" : "failed");
-        std::fflush(stdout);
+        diag_print("\n add catalog: %s", added ? "ok" : "failed");
     }
     setup_c_locale(chinese);
     return added;

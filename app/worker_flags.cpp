@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <thread>
+#include "app/diagnostics.h"
 
 std::atomic<std::int32_t> running_workers{0};
 std::atomic<bool> stop_workers{false};
@@ -59,8 +60,7 @@ void wait_trustlist_update() {
         }
     }
     if (!trust_list_updating.load() || stop_workers.load()) return;
-    std::printf("\n %s(), timeout occured: long than %d seconds", "", 2);
-    std::fflush(stdout);
+    diag_print("\n %s(), timeout occured: long than %d seconds", "", 2);
 }
 
 bool stop_and_wait_workers(std::chrono::milliseconds limit) {

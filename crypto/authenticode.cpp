@@ -18,9 +18,11 @@
 #include <openssl/pkcs7.h>
 #include <openssl/x509.h>
 
+#include "app/diagnostics.h"
 #include "app/text_utils.h"
 #include "crypto/crypto_init.h"
 #include "crypto/system_store.h"
+#include "platform/owned.h"
 #include "platform/resources.h"
 
 namespace {
@@ -112,18 +114,6 @@ bool object_is(const ASN1_OBJECT* object, const char* oid) {
     return std::strcmp(text, oid) == 0;
 }
 
-struct deleters {
-    void operator()(PKCS7* p) const { PKCS7_free(p); }
-    void operator()(X509* p) const { X509_free(p); }
-    void operator()(X509_SIG* p) const { X509_SIG_free(p); }
-    void operator()(BIO* p) const { BIO_free(p); }
-    void operator()(X509_STORE* p) const { X509_STORE_free(p); }
-    void operator()(STACK_OF(ASN1_TYPE)* p) const { sk_ASN1_TYPE_pop_free(p, ASN1_TYPE_free); }
-    void operator()(STACK_OF(X509)* p) const { sk_X509_free(p); }
-};
-template <class T>
-using owned = std::unique_ptr<T, deleters>;
-
 STACK_OF(ASN1_TYPE)* decode_sequence(const ASN1_TYPE* type) {
     if (!type || type->type != V_ASN1_SEQUENCE || !type->value.sequence) return nullptr;
     const unsigned char* p = type->value.sequence->data;
@@ -195,7 +185,7 @@ bool verify_image(const unsigned char* bytes, std::uint64_t size) {
     if (!content_type || content_type->type != V_ASN1_OBJECT ||
         !object_is(content_type->value.object, spc_indirect_data_oid))
         return false;
-    owned<STACK_OF(X509)> signers(PKCS7_get0_signers(p7.get(), nullptr, 0));
+    borrowed_x509_stack signers(PKCS7_get0_signers(p7.get(), nullptr, 0));
     if (!signers || sk_X509_num(signers.get()) != 1) return false;
     owned<X509> pin(pinned_signer());
     if (!pin || X509_cmp(sk_X509_value(signers.get(), 0), pin.get()) != 0) return false;
@@ -271,6 +261,6 @@ bool verify_file_authenticode(const std::wstring& path) {
         passed = false;
     }
     ERR_clear_error();
-    if (!passed) std::printf("\n\n[ERROR] %s(), return FALSE [ERROR]\n", "vfauth");
+    if (!passed) diag_print("\n\n[ERROR] %s(), return FALSE [ERROR]\n", "vfauth");
     return passed;
 }

@@ -11,6 +11,7 @@
 #include <openssl/x509v3.h>
 
 #include "app/data_dirs.h"
+#include "app/diagnostics.h"
 #include "app/text_utils.h"
 #include "crypto/cert_info.h"
 #include "crypto/cert_loading.h"
@@ -162,7 +163,7 @@ void extend_chain_from_cache(STACK_OF(X509)* chain) {
         if (key_and_name.second.empty()) return;
         const std::vector<std::string> ids = trust_list_find_issuers(key_and_name.first, key_and_name.second);
         if (ids.empty()) {
-            std::printf("\n\n [INFO] %s(), Failed to find a cert as issuer: \n%s\n", "",
+            diag_print("\n\n [INFO] %s(), Failed to find a cert as issuer: \n%s\n", "",
                         wide_to_utf8(key_and_name.second).c_str());
             return;
         }
@@ -173,7 +174,7 @@ void extend_chain_from_cache(STACK_OF(X509)* chain) {
             X509* candidate = load_certificate_file(path.c_str());
             if (!candidate) continue;
             if (X509_NAME_cmp(X509_get_subject_name(candidate), X509_get_issuer_name(last)) != 0) {
-                std::printf("\n\n[ERROR] %s(), find a issuer cert with keyid, but wrong name. [ERROR]\n", "");
+                diag_print("\n\n[ERROR] %s(), find a issuer cert with keyid, but wrong name. [ERROR]\n", "");
                 X509_free(candidate);
                 continue;
             }
@@ -214,7 +215,7 @@ bool check_gm_signatures(STACK_OF(X509)* chain, int checked, STACK_OF(X509)* ver
         X509* signer = sk_X509_value(chain, i + 1 < n ? i + 1 : i);
         EVP_PKEY* key = X509_get0_pubkey(signer);
         if (!key) {
-            std::printf("\n\n[ERROR] %s(), parse pubkey failed [ERROR]\n", "");
+            diag_print("\n\n[ERROR] %s(), parse pubkey failed [ERROR]\n", "");
             ERR_clear_error();
             return false;
         }
@@ -226,7 +227,7 @@ bool check_gm_signatures(STACK_OF(X509)* chain, int checked, STACK_OF(X509)* ver
             continue;
         }
         if (!sm2_cert_verifies(cert, key)) {
-            std::printf("\n\n[ERROR] %s(), X509_verify() GM cert failed: %s [ERROR]\n", "",
+            diag_print("\n\n[ERROR] %s(), X509_verify() GM cert failed: %s [ERROR]\n", "",
                         crypto_error_data_text().c_str());
             ERR_clear_error();
             return false;
@@ -281,7 +282,7 @@ int32_t verify_with_store(STACK_OF(X509)* chain, int32_t purpose, STACK_OF(X509)
         if (error == X509_V_OK) {
             result = certerr_okay;
         } else {
-            std::printf("\n [INFO] %s(), Finally, X509_STORE_CTX_get_error: %s", "", verify_error_text(error).c_str());
+            diag_print("\n [INFO] %s(), Finally, X509_STORE_CTX_get_error: %s", "", verify_error_text(error).c_str());
             result = (error == X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT || error == X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN)
                          ? certerr_okay
                          : certerr_from_verify_error(error);
@@ -289,7 +290,7 @@ int32_t verify_with_store(STACK_OF(X509)* chain, int32_t purpose, STACK_OF(X509)
     } while (false);
 
     if (result != certerr_okay)
-        std::printf("\n\n[ERROR] %s(), return certerr: %s [ERROR]\n", "", certerr_name(result));
+        diag_print("\n\n[ERROR] %s(), return certerr: %s [ERROR]\n", "", certerr_name(result));
     X509_STORE_CTX_free(ctx);
     sk_X509_pop_free(untrusted, X509_free);
     X509_STORE_free(store);
@@ -425,8 +426,8 @@ bool chain_is_complete(STACK_OF(X509)* chain) {
     if (is_self_signed_root(last_of(chain))) return true;
     cert_info info;
     fill_cert_info(sk_X509_value(chain, 0), info);
-    std::printf("\n [INFO]%s(), certchain is not full build: \n sb: %s \n is: %s", "",
-                wide_to_utf8(info.subject).c_str(), wide_to_utf8(info.issuer).c_str());
+    diag_print("\n [INFO]%s(), certchain is not full build: \n sb: %s \n is: %s", "",
+               wide_to_utf8(info.subject).c_str(), wide_to_utf8(info.issuer).c_str());
     return false;
 }
 
@@ -452,7 +453,7 @@ int chain_verify_callback(int ok, X509_STORE_CTX* ctx) {
         X509_STORE_CTX_set_error(ctx, X509_V_ERR_CERT_CHAIN_TOO_LONG);
     const int error = X509_STORE_CTX_get_error(ctx);
     if (error != X509_V_OK)
-        std::printf("\n [INFO] %s(), x509_store_ctx err: %s", "", verify_error_text(error).c_str());
+        diag_print("\n [INFO] %s(), x509_store_ctx err: %s", "", verify_error_text(error).c_str());
     switch (error) {
     case X509_V_ERR_UNSPECIFIED:
     case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT:
@@ -507,7 +508,7 @@ int32_t certerr_from_verify_error(int error) {
                      : certerr_unknown;
         break;
     }
-    std::printf("\n\n[ERROR] %s(), osslerr: %d, certerr: %s [ERROR]\n", "", error, certerr_name(result));
+    diag_print("\n\n[ERROR] %s(), osslerr: %d, certerr: %s [ERROR]\n", "", error, certerr_name(result));
     return result;
 }
 
@@ -551,9 +552,9 @@ void verify_cert_chain(X509* cert, STACK_OF(X509)* extras, std::vector<chain_sta
             }
         }
     } catch (const std::exception& ex) {
-        std::printf("\n\n[ERROR] %s(), ex.what(): %s [ERROR]\n", "", ex.what());
+        diag_error("", ex.what());
     } catch (...) {
-        std::printf("\n\n[ERROR] %s(), ex.what(): %s [ERROR]\n", "", "unknown");
+        diag_error("", "unknown");
     }
     sk_X509_pop_free(linked, X509_free);
     sk_X509_pop_free(gm_verified, X509_free);

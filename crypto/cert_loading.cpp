@@ -13,6 +13,7 @@
 #include <openssl/pkcs12.h>
 #include <openssl/x509v3.h>
 
+#include "app/diagnostics.h"
 #include "app/exceptionex.h"
 #include "crypto/local_time.h"
 #include "crypto/x509ui.h"
@@ -133,8 +134,8 @@ bool is_self_signed_root(X509* cert) {
     if (!cert) return false;
     if (X509_self_signed(cert, 0) == 1) return true;
     if (X509_NAME_cmp(X509_get_issuer_name(cert), X509_get_subject_name(cert)) == 0) {
-        std::printf("\n [INFO] %s(), osslapi return not, but we treat it as selfroot, subject.c_str(): %s", "",
-                    dn_text(X509_get_subject_name(cert)).c_str());
+        diag_print("\n [INFO] %s(), osslapi return not, but we treat it as selfroot, subject.c_str(): %s", "",
+                   dn_text(X509_get_subject_name(cert)).c_str());
         return true;
     }
     return false;
@@ -150,8 +151,8 @@ bool check_cert_expiry(X509* cert, bool* error) {
     }
     const int64_t now = static_cast<int64_t>(std::time(nullptr));
     if (end == 0 || failed)
-        std::printf("\n %s(), ASN1_TIME_get() ERROR, tEnd: %lld, now: %lld", "", static_cast<long long>(end),
-                    static_cast<long long>(now));
+        diag_print("\n %s(), ASN1_TIME_get() ERROR, tEnd: %lld, now: %lld", "", static_cast<long long>(end),
+                   static_cast<long long>(now));
     if (error) *error = failed;
     if (failed) return false;
     return now > end;

@@ -1,6 +1,7 @@
 #include "crypto/certstore.h"
 
 #include "app/data_dirs.h"
+#include "app/diagnostics.h"
 #include "app/encoding.h"
 #include "app/safe_file_name.h"
 #include "app/text_utils.h"
@@ -81,7 +82,7 @@ void move_aside(const std::string& path) {
     std::string target = path + ".bad";
     for (int n = 2; exists(target) && n < 1000; ++n) target = path + ".bad." + std::to_string(n);
     if (::rename(path.c_str(), target.c_str()) == 0)
-        std::printf("\n (), unreadable store file kept as: %s", target.c_str());
+        diag_print("\n (), unreadable store file kept as: %s", target.c_str());
 }
 
 std::wstring copy_path(const cert_info& info, const wchar_t* extension) {
@@ -162,7 +163,7 @@ int load_certstore(const std::string& data_folder) {
     if (!Json::parseFromStream(builder, stream, &root, &errors)) {
         // Kept beside the store rather than deleted: the user's entries may still be read from it.
         move_aside(certstore_file);
-        std::printf("\n\n[ERROR] %s(), load appcertstore failed, remove appcertstore sumfile [ERROR]\n", "");
+        diag_print("\n\n[ERROR] %s(), load appcertstore failed, remove appcertstore sumfile [ERROR]\n", "");
         return 0;
     }
 
@@ -183,7 +184,7 @@ int load_certstore(const std::string& data_folder) {
             entry.access.pfx.pswd = sealed.empty() ? std::string() : unseal_password(sealed);
             if (!check_pfx_access(entry.access.pfx.certfname, entry.access.pfx.pfxfname, entry.access.pfx.pswd,
                                   false)) {
-                std::printf("\n %ls(), pswd unmatch, pfxpath: %ls", L"", entry.access.pfx.pfxfname.c_str());
+                diag_print("\n %s(), pswd unmatch, pfxpath: %s", "", wide_to_utf8(entry.access.pfx.pfxfname).c_str());
                 continue;
             }
         }
@@ -214,7 +215,7 @@ bool save_certstore() {
     // Written beside the old file and renamed over it: the old store stays
     // whole until the new one is complete.
     const bool ok = platform::write_file_atomically(certstore_file, text, 0600);
-    if (!ok) std::printf("\n\n[ERROR] %s(), cannot write %s [ERROR]\n", "", certstore_file.c_str());
+    if (!ok) diag_print("\n\n[ERROR] %s(), cannot write %s [ERROR]\n", "", certstore_file.c_str());
     return ok;
 }
 

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include "app/diagnostics.h"
 
 int32_t nid_gm_signed_data = 0;
 int32_t nid_gm_data = 0;
@@ -57,7 +58,7 @@ void load_provider(const char* name) {
         unsigned long e = ERR_peek_error();
         char text[256] = "";
         if (e != 0) ERR_error_string_n(e, text, sizeof text);
-        std::printf("\n %s(), %s", "", text);
+        diag_print("\n %s(), %s", "", text);
         ERR_clear_error();
     }
 }

@@ -2,6 +2,7 @@
 
 #include "crypto/local_time.h"
 
+#include "app/diagnostics.h"
 #include "app/encoding.h"
 #include "crypto/crypto_init.h"
 #include "crypto/gm_pkcs7.h"
@@ -329,7 +330,7 @@ void pkcs7_signer_digest(PKCS7* p7, unsigned char** out, uint32_t* out_length) {
     if (si->enc_digest == nullptr ||
         !pkcs1_verify_recover(si->enc_digest->data, static_cast<uint32_t>(si->enc_digest->length),
                               cert, &digest_kind, out, out_length))
-        std::printf("\n\n[ERROR] %s(), parse hash from sigval failed [ERROR]\n", "");
+        diag_print("\n\n[ERROR] %s(), parse hash from sigval failed [ERROR]\n", "");
 }
 
 std::string pkcs7_signature_hash_hex(PKCS7* p7) {

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include "app/diagnostics.h"
+#include "platform/owned.h"
 
 namespace {
 
@@ -242,10 +244,7 @@ int find_digest_context(BIO* bio, int nid, EVP_MD_CTX** found) {
     }
 }
 
-struct md_ctx_deleter {
-    void operator()(EVP_MD_CTX* c) const { EVP_MD_CTX_free(c); }
-};
-using md_ctx_ptr = std::unique_ptr<EVP_MD_CTX, md_ctx_deleter>;
+using md_ctx_ptr = owned<EVP_MD_CTX>;
 
 const char* digest_name_of(const X509_ALGOR* alg, EVP_MD** fetched, OSSL_LIB_CTX* libctx,
                            const char* propq) {
@@ -313,7 +312,7 @@ int gmPKCS7_signatureVerify_ts(BIO* bio, PKCS7* p7, PKCS7_SIGNER_INFO* si, X509*
 
     STACK_OF(X509_ATTRIBUTE)* sk = si->auth_attr;
     if (sk == nullptr || sk_X509_ATTRIBUTE_num(sk) == 0) {
-        std::printf("\n\n[ERROR] %s(), pkcs7 without auth attributes [ERROR]\n", fn);
+        diag_print("\n\n[ERROR] %s(), pkcs7 without auth attributes [ERROR]\n", fn);
         raise_pkcs7(fn, PKCS7_R_SIGNATURE_FAILURE);
         return -1;
     }
@@ -345,8 +344,7 @@ int gmPKCS7_signatureVerify_ts(BIO* bio, PKCS7* p7, PKCS7_SIGNER_INFO* si, X509*
         OPENSSL_free(abuf);
         return -1;
     }
-    std::unique_ptr<unsigned char, void (*)(unsigned char*)> abuf_guard(
-        abuf, [](unsigned char* b) { OPENSSL_free(b); });
+    openssl_malloced<unsigned char> abuf_guard(abuf);
 
     EVP_PKEY* pkey = X509_get0_pubkey(x509);
     if (pkey == nullptr) return -1;

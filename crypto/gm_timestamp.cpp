@@ -1,6 +1,7 @@
 #include "crypto/gm_timestamp.h"
 
 #include "crypto/gm_pkcs7.h"
+#include "platform/owned.h"
 
 #include <openssl/err.h>
 #include <openssl/ess.h>
@@ -47,13 +48,6 @@ bool check_signing_certs(PKCS7_SIGNER_INFO* si, X509* signer, STACK_OF(X509)* to
     return true;
 }
 
-struct x509_stack_deleter {
-    void operator()(STACK_OF(X509)* s) const { sk_X509_free(s); }
-};
-struct x509_stack_pop_free {
-    void operator()(STACK_OF(X509)* s) const { sk_X509_pop_free(s, X509_free); }
-};
-
 }  // namespace
 
 namespace gm {
@@ -80,14 +74,13 @@ int TS_RESP_verify_signature(PKCS7* token, STACK_OF(X509)* certs, X509_STORE* st
         return 0;
     }
 
-    std::unique_ptr<STACK_OF(X509), x509_stack_deleter> signers(
-        PKCS7_get0_signers(token, certs, 0));
+    borrowed_x509_stack signers(PKCS7_get0_signers(token, certs, 0));
     if (!signers || sk_X509_num(signers.get()) != 1) return 0;
     X509* signer = sk_X509_value(signers.get(), 0);
 
     BIO* bio = PKCS7_dataInit(token, nullptr);
     if (bio == nullptr) return 0;
-    std::unique_ptr<BIO, void (*)(BIO*)> bio_guard(bio, [](BIO* b) { BIO_free_all(b); });
+    owned<BIO> bio_guard(bio);
     char buf[4096];
     int n;
     while ((n = BIO_read(bio, buf, sizeof buf)) > 0) {
@@ -110,7 +103,7 @@ int TS_RESP_verify_signature(PKCS7* token, STACK_OF(X509)* certs, X509_STORE* st
     if (!check_signing_certs(si, signer, token_certs)) return 0;
 
     // 3. The chain.
-    std::unique_ptr<STACK_OF(X509), x509_stack_deleter> untrusted(sk_X509_new_null());
+    borrowed_x509_stack untrusted(sk_X509_new_null());
     if (!untrusted) return 0;
     for (int i = 0; i < sk_X509_num(certs); ++i)
         if (!sk_X509_push(untrusted.get(), sk_X509_value(certs, i))) return 0;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include "app/diagnostics.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ std::string asn1_time_to_text(const ASN1_TIME* time) {
                                                        utc.tm_hour, utc.tm_min, utc.tm_sec));
     }
     if (text.empty()) {
-        std::printf("\n\n[ERROR] %s(), usertime from utctm failed [ERROR]\n", "");
+        diag_print("\n\n[ERROR] %s(), usertime from utctm failed [ERROR]\n", "");
         int error = 0;
         int64_t seconds = asn1_time_to_epoch(time, &error);
         if (error == 0) {
@@ -76,7 +77,7 @@ std::string asn1_time_to_text(const ASN1_TIME* time) {
             if (buffer) text = buffer;
             std::free(buffer);
         }
-        if (text.empty()) std::printf("\n\n[ERROR] %s(), ASN1_TIME_get() failed [ERROR]\n", "");
+        if (text.empty()) diag_print("\n\n[ERROR] %s(), ASN1_TIME_get() failed [ERROR]\n", "");
     }
     return text;
 }

@@ -15,12 +15,13 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#include "app/diagnostics.h"
 
 namespace {
 
 constexpr int kWaitMilliseconds = 10 * 1000;
 
-void say(const char* text) { std::printf("\n %s", text); }
+void say(const char* text) { diag_print("\n %s", text); }
 
 // The OCSP URIs of the certificate's AIA extension, in order, without duplicates.
 std::vector<std::string> ocsp_urls(X509* cert) {

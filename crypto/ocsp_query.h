@@ -8,10 +8,13 @@
 
 #include <cstdint>
 
+#include "platform/owned.h"
+
 // Stack functions for lists of OCSP responses (the library declares none).
 #ifndef VELK_STACK_OF_OCSP_RESPONSE
 #define VELK_STACK_OF_OCSP_RESPONSE
 DEFINE_STACK_OF(OCSP_RESPONSE)
+VELK_OWNED_FREE(STACK_OF(OCSP_RESPONSE), sk_OCSP_RESPONSE_pop_free(p, OCSP_RESPONSE_free));
 #endif
 
 // One heap buffer (malloc) and its length, e.g. one DER OCSP response.

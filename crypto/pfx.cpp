@@ -12,6 +12,7 @@
 #include <openssl/pkcs12.h>
 #include <openssl/x509v3.h>
 
+#include "app/diagnostics.h"
 #include "app/exceptionex.h"
 #include "app/file_buffers.h"
 #include "crypto/cert_loading.h"
@@ -131,7 +132,7 @@ void load_pfx(const char* path_utf8, const char* password, X509** cert, STACK_OF
     X509* x = nullptr;
     STACK_OF(X509)* ca = nullptr;
     if (!PKCS12_parse(p12, password, &pkey, &x, &ca)) {
-        std::printf("\n %s(), %s", "", ERR_error_string(ERR_peek_error(), nullptr));
+        diag_print("\n %s(), %s", "", ERR_error_string(ERR_peek_error(), nullptr));
         ERR_clear_error();
         PKCS12_free(p12);
         return;
@@ -282,7 +283,7 @@ int x509_sign_with_distid(X509* cert, EVP_PKEY* key, const EVP_MD* md) {
 int make_self_signed_pfx(const std::string& subject, unsigned key_type, unsigned digest_kind,
                          const std::vector<int>& eku_nids, const std::string& password,
                          const std::wstring& output_path, X509** out_cert) {
-    BIO* err = BIO_new_fp(stderr, BIO_NOCLOSE);
+    BIO* err = BIO_new(BIO_s_mem());  // collected, then printed among the diagnostic lines
     EVP_PKEY* key = nullptr;
     X509_NAME* name = nullptr;
     X509* cert = nullptr;
@@ -341,7 +342,12 @@ int make_self_signed_pfx(const std::string& subject, unsigned key_type, unsigned
         result = 0;
     } while (false);
 
-    if (result != 0 && err) ERR_print_errors(err);
+    if (result != 0 && err) {
+        ERR_print_errors(err);
+        char* text = nullptr;
+        const long length = BIO_get_mem_data(err, &text);
+        if (length > 0 && text) diag_print("\n%.*s", static_cast<int>(length), text);
+    }
     OPENSSL_free(der);
     PKCS12_free(p12);
     X509_free(cert);

@@ -30,7 +30,7 @@ enum : unsigned {
 
 // Makes a self-signed end-entity certificate with a new key and writes both
 // to a password-protected PFX file. Returns 0 on success, 1 on any failure
-// (the library's errors are printed on stderr). *out_cert receives the
+// (the library's errors are printed as diagnostic lines). *out_cert receives the
 // certificate once it is encoded, even when writing the file then fails.
 int make_self_signed_pfx(const std::string& subject, unsigned key_type, unsigned digest_kind,
                          const std::vector<int>& eku_nids, const std::string& password,

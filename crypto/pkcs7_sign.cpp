@@ -1,6 +1,8 @@
 #include "crypto/pkcs7_sign.h"
 
+#include "app/diagnostics.h"
 #include "app/exceptionex.h"
+#include "app/text_utils.h"
 #include "crypto/cert_chain.h"
 #include "crypto/cert_loading.h"
 #include "crypto/crypto_init.h"
@@ -138,8 +140,8 @@ void add_chain_certificate(PKCS7* p7, X509* cert) {
     } else if (PKCS7_add_certificate(p7, cert) != 1) {
         status = ": [Failed]";
     }
-    std::printf("%s%s - %s\n", status, name_line(X509_get_subject_name(cert)).c_str(),
-                name_line(X509_get_issuer_name(cert)).c_str());
+    diag_print("%s%s - %s\n", status, name_line(X509_get_subject_name(cert)).c_str(),
+               name_line(X509_get_issuer_name(cert)).c_str());
 }
 
 namespace {
@@ -209,7 +211,7 @@ void build_signature_from(const data_feeder& feed, X509* cert, STACK_OF(X509)* e
         throw_succeed();
     } catch (const std::exception& ex) {
         ERR_clear_error();
-        if (is_failure_exception(ex)) std::printf("\n %s() failed : %s", "", ex.what());
+        if (is_failure_exception(ex)) diag_print("\n %s() failed : %s", "", ex.what());
         check_result(ex);
     }
 }
@@ -297,7 +299,7 @@ void p7sign_pfx(const signed_pieces& pieces, const char* pfx_path, const char* p
         finish_signing(km, pieces, tsa_url, add_revocation, der, der_length);
     } catch (const std::exception& ex) {
         if (is_failure_exception(ex))
-            std::printf("\n %s(), %s, pfxpath: %s", "", ex.what(), pfx_path != nullptr ? pfx_path : "");
+            diag_print("\n %s(), %s, pfxpath: %s", "", ex.what(), pfx_path != nullptr ? pfx_path : "");
         check_result(ex);
     }
 }
@@ -324,7 +326,8 @@ void p7sign_syscert(const signed_pieces& pieces, const char* store, const std::w
         finish_signing(km, pieces, tsa_url, add_revocation, der, der_length);
     } catch (const std::exception& ex) {
         if (is_failure_exception(ex))
-            std::printf("\n %ls(), %s, sb: %ls, is: %ls", L"", ex.what(), subject.c_str(), issuer.c_str());
+            diag_print("\n %s(), %s, sb: %s, is: %s", "", ex.what(), wide_to_utf8(subject).c_str(),
+                       wide_to_utf8(issuer).c_str());
         check_result(ex);
     }
 }

@@ -8,6 +8,7 @@
 #include <openssl/x509.h>
 
 #include "crypto/ocsp_query.h"
+#include "platform/owned.h"
 
 // pdf_other_revinfo ::= SEQUENCE { type OBJECT IDENTIFIER, value OCTET STRING }
 struct pdf_other_revinfo {
@@ -27,6 +28,7 @@ struct pdf_revocation_archive {
     STACK_OF(pdf_other_revinfo)* otherrevinfo;
 };
 DECLARE_ASN1_FUNCTIONS(pdf_revocation_archive)
+VELK_OWNED_FREE(pdf_revocation_archive, pdf_revocation_archive_free(p));
 
 // Object number of "pdfcertrevoke", created on first use when the library
 // does not know it yet (init_crypto creates it up front).

@@ -1,5 +1,6 @@
 #include "crypto/ses_seal.h"
 
+#include "app/diagnostics.h"
 #include "app/exceptionex.h"
 #include "crypto/cert_loading.h"
 #include "crypto/digests.h"
@@ -367,7 +368,7 @@ parsed_ses_signature* parse_ses_signature(const unsigned char* der, std::size_t 
                              ? d2i_SES_Signature(nullptr, &p, static_cast<long>(length))
                              : nullptr;
     if (sig == nullptr) {
-        std::printf("\n\n[ERROR] %s(),  parse ses_signature from sig failed [ERROR]\n", kNoName);
+        diag_print("\n\n[ERROR] %s(),  parse ses_signature from sig failed [ERROR]\n", kNoName);
         ERR_clear_error();
         return nullptr;
     }
@@ -386,7 +387,7 @@ int check_ses_document_hash(const parsed_ses_signature* parsed, const unsigned c
 int check_ses_document_hash(const parsed_ses_signature* parsed, byte_source& data) {
     const char* name = parsed != nullptr ? parsed->digest_name : nullptr;
     if (digest_nid_of_name(name) == 0) {
-        std::printf("not supported alg: %s", name != nullptr ? name : "");
+        diag_print("not supported alg: %s", name != nullptr ? name : "");
         return sigerr_notsup_alg;
     }
     unsigned char* digest = nullptr;
@@ -395,7 +396,7 @@ int check_ses_document_hash(const parsed_ses_signature* parsed, byte_source& dat
     const ASN1_BIT_STRING* hash = parsed->tbs->hash;
     int result = sigerr_modified;
     if (digest == nullptr || hash == nullptr || static_cast<int>(digest_length) != hash->length) {
-        std::printf("ses's dochash len is differ with calc hash's len");
+        diag_print("ses's dochash len is differ with calc hash's len");
     } else if (std::memcmp(digest, hash->data, digest_length) == 0) {
         result = sigerr_okay;
     }
@@ -497,7 +498,7 @@ int32_t verify_ses_signature(const unsigned char* signature, std::size_t signatu
         }
         result = ses_time_within_validity(parsed) ? sigerr_okay : sigerr_sigtime_illegal;
     } catch (const std::exception& ex) {
-        std::printf("\n\n[ERROR] %s(), ex.what(): %s [ERROR]\n", kNoName, ex.what());
+        diag_error(kNoName, ex.what());
     }
     OPENSSL_free(tbs_der);
     SES_Signature_free(parsed);

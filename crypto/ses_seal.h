@@ -6,6 +6,7 @@
 // certificates, digest names); they are freed with the structure.
 #include "crypto/byte_source.h"
 #include "crypto/sigerr.h"
+#include "platform/owned.h"
 
 #include <openssl/asn1.h>
 #include <openssl/asn1t.h>
@@ -109,6 +110,7 @@ struct SES_Signature {
     const char* digest_name;
 };
 DECLARE_ASN1_FUNCTIONS(SES_Signature)
+VELK_OWNED_FREE(SES_Signature, SES_Signature_free(p));
 
 using parsed_ses_signature = SES_Signature;
 

@@ -1,10 +1,12 @@
 #include "crypto/signature_verify.h"
 
+#include "app/diagnostics.h"
 #include "app/exceptionex.h"
 #include "crypto/byte_source.h"
 #include "crypto/crypto_init.h"
 #include "crypto/digests.h"
 #include "crypto/gm_pkcs7.h"
+#include "platform/owned.h"
 
 #include <openssl/core_names.h>
 #include <openssl/err.h>
@@ -59,15 +61,8 @@ bool is_hmac_digest(int nid) {
            nid == NID_hmacWithSHA512 || (nid_hmac_sm3 != 0 && nid == nid_hmac_sm3);
 }
 
-struct bio_deleter {
-    void operator()(BIO* b) const { BIO_free_all(b); }
-};
-using bio_chain_ptr = std::unique_ptr<BIO, bio_deleter>;
-
-struct md_ctx_deleter {
-    void operator()(EVP_MD_CTX* c) const { EVP_MD_CTX_free(c); }
-};
-using md_ctx_ptr = std::unique_ptr<EVP_MD_CTX, md_ctx_deleter>;
+using bio_chain_ptr = owned<BIO>;
+using md_ctx_ptr = owned<EVP_MD_CTX>;
 
 // The digest BIO of the chain whose digest (by type or key type) is nid.
 BIO* find_digest_bio(BIO* chain, int nid, EVP_MD_CTX** ctx) {
@@ -156,8 +151,8 @@ int32_t pkcs7_verify_signers(PKCS7* p7, byte_source& data) {
     {
         bio_chain_ptr probe(open_data_chain(p7, data));
         if (!probe) {
-            std::printf("\n\n[ERROR] %s(), PKCS7_dataInit failed: %s [ERROR]\n", kNoName,
-                        library_error_text(ERR_peek_error()).c_str());
+            diag_print("\n\n[ERROR] %s(), PKCS7_dataInit failed: %s [ERROR]\n", kNoName,
+                       library_error_text(ERR_peek_error()).c_str());
             ERR_clear_error();
             return sigerr_unknown;
         }
@@ -190,7 +185,7 @@ int32_t pkcs7_verify_signers(PKCS7* p7, byte_source& data) {
         }
         if (result != 1) {
             unsigned long error = earliest_pkcs7_error();
-            std::printf("\n %s(), %s", kNoName, library_error_text(error).c_str());
+            diag_print("\n %s(), %s", kNoName, library_error_text(error).c_str());
             return sigerr_from_reason(error);
         }
     }
@@ -242,8 +237,7 @@ int gmPKCS7_signatureVerify(BIO* bio, PKCS7* p7, PKCS7_SIGNER_INFO* si, X509* x5
         return 0;
     }
 
-    std::unique_ptr<unsigned char, void (*)(unsigned char*)> attrs(
-        nullptr, [](unsigned char* b) { OPENSSL_free(b); });
+    openssl_malloced<unsigned char> attrs;
     std::size_t attrs_length = 0;
     STACK_OF(X509_ATTRIBUTE)* sk = si->auth_attr;
     const bool with_attributes = sk != nullptr && sk_X509_ATTRIBUTE_num(sk) != 0;
@@ -288,7 +282,7 @@ int gmPKCS7_signatureVerify(BIO* bio, PKCS7* p7, PKCS7_SIGNER_INFO* si, X509* x5
         ERR_clear_error();
         md = EVP_get_digestbynid(md_type);
     }
-    std::unique_ptr<EVP_MD, void (*)(EVP_MD*)> fetched_guard(fetched, EVP_MD_free);
+    owned<EVP_MD> fetched_guard(fetched);
     if (md == nullptr) {
         raise_error(ERR_LIB_PKCS7, fn, PKCS7_R_UNKNOWN_DIGEST_TYPE);
         return 0;
@@ -305,8 +299,8 @@ int gmPKCS7_signatureVerify(BIO* bio, PKCS7* p7, PKCS7_SIGNER_INFO* si, X509* x5
     if (id_text != nullptr && id_text[0] != '\0') {
         ok = sm2_verify_init_with_id(vctx.get(), key, id_text);
         if (ok <= 0)
-            std::printf("\n\n[ERROR] %s(), EVP_DigestVerifyInit_ex failed: %s [ERROR]\n", kNoName,
-                        library_error_text(ERR_peek_error()).c_str());
+            diag_print("\n\n[ERROR] %s(), EVP_DigestVerifyInit_ex failed: %s [ERROR]\n", kNoName,
+                       library_error_text(ERR_peek_error()).c_str());
     } else {
         ok = EVP_DigestVerifyInit(vctx.get(), nullptr, md, nullptr, key);
     }
@@ -328,7 +322,7 @@ int gmPKCS7_signatureVerify(BIO* bio, PKCS7* p7, PKCS7_SIGNER_INFO* si, X509* x5
         }
     }
     if (!verified) {
-        std::printf("\n %s(), %s", kNoName, library_error_text(ERR_peek_error()).c_str());
+        diag_print("\n %s(), %s", kNoName, library_error_text(ERR_peek_error()).c_str());
         ERR_clear_error();
         raise_error(ERR_LIB_PKCS7, "ERR_raise_sm2pkcs7", PKCS7_R_SIGNATURE_FAILURE);
         return -1;
@@ -434,7 +428,7 @@ bool pkcs1_verify_recover(const unsigned char* signature, uint32_t signature_len
         *digest_length = static_cast<uint32_t>(info->digest->length);
         ok = true;
     } catch (const std::exception& ex) {
-        std::printf("%s(), ex.what(): %s", kNoName, ex.what());
+        diag_print("%s(), ex.what(): %s", kNoName, ex.what());
     }
     DigestInfo_free(info);
     OPENSSL_free(block);
@@ -449,7 +443,7 @@ bool recover_pkcs1_digest(const unsigned char* octet_string_der, uint32_t der_le
     const unsigned char* p = octet_string_der;
     ASN1_OCTET_STRING* os = d2i_ASN1_OCTET_STRING(nullptr, &p, static_cast<long>(der_length));
     if (os == nullptr) {
-        std::printf("%s(), ex.what(): %s", kNoName, "parse sigdata to octect string failed");
+        diag_print("%s(), ex.what(): %s", kNoName, "parse sigdata to octect string failed");
         ERR_clear_error();
         return false;
     }
@@ -609,8 +603,8 @@ int build_signed_data(signed_data_request* request, unsigned char** der, uint32_
             const unsigned char* p = request->cert_ders[i].bytes;
             X509* c = p != nullptr ? d2i_X509(nullptr, &p, request->cert_ders[i].length) : nullptr;
             if (c == nullptr) {
-                std::printf("\n add cert error, ossl error: %s",
-                            library_error_text(ERR_peek_error()).c_str());
+                diag_print("\n add cert error, ossl error: %s",
+                           library_error_text(ERR_peek_error()).c_str());
                 ERR_clear_error();
                 return 16;
             }
@@ -676,7 +670,7 @@ int build_signed_data(signed_data_request* request, unsigned char** der, uint32_
     bool given = give_signatures(p7, chain, request->signature, request->signature_len);
     BIO_free_all(chain);
     if (!given) {
-        std::printf("\n %s(), %s", kNoName, library_error_text(ERR_peek_error()).c_str());
+        diag_print("\n %s(), %s", kNoName, library_error_text(ERR_peek_error()).c_str());
         ERR_clear_error();
         return 8;
     }
@@ -714,7 +708,7 @@ int raw_verify(const unsigned char* data, std::size_t data_length, X509* cert,
                      : raw_verify_invalid;
     }
     if (result != raw_verify_valid)
-        std::printf("\n\n[ERROR] %s(), %s [ERROR]\n", kNoName, crypto_error_data_text().c_str());
+        diag_print("\n\n[ERROR] %s(), %s [ERROR]\n", kNoName, crypto_error_data_text().c_str());
     ERR_clear_error();
     return result;
 }

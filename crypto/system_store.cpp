@@ -11,6 +11,7 @@
 #include <openssl/x509.h>
 
 #include "app/data_dirs.h"
+#include "app/diagnostics.h"
 #include "app/exceptionex.h"
 #include "app/text_utils.h"
 #include "crypto/cert_chain.h"
@@ -18,15 +19,13 @@
 #include "crypto/crypto_init.h"
 #include "crypto/system_chain.h"
 #include "crypto/x509ui.h"
+#include "platform/owned.h"
 
 store_chain_check_fn store_chain_check = store_chain_trusted;
 
 namespace {
 
-struct x509_deleter {
-    void operator()(X509* c) const { X509_free(c); }
-};
-using x509_ptr = std::unique_ptr<X509, x509_deleter>;
+using x509_ptr = owned<X509>;
 
 X509* decode_entry(const platform::store_certificate& entry) {
     if (entry.der.empty()) return nullptr;
@@ -148,7 +147,7 @@ void chain_to_x509_stack(const platform::store_certificate& entry, STACK_OF(X509
             }
         }
     } catch (const std::exception& ex) {
-        std::printf("\n\n[ERROR] %s(), ex.what(): %s [ERROR]\n", "", ex.what());
+        diag_error("", ex.what());
     }
 }
 
@@ -226,7 +225,8 @@ bool load_store_private_key(const char* store, const std::wstring& issuer, const
         return true;
     } catch (const std::exception& ex) {
         copy_error(error, ex.what());
-        std::printf("\n\n[ERROR] %ls(), subject: %ls, issuer: %ls [ERROR]\n", L"", subject.c_str(), issuer.c_str());
+        diag_print("\n\n[ERROR] %s(), subject: %s, issuer: %s [ERROR]\n", "", wide_to_utf8(subject).c_str(),
+                   wide_to_utf8(issuer).c_str());
         return false;
     }
 }
@@ -243,8 +243,8 @@ bool import_pfx_to_store(const std::wstring& pfx_path, const std::wstring& passw
     }
     if (!ok) {
         // The code stands for CRYPT_E_NOT_FOUND-like failures of the system import.
-        std::printf("\n %s(), import pfx to win certstore err code: %#X", "", 0x80092004u);
-        std::printf(" (%s)\n", why.c_str());
+        diag_print("\n %s(), import pfx to win certstore err code: %#X", "", 0x80092004u);
+        diag_print(" (%s)\n", why.c_str());
     }
     return ok;
 }

@@ -1,5 +1,6 @@
 #include "crypto/timestamp_request.h"
 
+#include "app/diagnostics.h"
 #include "app/exceptionex.h"
 
 #include <curl/curl.h>
@@ -122,7 +123,7 @@ std::string post_request(const char* url, const std::vector<unsigned char>& body
 
 [[noreturn]] void fail(const std::string& reason) {
     std::string text = std::string(kFailurePrefix) + reason;
-    std::printf("\n\n[ERROR] %s(), %s [ERROR]\n", "", text.c_str());
+    diag_print("\n\n[ERROR] %s(), %s [ERROR]\n", "", text.c_str());
     throw exceptionex(text);
 }
 

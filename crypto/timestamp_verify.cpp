@@ -1,5 +1,6 @@
 #include "crypto/timestamp_verify.h"
 
+#include "app/diagnostics.h"
 #include "app/exceptionex.h"
 #include "crypto/byte_source.h"
 #include "crypto/digests.h"
@@ -22,8 +23,8 @@ int ts_verify_callback(int ok, X509_STORE_CTX* ctx) {
         X509_STORE_CTX_set_error(ctx, X509_V_ERR_CERT_CHAIN_TOO_LONG);
     const int error = X509_STORE_CTX_get_error(ctx);
     if (error != X509_V_OK)
-        std::printf("\n [INFO] %s(), x509_store_ctx err: %s", "",
-                    X509_verify_cert_error_string(error));
+        diag_print("\n [INFO] %s(), x509_store_ctx err: %s", "",
+                   X509_verify_cert_error_string(error));
     switch (error) {
     case X509_V_ERR_UNSPECIFIED:
     case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT:
@@ -84,8 +85,8 @@ int verify_timestamp_token(byte_source& data, PKCS7* token, std::vector<chain_st
             if (TS_RESP_verify_token(ctx, token) == 1) result = 0;
         }
         if (result != 0)
-            std::printf("\n\n[ERROR] %s(), TS_RESP_verify_token(): %s [ERROR]\n", "",
-                        crypto_error_data_text().c_str());
+            diag_print("\n\n[ERROR] %s(), TS_RESP_verify_token(): %s [ERROR]\n", "",
+                       crypto_error_data_text().c_str());
     }
     ERR_clear_error();
     BIO_free(bio);

@@ -14,6 +14,7 @@
 #include <openssl/pkcs7.h>
 
 #include "app/data_dirs.h"
+#include "app/diagnostics.h"
 #include "app/exceptionex.h"
 #include "app/file_buffers.h"
 #include "app/text_utils.h"
@@ -24,6 +25,7 @@
 #include "net/service_addresses.h"
 #include "crypto/x509ui.h"
 #include "platform/atomic_file.h"
+#include "platform/owned.h"
 #include "platform/resources.h"
 
 trust_list_map trust_list;
@@ -92,13 +94,13 @@ std::string cache_folder() {
 void merge_certificates(const std::string& id, const std::vector<X509*>& certs, const unsigned char* bytes,
                         std::size_t length) {
     trust_list_lock lock(trust_list_mutex);
-    std::fprintf(stderr, "\n\n %s(), parsed: %d certs from p7c\n", "", static_cast<int>(certs.size()));
+    diag_print("\n\n %s(), parsed: %d certs from p7c\n", "", static_cast<int>(certs.size()));
     for (X509* cert : certs) {
         x509ui ui;
         build_x509ui(cert, ui);
         if (ui.certid.empty()) {
-            std::fprintf(stderr, "\n\n[ERROR] %ls(), certid is empty, subject: %ls [ERROR]\n", L"",
-                         ui.subject_dn.c_str());
+            diag_print("\n\n[ERROR] %s(), certid is empty, subject: %s [ERROR]\n", "",
+                       wide_to_utf8(ui.subject_dn).c_str());
             continue;
         }
         auto it = trust_list.find(ui.certid);
@@ -107,13 +109,13 @@ void merge_certificates(const std::string& id, const std::vector<X509*>& certs, 
             write_certcache_copy(cert);
         }
     }
-    std::fprintf(stderr, "\n\n %s(), addtolist: %d certs\n", "", static_cast<int>(trust_list.size()));
+    diag_print("\n\n %s(), addtolist: %d certs\n", "", static_cast<int>(trust_list.size()));
     if (!id.empty()) {
         trust_list_id = id;
-        std::fprintf(stderr, "\n %s(), pass a trustlist_id %s", "", id.c_str());
+        diag_print("\n %s(), pass a trustlist_id %s", "", id.c_str());
     } else {
         trust_list_id = sha1_hex(bytes, length);
-        std::fprintf(stderr, "\n %s(), calc a trustlist_id %s", "", trust_list_id.c_str());
+        diag_print("\n %s(), calc a trustlist_id %s", "", trust_list_id.c_str());
     }
     save_trust_list();
 }
@@ -134,7 +136,7 @@ int load_trust_list(const std::string& data_folder) {
     if (!parse_json_text(read_file_string(trust_list_file), root) || !root.isObject()) {
         // Kept aside, not deleted: the user's own entries may still be read from it.
         std::rename(trust_list_file.c_str(), (trust_list_file + ".broken").c_str());
-        std::fprintf(stderr, "\n load trustlist failed, remove trustlist config file");
+        diag_print("\n load trustlist failed, remove trustlist config file");
         return 0;
     }
     trust_list_id = json_text(root["guid"]);
@@ -146,7 +148,7 @@ int load_trust_list(const std::string& data_folder) {
             trust_list[entry.id] = entry;
         }
     }
-    std::fprintf(stderr, "\n %s(), loaded num: %d", "load_trust_list", static_cast<int>(trust_list.size()));
+    diag_loaded("load_trust_list", static_cast<int>(trust_list.size()));
     return static_cast<int>(trust_list.size());
 }
 
@@ -159,7 +161,7 @@ void save_trust_list() {
         ++written;
     }
     int in_memory = static_cast<int>(trust_list.size());
-    std::fprintf(stderr, "\n %s(), mem sum: %d, saved sum: %d", "save_trust_list", in_memory, written);
+    diag_print("\n %s(), mem sum: %d, saved sum: %d", "save_trust_list", in_memory, written);
     // The old file stays until a complete new one replaces it.
     if (written != in_memory) throw_ex_fmt("%s failed: mem sum: %d, saved sum: %d", "", in_memory, written);
     if (trust_list_file.empty()) trust_list_file = app_data_dir() + kTrustListFileName;
@@ -223,12 +225,12 @@ trust_cert_info trust_list_put(const x509ui& ui, bool usr) {
     entry.trust = true;
     entry.usr_untrust = false;
     if (entry.id.empty()) {
-        std::fprintf(stderr, "\n\n[ERROR] %ls, certid is empty, cert subject: %ls[ERROR]\n", L"trust_list_put",
-                     entry.sb.c_str());
+        diag_print("\n\n[ERROR] %s, certid is empty, cert subject: %s[ERROR]\n", "trust_list_put",
+                   wide_to_utf8(entry.sb).c_str());
         return entry;
     }
     if (trust_list.count(entry.id) != 0)
-        std::fprintf(stderr, "\n %s(), exist same certid: %s, will be replaced", "trust_list_put", entry.id.c_str());
+        diag_print("\n %s(), exist same certid: %s, will be replaced", "trust_list_put", entry.id.c_str());
     trust_list[entry.id] = entry;
     return entry;
 }
@@ -241,7 +243,7 @@ void write_certcache_copy(X509* cert) {
     std::string path = folder + id + ".cer";
     if (file_exists(path)) return;
     if (!make_private_dirs(folder)) {
-        std::fprintf(stderr, "\n cert cache dir , not exist");
+        diag_print("\n cert cache dir , not exist");
         return;
     }
     BIO* bio = BIO_new(BIO_s_mem());
@@ -250,7 +252,7 @@ void write_certcache_copy(X509* cert) {
         char* data = nullptr;
         long size = BIO_get_mem_data(bio, &data);
         if (size > 0 && !platform::write_buffer_atomically(path, data, static_cast<std::size_t>(size), 0600))
-            std::fprintf(stderr, "\n\n[ERROR] %s(), failed to write %s [ERROR]\n", "write_certcache_copy", path.c_str());
+            diag_print("\n\n[ERROR] %s(), failed to write %s [ERROR]\n", "write_certcache_copy", path.c_str());
     }
     BIO_free(bio);
     ERR_clear_error();
@@ -262,7 +264,7 @@ void append_trust_entry_to_file(const trust_cert_info& entry) {
     Json::Value root;
     if (!parse_json_text(read_file_string(trust_list_file), root) || !root.isObject()) {
         // Rather than losing the file, write the whole list afresh (it holds the entry).
-        std::fprintf(stderr, "parse trustlist failed, remove trustlist info file");
+        diag_print("parse trustlist failed, remove trustlist info file");
         save_trust_list();
         return;
     }
@@ -290,14 +292,14 @@ void trust_list_add_issuer(X509* cert) {
     build_x509ui(cert, ui);
     trust_cert_info entry = trust_cert_info_from_x509ui(ui, false);
     if (entry.id.empty()) {
-        std::fprintf(stderr, "\n\n[ERROR] %ls, certid is empty, cert subject: %ls[ERROR]\n", L"trust_list_add_issuer",
-                     entry.sb.c_str());
+        diag_print("\n\n[ERROR] %s, certid is empty, cert subject: %s[ERROR]\n", "trust_list_add_issuer",
+                   wide_to_utf8(entry.sb).c_str());
         return;
     }
     if (trust_list.count(entry.id) != 0) return;
     write_certcache_copy(cert);
-    std::fprintf(stderr, "\n\n [INFO] @%ls(), add a issuer cert to list, subject: %ls\n", L"trust_list_add_issuer",
-                 entry.sb.c_str());
+    diag_print("\n\n [INFO] @%s(), add a issuer cert to list, subject: %s\n", "trust_list_add_issuer",
+               wide_to_utf8(entry.sb).c_str());
     entry.trust = false;
     entry.usr = false;
     entry.usr_untrust = false;
@@ -319,28 +321,24 @@ std::vector<std::string> trust_list_find_issuers(const std::string& key_id, cons
         return text;
     };
     const std::wstring wanted = lower(name);
-    const std::wstring wkey(key_id.begin(), key_id.end());
     std::vector<std::string> found;
     for (const auto& item : trust_list) {
         const trust_cert_info& entry = item.second;
-        std::wstring wskid(entry.skid.begin(), entry.skid.end());
         if (lower(entry.name) == wanted) {
             if (key_id.empty() || entry.skid.empty() || key_id == entry.skid) {
                 found.push_back(entry.id);
                 continue;
             }
-            std::fprintf(stderr,
-                         "\n\n [INFO] %ls(), same name id: %ls, but differ keyid: \n need keyid: %ls \n elem keyid: %ls\n",
-                         L"trust_list_find_issuer", std::wstring(entry.id.begin(), entry.id.end()).c_str(),
-                         wkey.c_str(), wskid.c_str());
+            diag_print("\n\n [INFO] %s(), same name id: %s, but differ keyid: \n need keyid: %s \n elem keyid: %s\n",
+                       "trust_list_find_issuer", entry.id.c_str(), key_id.c_str(), entry.skid.c_str());
         } else if (!entry.skid.empty() && entry.skid == key_id) {
-            std::fprintf(stderr,
-                         "\n\n [INFO] %ls(), same keyid: %ls,  differ xname: \n need name: %ls \n elem name: %ls\n",
-                         L"trust_list_find_issuer", wkey.c_str(), name.c_str(), entry.name.c_str());
+            diag_print("\n\n [INFO] %s(), same keyid: %s,  differ xname: \n need name: %s \n elem name: %s\n",
+                       "trust_list_find_issuer", key_id.c_str(), wide_to_utf8(name).c_str(),
+                       wide_to_utf8(entry.name).c_str());
         }
     }
     if (found.empty())
-        std::fprintf(stderr, "\n\n [INFO] %s(), Not found issuer cert with same xname\n", "trust_list_find_issuer");
+        diag_print("\n\n [INFO] %s(), Not found issuer cert with same xname\n", "trust_list_find_issuer");
     return found;
 }
 
@@ -409,7 +407,7 @@ void trust_list_rebuild_thread() {
             if (trust_list.empty()) throw_ex_fmt("parse trustlist failed");
         }
     } catch (const std::exception& ex) {
-        std::fprintf(stderr, "\n\n[ERROR] %s(), ex.what(): %s [ERROR]\n", "trust_list_rebuild_thread", ex.what());
+        diag_error("trust_list_rebuild_thread", ex.what());
     }
     trust_list_ready = true;
 }
@@ -431,9 +429,9 @@ void trust_list_update_thread() {
     std::string new_id, list_url;
     fetch_trustlist_info(trustlist_info_url, new_id, list_url);
     if (new_id.empty() || list_url.empty() || new_id == old_id) return;
-    std::fprintf(stderr, "\n\n @[INFO] %s(), Different trustlist_id, start updating...", "trust_list_update_thread");
-    std::fprintf(stderr, "\n %s(), old: %s", "trust_list_update_thread", old_id.c_str());
-    std::fprintf(stderr, "\n %s(), new: %s", "trust_list_update_thread", new_id.c_str());
+    diag_print("\n\n @[INFO] %s(), Different trustlist_id, start updating...", "trust_list_update_thread");
+    diag_print("\n %s(), old: %s", "trust_list_update_thread", old_id.c_str());
+    diag_print("\n %s(), new: %s", "trust_list_update_thread", new_id.c_str());
 
     trust_list_map backup;
     {
@@ -448,14 +446,14 @@ void trust_list_update_thread() {
             file2buff(path, &buffer, &size);
             std::remove(path.c_str());
         }
-        std::unique_ptr<unsigned char, decltype(&std::free)> owned(buffer, &std::free);
+        malloced<unsigned char> owned_buffer(buffer);
         if (buffer == nullptr || size == 0)
             throw_ex_fmt("@failed to update: id: %s, list_url: %s", new_id.c_str(), list_url.c_str());
         {
             trust_list_lock lock(trust_list_mutex);
             certificates_guard parsed{parse_trust_bundle(buffer, size)};
             trust_list_drop_builtin();
-            std::fprintf(stderr, "\n [INFO] %s(), start parse trustlist reason: update online", "trust_list_update_thread");
+            diag_print("\n [INFO] %s(), start parse trustlist reason: update online", "trust_list_update_thread");
             merge_certificates(new_id, parsed.certs, buffer, size);
         }
         if (trust_update_report_hook != nullptr) trust_update_report_hook(old_id, new_id, true);
@@ -466,7 +464,7 @@ void trust_list_update_thread() {
         trust_list_lock lock(trust_list_mutex);
         trust_list = backup;
         trust_list_id = old_id;
-        std::fprintf(stderr, "\n\n[ERROR] %s(), ex.what(): %s [ERROR]\n", "trust_list_update_thread", ex.what());
-        std::fprintf(stderr, "\n %s", "restore trustlist done");
+        diag_error("trust_list_update_thread", ex.what());
+        diag_print("\n %s", "restore trustlist done");
     }
 }

@@ -10,6 +10,7 @@
 #include <openssl/evp.h>
 #include <openssl/objects.h>
 
+#include "app/diagnostics.h"
 #include "app/encoding.h"
 #include "app/exceptionex.h"
 #include "app/text_utils.h"
@@ -455,7 +456,7 @@ void build_x509ui(X509* cert, x509ui& ui) {
     try {
         build_x509ui_inner(cert, ui);
     } catch (const std::exception&) {
-        std::printf("%s", "failed to parse cert to ui string");
+        diag_print("%s", "failed to parse cert to ui string");
         throw;
     }
 }

@@ -1,11 +1,14 @@
 #include "document/doc_image.h"
 
 #include <wx/log.h>
+#include <wx/mstream.h>
 
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/diagnostics.h"
 #include "app/exceptionex.h"
+#include "app/file_buffers.h"
 #include "document/pdf_conversion.h"
 
 doc_image::~doc_image() {
@@ -16,8 +19,17 @@ doc_image::~doc_image() {
 void doc_image::load(const std::wstring& file) {
     path = file;
     wxLogNull quiet;  // the failure is reported by our own text
-    if (!image.LoadFile(wxString(file), wxBITMAP_TYPE_ANY) || !image.IsOk())
-        throw_ex_fmt("%s(), image is not supported", "");
+    // Read through our UTF-8 path (the toolkit's file-name conversion follows
+    // the C locale outside a GUI application).
+    unsigned char* bytes = nullptr;
+    uint32_t size = 0;
+    bool decoded = false;
+    if (file2buffw(file, &bytes, &size)) {
+        wxMemoryInputStream stream(bytes, size);
+        decoded = image.LoadFile(stream, wxBITMAP_TYPE_ANY) && image.IsOk();
+        std::free(bytes);
+    }
+    if (!decoded) throw_ex_fmt("%s(), image is not supported", "");
     page_count = 1;
     loaded = true;
 }
@@ -41,7 +53,7 @@ void doc_image::render(int32_t width, int32_t height, gl_texture* texture) {
     wxImage scaled;
     if (image.IsOk() && width > 0 && height > 0) scaled = image.Scale(width, height, wxIMAGE_QUALITY_BILINEAR);
     if (!scaled.IsOk()) {
-        fprintf(stderr, "\n\n[ERROR] %s(), scale image failed [ERROR]\n", "");
+        diag_print("\n\n[ERROR] %s(), scale image failed [ERROR]\n", "");
         return;
     }
     unsigned char* rgba = image_to_rgba(scaled);

@@ -17,6 +17,7 @@ doc_pdfium::~doc_pdfium() { doc_pdfium::close(); }
 void doc_pdfium::load(const std::wstring& file) {
     std::lock_guard<std::recursive_mutex> guard(pdf_library_lock());
     path = file;
+    // UTF-8 whatever the C locale is: a path in any script opens.
     pdf_doc = FPDF_LoadDocument(wide_to_utf8(file).c_str(), "");
     if (!pdf_doc) {
         unsigned long err = FPDF_GetLastError();
@@ -114,7 +115,7 @@ bool doc_pdfium::field_exists(const std::wstring& name) {
     auto fn = doc_services().field_name_exists;
     if (!fn) throw_ex_fmt("%s(), signature field names are not available", "");
     std::lock_guard<std::recursive_mutex> guard(pdf_library_lock());
-    return fn(pdf_doc, wide_to_mb(name).c_str());
+    return fn(pdf_doc, wide_to_utf8(name).c_str());
 }
 
 std::string doc_pdfium::new_field_name() {

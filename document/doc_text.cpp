@@ -26,7 +26,7 @@ void doc_text::load(const std::wstring& file) {
 void doc_text::close() {
     close_pdf();
     if (!temp_pdf.empty()) {
-        std::string narrow = wide_to_mb(temp_pdf);
+        std::string narrow = wide_to_utf8(temp_pdf);
         struct stat st;
         if (stat(narrow.c_str(), &st) == 0) remove(narrow.c_str());
     }
@@ -37,7 +37,7 @@ void doc_text::render(int32_t width, int32_t height, gl_texture* texture) { doc_
 std::wstring doc_text::pdf_path() {
     if (!pdf_doc) throw_ex_fmt("%s(), no document", "");
     std::string target = platform::make_private_temp_file("", ".pdf");
-    temp_pdf = mb_to_wide(target);
+    temp_pdf = utf8_to_wide(target);
     save_pdf(temp_pdf, pdf_doc, false);
     return temp_pdf;
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "app/diagnostics.h"
 #include "app/exceptionex.h"
 #include "app/thread_event.h"
 #include "app/worker_flags.h"
@@ -19,8 +20,7 @@ constexpr std::chrono::milliseconds kVerifyPause{500};
 
 void write_failure(const std::exception& ex) {
     if (is_success_exception(ex)) return;
-    std::printf("\n %s(), %s", "", ex.what());
-    std::fflush(stdout);
+    diag_print("\n %s(), %s", "", ex.what());
 }
 
 // The pause before a verification, cut short by the stop flag.

@@ -4,6 +4,7 @@
 
 #include "app/exceptionex.h"
 #include "app/text_utils.h"
+#include "document/mupdf_owned.h"
 #include "document/pdf_conversion.h"
 #include "document/pdf_layer_mupdf.h"
 #include "platform/private_temp.h"
@@ -86,7 +87,7 @@ std::wstring image_to_pdf(const unsigned char* pixels, uint32_t width, uint32_t 
         }
     }
 
-    std::string target = path.empty() ? platform::make_private_temp_file("", ".pdf") : wide_to_mb(path);
+    std::string target = path.empty() ? platform::make_private_temp_file("", ".pdf") : wide_to_utf8(path);
 
     pdf_document* doc = nullptr;
     fz_pixmap* pix = nullptr;
@@ -130,15 +131,16 @@ std::wstring image_to_pdf(const unsigned char* pixels, uint32_t width, uint32_t 
         failed = true;
         snprintf(message, sizeof message, "%s", fz_caught_message(ctx));
     }
+    mupdf_owned<pdf_document> owner(ctx, doc);  // dropped on every way out
     if (failed) {
-        pdf_drop_document(ctx, doc);
+        owner.reset();
         if (path.empty()) remove(target.c_str());
         throw_ex_fmt("failed to save pdf file: %s", message);
     }
     std::string reason;
     bool saved = write_full_pdf(ctx, doc, target, reason);
-    pdf_drop_document(ctx, doc);
+    owner.reset();
     if (!saved && path.empty()) remove(target.c_str());
     if (!saved) throw_ex_fmt("failed to save pdf file: %s", reason.c_str());
-    return mb_to_wide(target);
+    return utf8_to_wide(target);
 }

@@ -11,6 +11,7 @@
 #include <openssl/pkcs7.h>
 #include <openssl/x509.h>
 
+#include "app/diagnostics.h"
 #include "app/exceptionex.h"
 #include "crypto/cert_chain.h"
 #include "crypto/digests.h"
@@ -18,28 +19,13 @@
 #include "crypto/ocsp_query.h"
 #include "crypto/revocation_archive.h"
 #include "document/sigcheck.h"
+#include "platform/owned.h"
 
 namespace {
 
 const char kRevocationArchiveOid[] = "1.2.840.113583.1.1.8";
 
-void diagnostic(const char* text) { std::fprintf(stderr, "\n %s", text); }
-
-struct pkcs7_deleter {
-    void operator()(PKCS7* p) const { PKCS7_free(p); }
-};
-struct x509_stack_deleter {
-    void operator()(STACK_OF(X509) * s) const { sk_X509_pop_free(s, X509_free); }
-};
-struct archive_deleter {
-    void operator()(pdf_revocation_archive* a) const { pdf_revocation_archive_free(a); }
-};
-struct ocsp_stack_deleter {
-    void operator()(STACK_OF(OCSP_RESPONSE) * s) const { sk_OCSP_RESPONSE_pop_free(s, OCSP_RESPONSE_free); }
-};
-struct free_deleter {
-    void operator()(void* p) const { std::free(p); }
-};
+void diagnostic(const char* text) { diag_print("\n %s", text); }
 
 // The signing time of the record: the signature's own (time stamp, else
 // signingTime), else /M. "" when none.
@@ -47,7 +33,7 @@ std::string signing_time_of(PKCS7* p7, const sigcheck_record& r) {
     std::string t;
     if (pkcs7_signing_time(p7, &t) == 0 && !t.empty()) return t;
     if (std::strlen(r.mtime) >= 16) {
-        std::unique_ptr<char, free_deleter> local(asn1_time_text_to_local(r.mtime + 2, 4));
+        malloced<char> local(asn1_time_text_to_local(r.mtime + 2, 4));
         if (local && *local) return local.get();
     }
     return "";
@@ -72,7 +58,7 @@ bool crls_cover(STACK_OF(X509_CRL) * crls, STACK_OF(X509) * chain, const std::st
 }
 
 void check_one(FPDF_DOCUMENT doc, sigcheck_record& r) {
-    std::unique_ptr<PKCS7, pkcs7_deleter> p7(parse_pkcs7_der(r.contents, r.contents_len));
+    owned<PKCS7> p7(parse_pkcs7_der(r.contents, r.contents_len));
     if (!p7) {
         diagnostic("parse pkcs7 failed");
         return;
@@ -85,7 +71,7 @@ void check_one(FPDF_DOCUMENT doc, sigcheck_record& r) {
     X509* signer = nullptr;
     STACK_OF(X509)* certs = nullptr;
     pkcs7_signer_cert(p7.get(), &signer, &certs);
-    std::unique_ptr<STACK_OF(X509), x509_stack_deleter> chain(sk_X509_new_null());
+    owned<STACK_OF(X509)> chain(sk_X509_new_null());
     if (!chain) return;
     if (signer) build_cert_chain(signer, certs, chain.get());
     if (sk_X509_num(chain.get()) < 2) {
@@ -96,9 +82,9 @@ void check_one(FPDF_DOCUMENT doc, sigcheck_record& r) {
     unsigned char* der = nullptr;
     uint32_t der_len = 0;
     if (pkcs7_attribute_der(p7.get(), true, kRevocationArchiveOid, &der, &der_len) == 0 && der && der_len) {
-        std::unique_ptr<unsigned char, free_deleter> der_owner(der);
+        malloced<unsigned char> der_owner(der);
         const unsigned char* p = der;
-        std::unique_ptr<pdf_revocation_archive, archive_deleter> archive(
+        owned<pdf_revocation_archive> archive(
             d2i_pdf_revocation_archive(nullptr, &p, static_cast<long>(der_len)));
         if (!archive) return;
         if (archive->ocsps) {
@@ -130,7 +116,7 @@ void check_ltv(FPDF_DOCUMENT doc, sigcheck_record* records, int32_t count) {
             check_one(doc, r);
         } catch (const std::exception& ex) {
             r.ltv_enabled = 0;
-            std::fprintf(stderr, "\n\n[ERROR] %s(), ex.what(): %s [ERROR]\n", "", ex.what());
+            diag_error("", ex.what());
         }
     }
 }
@@ -145,11 +131,11 @@ void read_vri_ocsps(STACK_OF(X509) * chain, const char* signing_time, FPDF_DOCUM
         for (int i = 0; i < n; ++i) {
             unsigned long len = FPDF_GetVRIOCSPLength(doc, vri_key.c_str(), i);
             if (len == 0) {
-                std::fprintf(stderr, "\n %s(), ocsp%d len is less than 0", "", i);
+                diag_print("\n %s(), ocsp%d len is less than 0", "", i);
                 return;
             }
             if (len > kMaxVriOcspBytes) {
-                std::fprintf(stderr, "\n %s(), ocsp%d len overflow", "", i);
+                diag_print("\n %s(), ocsp%d len overflow", "", i);
                 return;
             }
             std::vector<unsigned char> buffer(len);
@@ -157,7 +143,7 @@ void read_vri_ocsps(STACK_OF(X509) * chain, const char* signing_time, FPDF_DOCUM
             buffers.push_back(std::move(buffer));
         }
     }
-    std::unique_ptr<STACK_OF(OCSP_RESPONSE), ocsp_stack_deleter> list(sk_OCSP_RESPONSE_new_null());
+    owned<STACK_OF(OCSP_RESPONSE)> list(sk_OCSP_RESPONSE_new_null());
     if (!list) return;
     for (const auto& buffer : buffers) {
         const unsigned char* p = buffer.data();

@@ -332,7 +332,8 @@ int FPDF_GetPageCount(FPDF_DOCUMENT doc) {
     PDF_LAYER_GUARD;
     if (!doc) return 0;
     fz_context* ctx = pdf_layer_context();
-    volatile int n = 0;
+    int n = 0;
+    fz_var(n);
     fz_try(ctx) { n = pdf_count_pages(ctx, doc->pdf); }
     fz_catch(ctx) { n = 0; }
     return n;
@@ -539,7 +540,8 @@ int FPDFPage_GetRotation(FPDF_PAGE page) {
     PDF_LAYER_GUARD;
     if (!page) return -1;
     fz_context* ctx = pdf_layer_context();
-    volatile int stored = 0;
+    int stored = 0;
+    fz_var(stored);
     fz_try(ctx) { stored = pdf_to_int(ctx, pdf_dict_get_inheritable(ctx, page->page->obj, PDF_NAME(Rotate))); }
     fz_catch(ctx) { return -1; }
     int rotate = stored;

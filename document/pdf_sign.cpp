@@ -1,5 +1,6 @@
 #include "document/pdf_sign.h"
 
+#include "app/diagnostics.h"
 #include "app/encoding.h"
 #include "app/exceptionex.h"
 #include "app/file_buffers.h"
@@ -15,6 +16,7 @@
 #include "document/doc_services.h"
 #include "document/pdf_layer_mupdf.h"
 #include "document/pdf_save_document.h"
+#include "platform/owned.h"
 
 #include <openssl/evp.h>
 #include <openssl/x509.h>
@@ -46,10 +48,7 @@ std::string marker_text() {
                               std::strlen(kSignatureContentsMarker));
 }
 
-struct malloc_deleter {
-    void operator()(void* p) const { std::free(p); }
-};
-using malloc_ptr = std::unique_ptr<unsigned char, malloc_deleter>;
+using malloc_ptr = malloced<unsigned char>;
 
 std::string utf16le_to_utf8(const std::vector<unsigned char>& bytes) {
     std::wstring w;
@@ -80,7 +79,7 @@ bool read_field_name(FPDF_SIGNATURE sig, unsigned long limit, std::string* name)
     return true;
 }
 
-void log_failure(const std::exception& ex) { std::fprintf(stderr, "\n\n[ERROR] %s(),  %s [ERROR]\n", "", ex.what()); }
+void log_failure(const std::exception& ex) { diag_print("\n\n[ERROR] %s(),  %s [ERROR]\n", "", ex.what()); }
 
 // Runs a signing body under the result convention: "Succeed" when it returns,
 // its failure logged and passed on otherwise.
@@ -114,6 +113,9 @@ void sign_loop(const std::wstring& src, const std::wstring& dst, const sign_para
         if (ec || !fs::is_regular_file(source_path, ec))
             throw_ex_fmt("copy src to mid file failed: %s", ec ? ec.message().c_str() : "not a regular file");
     }
+    // The save buffer holds the whole document while a signature is made: it
+    // is emptied on every way out, also when the signer fails.
+    const auto empty_buffer = on_scope_exit([] { process_save_buffer().reset(); });
     bool misfit = false;
     for (;;) {
         ++g_attempts;
@@ -132,8 +134,13 @@ void sign_loop(const std::wstring& src, const std::wstring& dst, const sign_para
 
         unsigned char* der_raw = nullptr;
         uint32_t der_length = 0;
-        sign(pieces, &der_raw, &der_length);
-        malloc_ptr der(der_raw);
+        malloc_ptr der;
+        {
+            // The signer's buffer is owned also when the signer then throws
+            // (a zero-length result is refused after it was allocated).
+            const auto take = on_scope_exit([&] { der.reset(der_raw); });
+            sign(pieces, &der_raw, &der_length);
+        }
 
         const std::string hex = der ? bytes_to_hex(der.get(), der_length) : std::string();
         if (hex.empty()) throw_ex_fmt("result sig hex string is null");

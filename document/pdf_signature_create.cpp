@@ -389,6 +389,7 @@ FPDF_ANNOTATION FPDFPage_CreateSignatureField(FPDF_PAGE page, const char* field_
     pdf_obj* sig = nullptr;
     pdf_obj* field = nullptr;
     volatile bool ok = false;
+    fz_var(visible);
     fz_var(n0);
     fz_var(n2);
     fz_var(frm);

@@ -11,6 +11,7 @@
 #include "crypto/x509ui.h"
 #include "document/sigcheck.h"
 #include "document/sigdata.h"
+#include "platform/owned.h"
 
 // A sigerr code with its parsed data (may be null).
 struct sig_status_cell {
@@ -55,6 +56,7 @@ int32_t check_signing_time(const sigcheck_record& r, const sigdata_record& s, co
 // Frees the result with its cells, chains and sigdata records (not the field
 // record). Null: nothing.
 void free_sig_result(sig_result* result);
+VELK_OWNED_FREE(sig_result, free_sig_result(p));
 
 // Reports to the maker's service. They are not built yet: these hooks start
 // as no-ops and the service client installs its functions at start-up.

@@ -15,6 +15,7 @@
 #include <openssl/asn1.h>
 #include <openssl/pkcs7.h>
 
+#include "app/diagnostics.h"
 #include "app/encoding.h"
 #include "app/exceptionex.h"
 #include "app/text_utils.h"
@@ -23,6 +24,7 @@
 #include "crypto/ses_seal.h"
 #include "crypto/signature_verify.h"
 #include "crypto/timestamp_verify.h"
+#include "platform/owned.h"
 
 const char* const dstn_pkcs7 = "dstn_pkcs7";
 const char* const dstn_rfc3161ts = "dstn_rfc3161ts";
@@ -35,15 +37,9 @@ namespace {
 
 using library_guard = std::lock_guard<std::recursive_mutex>;
 
-struct free_deleter {
-    void operator()(void* p) const { std::free(p); }
-};
-using malloc_ptr = std::unique_ptr<unsigned char, free_deleter>;
+using malloc_ptr = malloced<unsigned char>;
 
-struct x509_stack_deleter {
-    void operator()(STACK_OF(X509) * s) const { sk_X509_pop_free(s, X509_free); }
-};
-using x509_stack_ptr = std::unique_ptr<STACK_OF(X509), x509_stack_deleter>;
+using x509_stack_ptr = owned<STACK_OF(X509)>;
 
 // A name getter read into a 260-byte buffer; a name that does not fit reads
 // as empty.
@@ -133,10 +129,6 @@ bool gap_is_contents_string(const std::vector<unsigned char>& gap, const unsigne
     return out == raw_length;
 }
 
-struct file_closer {
-    void operator()(FILE* f) const { std::fclose(f); }
-};
-
 bool read_exactly(FILE* f, int64_t offset, unsigned char* out, int64_t length) {
     if (fseeko(f, static_cast<off_t>(offset), SEEK_SET) != 0) return false;
     return length == 0 || std::fread(out, 1, static_cast<std::size_t>(length), f) == static_cast<std::size_t>(length);
@@ -146,7 +138,7 @@ bool read_exactly(FILE* f, int64_t offset, unsigned char* out, int64_t length) {
 // the open file, read as a check asks for them.
 class byterange_file_source : public byte_source {
 public:
-    byterange_file_source(std::unique_ptr<FILE, file_closer> file, int64_t first, int64_t second,
+    byterange_file_source(owned<FILE> file, int64_t first, int64_t second,
                           int64_t second_length)
         : file_(std::move(file)), first_(first), second_(second), second_length_(second_length) {}
     uint64_t size() const override { return static_cast<uint64_t>(first_ + second_length_); }
@@ -166,7 +158,7 @@ protected:
     }
 
 private:
-    std::unique_ptr<FILE, file_closer> file_;
+    owned<FILE> file_;
     int64_t first_, second_, second_length_;
 };
 
@@ -181,7 +173,7 @@ int32_t verify_document_timestamp(const sigcheck_record& r, byte_source& data) {
         } catch (const std::exception& ex) {
             // The token's own certificate or its chain is missing: a failure
             // of this signature only.
-            std::fprintf(stderr, "\n\n[ERROR] %s(), ex.what(): %s [ERROR]\n", "", ex.what());
+            diag_error("", ex.what());
             status = sigerr_unknown;
         }
     }
@@ -289,7 +281,7 @@ void signature_type_of(FPDF_SIGNATURE sig, char* type) {
     else if (contains(lower, "gm"))
         gm_type_of(sig, type, lower, 256);
     if (std::strcmp(type, dstn_unsup) == 0) {
-        std::fprintf(stderr, "\n\n[ERROR] %s(), filter: %s, subfilter: %s [ERROR]\n", "", f.c_str(), s.c_str());
+        diag_print("\n\n[ERROR] %s(), filter: %s, subfilter: %s [ERROR]\n", "", f.c_str(), s.c_str());
         copy_bounded(type, 256, joined);
     }
 }
@@ -368,7 +360,7 @@ int open_byterange_data(const std::vector<int64_t>& ranges, const unsigned char*
     data->reset();
     std::string file = wide_to_utf8(path);
     if (access(file.c_str(), R_OK) != 0) throw_ex_fmt("file is not readable");
-    std::unique_ptr<FILE, file_closer> f(std::fopen(file.c_str(), "rb"));
+    owned<FILE> f(std::fopen(file.c_str(), "rb"));
     if (!f) return byterange_no_data;
     if (ranges.size() < 4) return byterange_no_data;
     if (ranges.size() != 4) return byterange_unsound;
@@ -508,12 +500,12 @@ void verify_all_signatures(FPDF_DOCUMENT doc, sigcheck_record** records, const s
                 read_and_verify(doc, sig, r, path, &placeholder, ranges);
             } catch (const std::exception& ex) {
                 r.status = sigerr_unknown;
-                std::fprintf(stderr, "\n\n[ERROR] %s(), signature %d: %s [ERROR]\n", "", i, ex.what());
+                diag_print("\n\n[ERROR] %s(), signature %d: %s [ERROR]\n", "", i, ex.what());
             }
             try {
                 fill_sigcheck_fields(&sig, r, &doc);
             } catch (const std::exception& ex) {
-                std::fprintf(stderr, "\n\n[ERROR] %s(), signature %d: %s [ERROR]\n", "", i, ex.what());
+                diag_print("\n\n[ERROR] %s(), signature %d: %s [ERROR]\n", "", i, ex.what());
             }
         }
         bool pairs_ordered = ranges.size() >= 2 && ranges.size() % 2 == 0 && ranges[0] == 0;

@@ -9,6 +9,7 @@
 #include <openssl/objects.h>
 #include <openssl/ts.h>
 
+#include "app/diagnostics.h"
 #include "app/encoding.h"
 #include "app/exceptionex.h"
 #include "crypto/cert_loading.h"
@@ -16,6 +17,7 @@
 #include "crypto/local_time.h"
 #include "crypto/ses_seal.h"
 #include "crypto/timestamp_verify.h"
+#include "platform/owned.h"
 
 namespace {
 
@@ -25,22 +27,10 @@ constexpr int kNidGmSignedData = 1249;
 // them until the stack runs out.
 constexpr int kMaxTokenDepth = 8;
 
-struct pkcs7_deleter {
-    void operator()(PKCS7* p) const { PKCS7_free(p); }
-};
-struct ses_deleter {
-    void operator()(SES_Signature* p) const { SES_Signature_free(p); }
-};
-struct x509_deleter {
-    void operator()(X509* p) const { X509_free(p); }
-};
-struct malloc_deleter {
-    void operator()(unsigned char* p) const { std::free(p); }
-};
-using pkcs7_ptr = std::unique_ptr<PKCS7, pkcs7_deleter>;
-using ses_ptr = std::unique_ptr<SES_Signature, ses_deleter>;
-using x509_ptr = std::unique_ptr<X509, x509_deleter>;
-using buffer_ptr = std::unique_ptr<unsigned char, malloc_deleter>;
+using pkcs7_ptr = owned<PKCS7>;
+using ses_ptr = owned<SES_Signature>;
+using x509_ptr = owned<X509>;
+using buffer_ptr = malloced<unsigned char>;
 
 bool is_pkcs7_type(const char* type) {
     return std::strcmp(type, "dstn_pkcs7") == 0 || std::strcmp(type, "dstn_pkcs1") == 0 ||
@@ -164,8 +154,7 @@ bool parse_sigdata(const unsigned char* bytes, uint32_t length, const char* type
             parse_ses_sigdata(bytes, length, type, s);
         return true;
     } catch (const std::exception& ex) {
-        std::printf("\n\n[ERROR] %s(), failed, type: %s [ERROR]\n", "", type);
-        std::fflush(stdout);
+        diag_print("\n\n[ERROR] %s(), failed, type: %s [ERROR]\n", "", type);
         return false;
     }
 }
@@ -227,8 +216,7 @@ bool parse_sigdata_any(const unsigned char* bytes, uint32_t length, sigdata_reco
             if (s.type == "dstn_gm_ses") return true;
         }
     }
-    std::printf("\n\n[ERROR] %s(), unsupported signature data [ERROR]\n", "");
-    std::fflush(stdout);
+    diag_print("\n\n[ERROR] %s(), unsupported signature data [ERROR]\n", "");
     return false;
 }
 

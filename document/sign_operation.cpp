@@ -1,5 +1,6 @@
 #include "document/sign_operation.h"
 
+#include "app/diagnostics.h"
 #include "app/exceptionex.h"
 #include "app/settings.h"
 #include "app/sigstampui.h"
@@ -248,7 +249,7 @@ void build_sign_params(sign_task& task, const stamp_placement& placement) {
     }
     if (!picture.empty() && picture != stamp_picture) remove_quietly(picture);
     if (!success) {
-        std::fprintf(stderr, "\n\n[ERROR] %s(), %s [ERROR]\n", "", failure.c_str());
+        diag_print("\n\n[ERROR] %s(), %s [ERROR]\n", "", failure.c_str());
         throw exceptionex(failure);
     }
     throw_succeed();

@@ -2,6 +2,7 @@
 // What a signing needs: the signing panel's task and the parameters the sign
 // operation builds from it for the signing loop.
 #include <cstdint>
+#include <cstring>
 #include <ctime>
 #include <string>
 
@@ -43,8 +44,7 @@ template <std::size_t N>
 bool set_param_text(char (&field)[N], const std::string& text) {
     field[0] = 0;
     if (text.size() >= N || text.find('\0') != std::string::npos) return false;
-    text.copy(field, text.size());
-    field[text.size()] = 0;
+    std::memcpy(field, text.c_str(), text.size() + 1);  // with its terminator
     return true;
 }
 

@@ -30,7 +30,7 @@ std::wstring decode_utf16le(const unsigned char* p, size_t n) {
 }  // namespace
 
 std::wstring read_text_file(const std::wstring& path) {
-    std::ifstream in(wide_to_mb(path), std::ios::binary);
+    std::ifstream in(wide_to_utf8(path), std::ios::binary);
     if (!in) return std::wstring();
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     bytes.append(2, '\0');

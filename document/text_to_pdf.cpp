@@ -5,6 +5,7 @@
 // The content streams are written by hand with one embedded CID TrueType font
 // (Identity-H, glyph ids as codes), so no fallback fonts creep in.
 #include "document/pdf_conversion.h"
+#include "document/mupdf_owned.h"
 #include "document/pdf_layer_mupdf.h"
 
 #include <sys/stat.h>
@@ -304,13 +305,8 @@ void lay_out_text_document(fz_context* ctx, pdf_document* doc, const text_layout
 
 FPDF_DOCUMENT text_to_pdf(const text_layout& layout, const std::wstring& text) {
     PDF_LAYER_GUARD;
-    FPDF_DOCUMENT doc = FPDF_CreateNewDocument();
+    owned<fpdf_document_t__> doc(FPDF_CreateNewDocument());
     if (!doc) throw_ex_fmt("%s(), %s", "", FPDF_GetLastErrorText());
-    try {
-        lay_out_text_document(pdf_layer_context(), pdf_layer_document(doc), layout, text);
-    } catch (...) {
-        FPDF_CloseDocument(doc);
-        throw;
-    }
-    return doc;
+    lay_out_text_document(pdf_layer_context(), pdf_layer_document(doc.get()), layout, text);
+    return doc.release();
 }

@@ -8,25 +8,23 @@
 
 #include <openssl/x509.h>
 
+#include "app/diagnostics.h"
 #include "app/exceptionex.h"
 #include "crypto/cert_loading.h"
 #include "crypto/local_time.h"
 #include "document/doc_base.h"
 #include "document/doc_services.h"
+#include "platform/owned.h"
 
 namespace {
 
 void no_sigdata_report(const char*, int32_t, const unsigned char*, uint32_t) {}
 void no_verify_results_report() {}
 
-struct free_deleter {
-    void operator()(void* p) const { std::free(p); }
-};
-
 // /M from its third character with a four-digit year; "" when too short or unreadable.
 std::string mtime_as_local(const char* mtime) {
     if (std::strlen(mtime) < 16) return "";
-    std::unique_ptr<char, free_deleter> local(asn1_time_text_to_local(mtime + 2, 4));
+    malloced<char> local(asn1_time_text_to_local(mtime + 2, 4));
     return local ? std::string(local.get()) : std::string();
 }
 
@@ -194,12 +192,13 @@ void verify_open_document() {
             --d->signed_num;
             continue;
         }
-        auto* x = new sig_result;
+        owned<sig_result> x(new sig_result);  // freed on any failure before it reaches the list
         x->record = &r;
         x->sig = new sig_status_cell{r.status, nullptr};
         if (is_unparsed_status(r.status)) {
             report_sigdata_hook(r.type, r.status, r.contents, r.contents_len);
-            d->topsigs.push_back(x);
+            d->topsigs.push_back(x.get());
+            x.release();
             continue;
         }
         // A failure of one signature's parse or chains stays with it: the
@@ -208,13 +207,14 @@ void verify_open_document() {
             complete_result(r, *x);
         } catch (const std::exception& ex) {
             x->sig->status = sigerr_unknown;
-            std::fprintf(stderr, "\n\n[ERROR] %s(), signature %d: %s [ERROR]\n", "", static_cast<int>(i), ex.what());
+            diag_print("\n\n[ERROR] %s(), signature %d: %s [ERROR]\n", "", static_cast<int>(i), ex.what());
         }
-        d->topsigs.push_back(x);
+        d->topsigs.push_back(x.get());
+        x.release();
     }
     report_verify_results_hook();
-    std::fprintf(stderr, "\n [INFO] %s(), swis_num: %d, topsigs num: %d\n", "", static_cast<int>(d->swis_num),
-                 static_cast<int>(d->topsigs.size()));
+    diag_print("\n [INFO] %s(), swis_num: %d, topsigs num: %d\n", "", static_cast<int>(d->swis_num),
+               static_cast<int>(d->topsigs.size()));
 }
 
 void install_verification_services() {

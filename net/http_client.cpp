@@ -12,6 +12,7 @@
 #include <json/reader.h>
 #include <json/value.h>
 
+#include "app/diagnostics.h"
 #include "app/file_buffers.h"
 #include "app/worker_flags.h"
 #include "platform/private_temp.h"
@@ -80,11 +81,11 @@ bool perform_download(const std::string& url, long connect_seconds, bool follow,
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     curl_easy_cleanup(curl);
     if (rc != CURLE_OK) {
-        std::fprintf(stderr, "\n download failed: %s: %s\n", url.c_str(), curl_easy_strerror(rc));
+        diag_print("\n download failed: %s: %s\n", url.c_str(), curl_easy_strerror(rc));
         return false;
     }
     if (status >= 400) {
-        std::fprintf(stderr, "\n download failed: %s: HTTP status %ld\n", url.c_str(), status);
+        diag_print("\n download failed: %s: HTTP status %ld\n", url.c_str(), status);
         return false;
     }
     return true;
@@ -156,7 +157,7 @@ std::string http_post(const std::string& url, const std::string& body, int limit
     curl_easy_cleanup(curl);
     curl_slist_free_all(headers);
     if (rc != CURLE_OK) {
-        std::fprintf(stderr, "\n post failed: %s: %s\n", url.c_str(), curl_easy_strerror(rc));
+        diag_print("\n post failed: %s: %s\n", url.c_str(), curl_easy_strerror(rc));
         reply.clear();
     }
     return reply;
@@ -167,7 +168,7 @@ std::string download_to_temp(const std::string& url, int connect_limit, std::uin
     try {
         path = platform::make_private_temp_file("download-", ".tmp");
     } catch (const std::exception& ex) {
-        std::fprintf(stderr, "\n%s\n", ex.what());
+        diag_print("\n%s\n", ex.what());
         return "";
     }
     download_sink sink;
@@ -216,7 +217,7 @@ void fetch_trustlist_info(const std::string& url, std::string& id, std::string& 
     list_url.clear();
     std::string path = download_to_temp(url, 0);
     if (path.empty()) {
-        std::fprintf(stderr, "\n\n[ERROR] %s(), failed to download: %s [ERROR]\n", "", url.c_str());
+        diag_print("\n\n[ERROR] %s(), failed to download: %s [ERROR]\n", "", url.c_str());
         return;
     }
     unsigned char* buffer = nullptr;
@@ -225,7 +226,7 @@ void fetch_trustlist_info(const std::string& url, std::string& id, std::string& 
     std::remove(path.c_str());
     if (!read || buffer == nullptr || size == 0) {
         std::free(buffer);
-        std::fprintf(stderr, "\n\n[ERROR] %s(), failed to download: %s [ERROR]\n", "", url.c_str());
+        diag_print("\n\n[ERROR] %s(), failed to download: %s [ERROR]\n", "", url.c_str());
         return;
     }
     // The text up to its first zero byte.
@@ -246,6 +247,6 @@ void fetch_trustlist_info(const std::string& url, std::string& id, std::string& 
     if (!parsed || !root.isObject() || !text_member("id", id) || !text_member("url", list_url)) {
         id.clear();
         list_url.clear();
-        std::fprintf(stderr, "\n\n[ERROR] %s(), failed to parse version info [ERROR]\n", "");
+        diag_print("\n\n[ERROR] %s(), failed to parse version info [ERROR]\n", "");
     }
 }

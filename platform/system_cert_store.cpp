@@ -1,3 +1,4 @@
+#include "platform/owned.h"
 #include "platform/system_cert_store.h"
 
 #include <algorithm>
@@ -177,10 +178,7 @@ bool load_entry(const std::string& dir, const std::string& id, store_certificate
     return true;
 }
 
-struct x509_deleter {
-    void operator()(X509* c) const { X509_free(c); }
-};
-using x509_ptr = std::unique_ptr<X509, x509_deleter>;
+using x509_ptr = owned<X509>;
 
 // The key identifier the child names for its issuer, or null.
 const ASN1_OCTET_STRING* authority_key_id(X509* cert) {

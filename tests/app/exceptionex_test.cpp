@@ -1,4 +1,5 @@
 #include "app/exceptionex.h"
+#include "app/diagnostics.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -36,4 +37,19 @@ TEST(ResultConvention, CheckResultPassesFailureOnAsPlainException) {
     } catch (const std::exception& e) {
         EXPECT_STREQ(e.what(), "(), broken");
     }
+}
+
+TEST(ResultConvention, DiagnosticLinesGoToStandardOutputInTheSharedForms) {
+    testing::internal::CaptureStderr();
+    testing::internal::CaptureStdout();
+    diag_error("", "bad input");
+    diag_loaded("", 7);
+    log_exception(exceptionex("no file"));
+    diag_print("\n %s(), %s", "", "other");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "\n\n[ERROR] (), ex.what(): bad input [ERROR]\n"
+              "\n (), loaded num: 7"
+              "\n\n[ERROR] (), ex.what(): no file [ERROR]\n"
+              "\n (), other");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }

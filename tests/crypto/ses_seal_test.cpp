@@ -297,7 +297,9 @@ TEST_F(SesSeal, GarbageAndTruncationGiveCodes) {
         SESeal_free(parse_ses_seal(cut.data(), cut.size()));
     }
     // A seal file is not a seal signature.
-    if (testsupport::corpus_available()) EXPECT_EQ(verify(read_corpus("UserV4.esl")), sigerr_sigdata);
+    if (testsupport::corpus_available()) {
+        EXPECT_EQ(verify(read_corpus("UserV4.esl")), sigerr_sigdata);
+    }
     EXPECT_EQ(verify_ses_seal_signature(nullptr), raw_verify_unavailable);
 }
 

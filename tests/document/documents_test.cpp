@@ -6,6 +6,8 @@
 #include <glob.h>
 #include <sys/stat.h>
 
+#include <clocale>
+#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 
@@ -18,6 +20,7 @@
 #include "document/doc_text.h"
 #include "document/file_types.h"
 #include "document/pdf_conversion.h"
+#include "support/test_support.h"
 
 using doctest::quote;
 using doctest::run;
@@ -363,6 +366,40 @@ TEST_F(Documents, TextDocumentLoadsRendersAndSaves) {
         EXPECT_EQ(doc.layout.margin_divisor, 15u);
         ASSERT_EQ(load_error(doc, path), "loaded");
         EXPECT_EQ(doc.page_count, 1);
+    }
+}
+
+// File names reach the file system as UTF-8 whatever the C locale is: a PDF,
+// a text and a picture in a folder with a Chinese name open under "C" (as in a
+// program that never called setlocale) and under a UTF-8 locale.
+TEST_F(Documents, ChineseFolderAndFileNamesOpenUnderAnyLocale) {
+    const testsupport::locale_restorer restore;
+    for (const char* locale : {"C", "C.UTF-8"}) {
+        SCOPED_TRACE(locale);
+        ASSERT_NE(setlocale(LC_ALL, locale), nullptr);
+        const std::string folder = dir.file(std::string("文档 ") + locale);
+        ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+        const std::string pdf = folder + "/合同.pdf";
+        ASSERT_EQ(rename(make_pdf("plain", "0 0 1 rg 10 10 50 50 re f\n").c_str(), pdf.c_str()), 0);
+        const std::string txt = folder + "/说明.txt";
+        doctest::write_bytes(txt, "line 1\r\n");
+        const std::string png = folder + "/印章.png";
+        int status = -1;
+        run("convert -size 30x20 xc:red " + quote(png), &status);
+        ASSERT_EQ(status, 0);
+
+        doc_pdfium a;
+        EXPECT_NO_THROW(a.load(utf8_to_wide(pdf)));
+        EXPECT_EQ(a.page_count, 1);
+        doc_text b;
+        b.set_text_layout(kTextFontPath, 1);
+        EXPECT_NO_THROW(b.load(utf8_to_wide(txt)));
+        EXPECT_EQ(b.page_count, 1);
+        doc_image c;
+        EXPECT_NO_THROW(c.load(utf8_to_wide(png)));
+        int32_t w = 0, h = 0;
+        c.page_size(0, w, h);
+        EXPECT_EQ(w, 30);
     }
 }
 

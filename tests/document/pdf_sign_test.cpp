@@ -11,6 +11,7 @@
 #include "crypto/trust_list.h"
 #include "document/doc_pdfium.h"
 #include "document/pdf_layer.h"
+#include "document/pdf_save.h"
 #include "document/pdf_sign.h"
 #include "document/sigcheck.h"
 #include "document/sign_operation.h"
@@ -89,7 +90,9 @@ int count_of(const std::string& text, const std::string& what) {
 void expect_sound_signature(const std::string& src, const std::string& out, bool total = true) {
     std::string sig = pdfsig(out);
     EXPECT_NE(sig.find("Signature is Valid"), std::string::npos) << sig;
-    if (total) EXPECT_NE(sig.find("Total document signed"), std::string::npos) << sig;
+    if (total) {
+        EXPECT_NE(sig.find("Total document signed"), std::string::npos) << sig;
+    }
     auto mu = run_command("mutool sign -v " + shell_quote(out));
     EXPECT_NE(mu.output.find("The document is unchanged since signing."), std::string::npos) << mu.output;
     auto q = run_command("qpdf --check " + shell_quote(out));
@@ -417,6 +420,9 @@ TEST_F(pdf_signing, failures_leave_no_output_and_never_touch_the_source) {
                                 &p);
               }),
               "Succeed");
+    // A signer that fails leaves no document in the process-wide save buffer.
+    EXPECT_EQ(process_save_buffer().size(), 0u);
+    EXPECT_FALSE(process_save_buffer().pinned());
     // An output folder that does not exist.
     EXPECT_EQ(sign_pfx_file(src, f("no/such/dir/out.pdf"), pki->f("leaf.p12"), p),
               "buff2filew() failed, may dstpath is inaccessible,  file: " + f("no/such/dir/out.pdf"));
@@ -425,6 +431,8 @@ TEST_F(pdf_signing, failures_leave_no_output_and_never_touch_the_source) {
     damaged.replace(damaged.rfind("startxref\n") + 10, 1, "9");
     testsupport::write_file(f("damaged.pdf"), damaged);
     EXPECT_NE(sign_pfx_file(f("damaged.pdf"), out, pki->f("leaf.p12"), p).find("repaired"), std::string::npos);
+    EXPECT_EQ(process_save_buffer().size(), 0u);
+    EXPECT_FALSE(process_save_buffer().pinned());
     // Over 1 GiB (a sparse file) fails before anything is read.
     run_command("truncate -s 1073741825 " + shell_quote(f("huge.pdf")));
     EXPECT_EQ(sign_pfx_file(f("huge.pdf"), out, pki->f("leaf.p12"), p),

@@ -6,10 +6,12 @@
 #include "app/sigstampui.h"
 #include "app/text_utils.h"
 #include "crypto/crypto_init.h"
+#include "crypto/sigerr.h"
 #include "crypto/trust_list.h"
 #include "crypto/x509ui.h"
 #include "document/doc_pdfium.h"
 #include "document/pdf_sign.h"
+#include "document/sig_result.h"
 #include "document/sign_operation.h"
 #include "document/signing_suite.h"
 #include "support/pki_fixture.h"
@@ -260,3 +262,50 @@ TEST(rotate_stamp_picture, turns_by_the_page_rotation) {
 }
 
 }  // namespace
+
+// A PDF, its PFX and its stamp picture in a folder with a Chinese name: the
+// document opens, signs into a Chinese file name and verifies, under the "C"
+// locale (a program that never called setlocale) and under a UTF-8 locale.
+TEST_F(sign_operation, chinese_folder_and_file_names_open_sign_and_verify_under_any_locale) {
+    install_verification_services();
+    const testsupport::locale_restorer restore;
+    for (const char* locale : {"C", "C.UTF-8"}) {
+        SCOPED_TRACE(locale);
+        ASSERT_NE(setlocale(LC_ALL, locale), nullptr);
+        const std::string folder = f(std::string("签名文件 ") + locale);
+        ASSERT_EQ(run_command("mkdir " + shell_quote(folder)).status, 0);
+        const std::string src = testsupport::write_minimal_pdf(folder + "/合同.pdf");
+        const std::string pfx = folder + "/证书.p12";
+        testsupport::write_file(pfx, read_file(pki->f("leaf.p12")));
+        const std::string out = folder + "/已签名.pdf";
+
+        doc_pdfium doc;
+        ASSERT_NO_THROW(doc.load(utf8_to_wide(src)));
+        current_document = &doc;
+        sigstampui stamp = pfx_stamp(true);
+        const std::string picture = folder + "/印章.png";
+        testsupport::write_file(picture, read_file(wide_to_utf8(stamp.imgfname)));
+        stamp.imgfname = utf8_to_wide(picture);
+        stamp.access.pfx.pfxfname = utf8_to_wide(pfx);
+        sign_task task;
+        task.stamp = &stamp;
+        task.source = utf8_to_wide(src);
+        task.output = utf8_to_wide(out);
+        EXPECT_EQ(run(task, stamp_placement{true, 50, 50, 130, 90}), "Succeed");
+        auto sig = run_command("pdfsig -nocert " + shell_quote(out));
+        EXPECT_NE(sig.output.find("Signature is Valid"), std::string::npos) << sig.output;
+
+        doc_pdfium signed_doc;
+        ASSERT_NO_THROW(signed_doc.load(utf8_to_wide(out)));
+        current_document = &signed_doc;
+        {
+            trust_list_lock hold(trust_list_mutex);
+            verify_open_document();
+        }
+        current_document = nullptr;
+        ASSERT_EQ(signed_doc.topsigs.size(), 1u);
+        // Intact: the signed ranges were read from the file (only the signer's
+        // own clock in signingTime is noted).
+        EXPECT_EQ(signed_doc.topsigs[0]->sig->status, sigerr_sigtime_local);
+    }
+}

@@ -82,6 +82,8 @@ bool adjust_value(FPDF_DOCUMENT doc, const field_options& o) {
     for (const auto& c : o.certs) certs.push_back(&c);
     const std::vector<long long>& ranges = o.prepared_ranges;
     volatile bool ok = true;
+    fz_var(subfilter);
+    fz_var(filter);
     fz_try(ctx) {
         pdf_obj* v = pdf_dict_get(ctx, field, PDF_NAME(V));
         if (subfilter) pdf_dict_put_name(ctx, v, PDF_NAME(SubFilter), subfilter);

@@ -271,7 +271,7 @@ TEST(wxt_active_textctrl, blink_shows_and_hides_the_text_then_keeps_it) {
     EXPECT_EQ(line->saved_label, "ready");
     EXPECT_EQ(line->GetLabel(), "");
     EXPECT_TRUE(line->timer->IsRunning());
-    wxTimerEvent tick;
+    wxTimerEvent tick(*line->timer);
     const char* expected[] = {"ready", "", "ready", "", "ready", "", "ready"};
     for (const char* label : expected) {
         line->on_timer(tick);

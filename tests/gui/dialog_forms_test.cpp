@@ -1145,7 +1145,9 @@ TEST(dialog_forms, a_click_on_close_ends_version_and_agreement_with_cancel) {
         EXPECT_FALSE(closed) << "ends without a close event";
         // Update, Agree and Decline end nothing.
         for (const char* b : {"Update", "Agree", "Decline"})
-            if (wxWindow* w = find_named(d, b)) EXPECT_EQ(modal_result(d, [&] { click(w); }), no_answer) << b;
+            if (wxWindow* w = find_named(d, b)) {
+                EXPECT_EQ(modal_result(d, [&] { click(w); }), no_answer) << b;
+            }
     }
 }
 

@@ -1218,9 +1218,12 @@ TEST(shortcut_base, table_texts_colours_and_no_handlers) {
                 EXPECT_NE(dynamic_cast<wxStaticText*>(w), nullptr);
                 EXPECT_EQ(w->GetName(), "staticText");
             }
-            if (table[i].colour == 'w') EXPECT_EQ(w->GetForegroundColour(), white);
-            if (table[i].colour == 'h')
+            if (table[i].colour == 'w') {
+                EXPECT_EQ(w->GetForegroundColour(), white);
+            }
+            if (table[i].colour == 'h') {
                 EXPECT_EQ(w->GetForegroundColour(), wxSystemSettings::GetColour(wxSYS_COLOUR_HIGHLIGHTTEXT));
+            }
             if (table[i].colour == 'g') {
                 EXPECT_EQ(w->GetForegroundColour(), wxSystemSettings::GetColour(wxSYS_COLOUR_SCROLLBAR));
                 EXPECT_EQ(w->GetFont().GetStyle(), wxFONTSTYLE_ITALIC);
@@ -1230,9 +1233,10 @@ TEST(shortcut_base, table_texts_colours_and_no_handlers) {
         expect_sound_layout(p);
         // Every key shows whole, also the long ones.
         for (wxWindow* w : cells)
-            if (auto* t = dynamic_cast<wxTextCtrl*>(w))
+            if (auto* t = dynamic_cast<wxTextCtrl*>(w)) {
                 EXPECT_GE(t->GetSize().x, t->GetSizeFromTextSize(t->GetTextExtent(t->GetValue()).x).x)
                     << t->GetValue();
+            }
         // Three columns, rows top to bottom, with 100 pixels above the first.
         wxWindow* f = cells[0];
         EXPECT_GE(f->GetPosition().y, 100);

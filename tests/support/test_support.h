@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by every test executable: shell commands, scratch folders,
 // whole-file reads and writes, and a loopback HTTP server.
+#include <clocale>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -31,6 +32,18 @@ public:
 
 private:
     std::string path_;
+};
+
+// Puts the process's C locale back as it was when the restorer was made.
+class locale_restorer {
+public:
+    locale_restorer() : saved_(std::setlocale(LC_ALL, nullptr)) {}
+    ~locale_restorer() { std::setlocale(LC_ALL, saved_.c_str()); }
+    locale_restorer(const locale_restorer&) = delete;
+    locale_restorer& operator=(const locale_restorer&) = delete;
+
+private:
+    std::string saved_;
 };
 
 std::string read_file(const std::string& path);
