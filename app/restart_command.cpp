@@ -1,3 +1,4 @@
+#include "app/diagnostics.h"
 #include "app/restart_command.h"
 
 #include <cstdio>
@@ -43,7 +44,7 @@ bool run_restart_command() {
     if (restart_command.empty()) return false;
     const std::string path = wxString(restart_command).utf8_string();
     if (!may_start(std::filesystem::path(path))) {
-        std::fprintf(stderr, "\n restart refused, neither the program nor a verified installer: %s\n", path.c_str());
+        diag_print("\n restart refused, neither the program nor a verified installer: %s\n", path.c_str());
         return false;
     }
     const std::vector<std::string> argv{path};

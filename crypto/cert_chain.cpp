@@ -186,7 +186,7 @@ void extend_chain_from_cache(STACK_OF(X509)* chain) {
             break;
         }
         if (!issuer) {
-            std::printf("\n\n [INFO] %s(), no cached issuer's key signed: \n%s\n", "",
+            diag_print("\n\n [INFO] %s(), no cached issuer's key signed: \n%s\n", "",
                         wide_to_utf8(key_and_name.second).c_str());
             return;
         }

@@ -1,4 +1,5 @@
 #include "dialogs/cert_infodlg.h"
+#include "app/diagnostics.h"
 
 #include <cstdio>
 
@@ -58,7 +59,7 @@ cert_infodlg::cert_infodlg(const wxString& path)
     } catch (const exceptionex& ex) {
         if (is_failure_exception(ex)) {
             failed = true;
-            std::printf("\n %s(), ex.what(): %s", "", ex.what());
+            diag_print("\n %s(), ex.what(): %s", "", ex.what());
             record = x509ui();
         }
     }

@@ -1,4 +1,5 @@
 #include "dialogs/cert_select_dlg.h"
+#include "app/diagnostics.h"
 
 #include <cstdio>
 
@@ -149,7 +150,7 @@ void cert_select_dlg::on_ok(wxCommandEvent&) {
             if (found)
                 cert = load_certificate_file(wxString(entry.access.pfx.certfname).utf8_string().c_str());
             else
-                std::printf("\n\n[ERROR] %s(), faild to found selecte cert in certstore [ERROR]\n", "");
+                diag_print("\n\n[ERROR] %s(), faild to found selecte cert in certstore [ERROR]\n", "");
         }
         if (cert_out) {
             X509_free(*cert_out);

@@ -1,4 +1,5 @@
 #include "program/app.h"
+#include "app/diagnostics.h"
 
 #include <cstdio>
 #include <exception>
@@ -87,7 +88,7 @@ bool app::run_startup() {
     dynamic_resources = new dynamic_resource(nullptr, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
                                              wxDEFAULT_DIALOG_STYLE);
     screen_scale_percent = dpi_scale_percent(dynamic_resources);
-    std::printf("\n\n @%s(), startup calc scale: %d\n", "", screen_scale_percent);
+    diag_print("\n\n @%s(), startup calc scale: %d\n", "", screen_scale_percent);
 
     if (!first_run_agreement()) return false;  // declined: the program ends without a word
 

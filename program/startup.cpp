@@ -1,3 +1,4 @@
+#include "app/diagnostics.h"
 #include "program/startup.h"
 
 #include <cstdio>
@@ -79,7 +80,7 @@ void make_cert_cache_dir() {
     if (certcache_dir.empty()) {
         certcache_dir = folder.string();
         std::error_code ec;
-        if (!std::filesystem::is_directory(folder, ec)) std::printf("cert cache dir , not exist");
+        if (!std::filesystem::is_directory(folder, ec)) diag_print("cert cache dir , not exist");
     }
 }
 
@@ -140,9 +141,9 @@ void start_trust_list() {
     save_product_info();
     trust_list_ready = false;
     if (action == trust_list_start::rebuild_new_version)
-        std::printf("\n\n [INFO] %s(), parse trustlist reason: new version", "");
+        diag_print("\n\n [INFO] %s(), parse trustlist reason: new version", "");
     else
-        std::printf("\n\n [INFO] %s(), parse trustlist reason : trustlist or cfgpi.version is emptry", "");
+        diag_print("\n\n [INFO] %s(), parse trustlist reason : trustlist or cfgpi.version is emptry", "");
     start_counted_thread(trust_list_rebuild_thread);
 }
 
@@ -188,7 +189,7 @@ void show_version_result(const wxString& result) {
 
 void end_program_early(std::chrono::milliseconds wait_limit) {
     if (!stop_and_wait_workers(wait_limit))
-        std::fprintf(stderr, "\n %s(), workers still running after %lld ms\n", "end_program_early",
+        diag_print("\n %s(), workers still running after %lld ms\n", "end_program_early",
                      static_cast<long long>(wait_limit.count()));
     if (settings_loaded) {
         try {

@@ -1,3 +1,4 @@
+#include "app/diagnostics.h"
 #include "service/device_id.h"
 
 #include <wx/utils.h>
@@ -148,6 +149,6 @@ void report_user_stat() {
         save_user_info();
         save_product_info();
     } catch (const std::exception& ex) {
-        std::fprintf(stderr, "\n\n[ERROR] %s(), ex.what(): %s [ERROR]\n", "", ex.what());
+        diag_error("", ex.what());
     }
 }

@@ -1,3 +1,4 @@
+#include "app/diagnostics.h"
 #include "service/report_queue.h"
 
 #include <cstdio>
@@ -58,7 +59,7 @@ void report_worker(std::atomic<std::int32_t>& running, std::atomic<bool>& stop) 
             pause_unless_stopped(stop);
         }
     } catch (const std::exception& ex) {
-        if (is_failure_exception(ex)) std::fprintf(stderr, "\n %s(), ex2str: %s", "", ex.what());
+        if (is_failure_exception(ex)) diag_print("\n %s(), ex2str: %s", "", ex.what());
     }
     running.fetch_sub(1);
 }

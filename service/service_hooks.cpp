@@ -1,3 +1,4 @@
+#include "app/diagnostics.h"
 #include "service/service_hooks.h"
 
 #include <cstdio>
@@ -19,9 +20,9 @@ void guarded(const char* what, F&& f) {
     try {
         f();
     } catch (const std::exception& ex) {
-        std::fprintf(stderr, "\n\n[ERROR] %s(), %s report: %s [ERROR]\n", "", what, ex.what());
+        diag_print("\n\n[ERROR] %s(), %s report: %s [ERROR]\n", "", what, ex.what());
     } catch (...) {
-        std::fprintf(stderr, "\n\n[ERROR] %s(), %s report failed [ERROR]\n", "", what);
+        diag_print("\n\n[ERROR] %s(), %s report failed [ERROR]\n", "", what);
     }
 }
 

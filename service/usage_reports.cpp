@@ -1,3 +1,4 @@
+#include "app/diagnostics.h"
 #include "service/usage_reports.h"
 
 #include <json/json.h>
@@ -64,7 +65,7 @@ void init_report_record(const std::string& type, report_record& record) {
     record.type = type;
     record.time = local_time_text();
     if (cfgui.device_id.empty() || cfgpi.name.empty() || cfgpi.version.empty())
-        std::fprintf(stderr, "\n\n[ERROR] %s(), cfgui / cfgpi is empty [ERROR]\n", "");
+        diag_print("\n\n[ERROR] %s(), cfgui / cfgpi is empty [ERROR]\n", "");
     record.user = cfgui;
     record.product = cfgpi;
 }

@@ -1,3 +1,4 @@
+#include "app/diagnostics.h"
 #include "service/version_check.h"
 
 #include <wx/filename.h>
@@ -163,7 +164,7 @@ void version_check_worker(event_target_ptr sink, std::string info_url, std::stri
         event.ok = true;
         event.SetString(evt_check_succeed);
     } catch (const std::exception& ex) {
-        std::fprintf(stderr, "\n [INFO] %s(), version check failed: %s\n", "", ex.what());
+        diag_print("\n [INFO] %s(), version check failed: %s\n", "", ex.what());
     }
     post_event(sink, event);
     version_check_busy = false;
@@ -188,7 +189,7 @@ void installer_download_worker(event_target_ptr sink, std::string version, std::
             std::error_code ec;
             fs::remove(path, ec);
         }
-        std::fprintf(stderr, "\n [INFO] %s(), installer download failed: %s\n", "", ex.what());
+        diag_print("\n [INFO] %s(), installer download failed: %s\n", "", ex.what());
     }
     post_event(sink, event);
     version_check_busy = false;
@@ -201,7 +202,7 @@ bool start_version_check(event_target_ptr sink) {
         std::thread(version_check_worker, sink, version_info_url(), release_notes_url(is_chinese_ui())).detach();
     } catch (const std::exception& ex) {
         // No thread, or no address: nothing runs, and the caller says so.
-        std::fprintf(stderr, "\n\n[ERROR] %s(), version check not started: %s [ERROR]\n", "", ex.what());
+        diag_print("\n\n[ERROR] %s(), version check not started: %s [ERROR]\n", "", ex.what());
         version_check_busy = false;
         return false;
     }
@@ -216,7 +217,7 @@ bool start_installer_download(event_target_ptr sink, const std::string& version)
     try {
         std::thread(installer_download_worker, sink, version, installer_folder()).detach();
     } catch (const std::exception& ex) {
-        std::fprintf(stderr, "\n\n[ERROR] %s(), installer download not started: %s [ERROR]\n", "", ex.what());
+        diag_print("\n\n[ERROR] %s(), installer download not started: %s [ERROR]\n", "", ex.what());
         version_check_busy = false;
         return false;
     }

@@ -1,4 +1,5 @@
 #include "ui/certstore_panel.h"
+#include "app/diagnostics.h"
 
 #include <filesystem>
 #include <memory>
@@ -111,7 +112,7 @@ void certstore_panel::load_entries() {
             ok = true;
         }
     } catch (const std::exception& ex) {
-        printf("\n %s(), ex.what(): %s", "", ex.what());
+        diag_print("\n %s(), ex.what(): %s", "", ex.what());
     }
     // The page always hears back, so its buttons come back even on failure.
     wxThreadEvent event(wxEVT_THREAD, wxID_ANY);
@@ -165,7 +166,7 @@ void certstore_panel::on_thread_event(wxThreadEvent& event) {
             for (unsigned i = 0; i < unsigned(cert_list->GetItemCount()) && !listed; ++i) {
                 const certstore_sumfile_entry* shown = row_entry(i);
                 if (!shown)
-                    printf("\n\n[ERROR] %s(), item's data is null [ERROR]\n", "");
+                    diag_print("\n\n[ERROR] %s(), item's data is null [ERROR]\n", "");
                 else
                     listed = *shown == *entry;
             }

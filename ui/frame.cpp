@@ -1,4 +1,5 @@
 #include "ui/frame.h"
+#include "app/diagnostics.h"
 
 #include <algorithm>
 #include <climits>
@@ -843,12 +844,12 @@ void frame::on_display_changed(wxDisplayChangedEvent&) {}
 
 void frame::on_close(wxCloseEvent&) {
     SetTitle(tr("exiting"));
-    std::printf("\n %s", "begin: exit all threads");
+    diag_print("\n %s", "begin: exit all threads");
     std::fflush(stdout);
     // Every counted wait also ends on the stop flag; the limit only guards
     // against a worker stuck in a task that cannot be interrupted.
     stop_and_wait_workers();
-    std::printf("\n %s", "end: exit all threads");
+    diag_print("\n %s", "end: exit all threads");
     std::fflush(stdout);
     run_exit_handler();
     final_exit();

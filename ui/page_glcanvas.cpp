@@ -1,4 +1,5 @@
 #include "ui/page_glcanvas.h"
+#include "app/diagnostics.h"
 
 #include <GL/gl.h>
 
@@ -107,7 +108,7 @@ void page_glcanvas::render_page() {
         try {
             current_document->render(page_width_px, page_height_px, &page_texture);
         } catch (const std::exception& e) {
-            printf("\n\n[ERROR] %s(), ex.what(): %s [ERROR]\n", "", e.what());
+            diag_print("\n\n[ERROR] %s(), ex.what(): %s [ERROR]\n", "", e.what());
             gl_delete_texture(page_texture);
         } catch (...) {
             gl_delete_texture(page_texture);

@@ -1,4 +1,5 @@
 #include "ui/setting_panel.h"
+#include "app/diagnostics.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -282,7 +283,7 @@ void setting_panel::on_tsurl_delete(wxCommandEvent& event) {
 
 void setting_panel::unassociate_extensions(const std::string& kind) {
     if (!platform::unassociate_file_types(kind))
-        printf("\n\n[ERROR] %s(), unassociate \"%s\" failed [ERROR]\n", "", kind.c_str());
+        diag_print("\n\n[ERROR] %s(), unassociate \"%s\" failed [ERROR]\n", "", kind.c_str());
 }
 
 void setting_panel::associate_files(bool on) {
@@ -299,7 +300,7 @@ void setting_panel::associate_files(bool on) {
     for (const file_kind& k : file_kinds()) {
         unassociate_extensions(k.kind);
         if (on && !platform::associate_file_types(k.kind, k.mime_types, program, configs + k.icon))
-            printf("\n\n[ERROR] %s(), %s [ERROR]\n", "", k.failure);
+            diag_print("\n\n[ERROR] %s(), %s [ERROR]\n", "", k.failure);
     }
 }
 

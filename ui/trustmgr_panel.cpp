@@ -1,4 +1,5 @@
 #include "ui/trustmgr_panel.h"
+#include "app/diagnostics.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -145,7 +146,7 @@ void trustmgr_panel::fill_thread(bool list, bool reset) {
         }
         if (list) post_to_page(wxt_thread_event(evt_filled));
     } catch (const std::exception& ex) {
-        printf("\n %s(), ex.what(): %s", "", ex.what());
+        diag_print("\n %s(), ex.what(): %s", "", ex.what());
         post_to_page(wxt_thread_event(unknown_error));
     }
 }
@@ -246,7 +247,7 @@ void trustmgr_panel::on_selection_changed(wxDataViewEvent& event) {
         const std::string id = row_id(unsigned(cert_list->ItemToRow(item)));
         trust_cert_info entry;
         if (!trust_list_find(id, &entry)) {
-            printf("\n %s(), cannot find cerid in trustlist: %s", "", id.c_str());
+            diag_print("\n %s(), cannot find cerid in trustlist: %s", "", id.c_str());
         } else {
             result_label->Hide();
             show_details(entry);
@@ -324,7 +325,7 @@ void trustmgr_panel::import_certificate_file(const wxString& path) {
         tell_main_window(evt_addtrust, ui);
     } else {
         const int rows = cert_list->GetItemCount();
-        printf("\n\n to find certid: %s in **%d** items", entry.id.c_str(), rows);
+        diag_print("\n\n to find certid: %s in **%d** items", entry.id.c_str(), rows);
         int found = -1;
         for (int i = 0; i < rows && found < 0; ++i)
             if (row_id(unsigned(i)) == entry.id) found = i;
@@ -333,7 +334,7 @@ void trustmgr_panel::import_certificate_file(const wxString& path) {
             cert_list->EnsureVisible(cert_list->RowToItem(found));
             show_details(held);
         } else {
-            printf("\n not found certid in control");
+            diag_print("\n not found certid in control");
             show_details_group(false);
         }
     }
