@@ -137,18 +137,7 @@ int app::OnExit() {
     if (exited) return 0;
     exited = true;
     FPDF_DestroyLibrary();
-    try {
-        save_all_settings();
-    } catch (const std::exception& ex) {
-        log_exception(ex);
-    }
-    if (trust_list_loaded) {
-        try {
-            save_trust_list();
-        } catch (const std::exception& ex) {
-            log_exception(ex);
-        }
-    }
+    save_settings_and_trust_list();
     run_restart_command();
     return wxApp::OnExit();
 }

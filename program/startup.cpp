@@ -187,10 +187,9 @@ void show_version_result(const wxString& result) {
     updated_tip = false;
 }
 
-void end_program_early(std::chrono::milliseconds wait_limit) {
-    if (!stop_and_wait_workers(wait_limit))
-        diag_print("\n %s(), workers still running after %lld ms\n", "end_program_early",
-                     static_cast<long long>(wait_limit.count()));
+void save_settings_and_trust_list() {
+    // Only what this run read is written back: a file not read yet would be
+    // overwritten by defaults or by a half-loaded list.
     if (settings_loaded) {
         try {
             save_all_settings();
@@ -205,6 +204,13 @@ void end_program_early(std::chrono::milliseconds wait_limit) {
             log_exception(ex);
         }
     }
+}
+
+void end_program_early(std::chrono::milliseconds wait_limit) {
+    if (!stop_and_wait_workers(wait_limit))
+        diag_print("\n %s(), workers still running after %lld ms\n", "end_program_early",
+                     static_cast<long long>(wait_limit.count()));
+    save_settings_and_trust_list();
     std::fflush(stdout);
     std::fflush(stderr);
     final_exit();

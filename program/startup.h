@@ -86,6 +86,9 @@ void open_startup_document();
 // over the main window; "updated-tip" is then cleared in memory.
 void show_version_result(const wxString& result);
 
+// Saves the settings and the trust list, each only when this run read it.
+void save_settings_and_trust_list();
+
 // The one end of a start-up that does not reach the main loop (certificate-
 // file mode, a failed step, a declined agreement): sets the stop flag, waits
 // for the counted workers (at most `wait_limit`), saves the settings and the

@@ -20,6 +20,7 @@
 #include "crypto/system_store.h"
 #include "document/sigdata.h"
 #include "forms/pictures.h"
+#include "ui/certificate_list_size.h"
 #include "ui/home_calls.h"
 #include "widgets/theme_bitmaps.h"
 
@@ -312,15 +313,8 @@ void certstore_panel::on_refresh(wxCommandEvent&) {
 }
 
 void certstore_panel::on_size(wxSizeEvent& event) {
-    const wxSize page = event.GetSize();
-    const wxSize list(page.x * 9 / 10, page.y / 2);
-    cert_list->SetSize(list);
-    cert_list->SetMinSize(list);
-    cert_list->SetMaxSize(list);
-    name_column->SetWidth(int(list.x * 0.3));
-    issuer_column->SetWidth(int(list.x * 0.3));
-    store_column->SetWidth(int(list.x * 0.1));
-    expired_column->SetWidth(int(list.x * 0.1));
+    size_certificate_list(cert_list, event.GetSize(),
+                          {{name_column, 0.3}, {issuer_column, 0.3}, {store_column, 0.1}, {expired_column, 0.1}});
     Layout();
     event.Skip();
 }

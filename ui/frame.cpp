@@ -423,11 +423,12 @@ void frame::on_fit_page(wxCommandEvent&) {
     page_view->Refresh(false);
 }
 
-void frame::on_fit_width(wxCommandEvent&) {
+// Fit width and fit height differ only in the rule that sizes the page.
+void frame::apply_fit(fit_result (*rule)(int, int, float, float)) {
     if (home_page_shown()) return;
     page_glcanvas* v = canvas();
-    const fit_result r = fit_to_width(v->client_width, v->client_height, v->page_box.x1 - v->page_box.x0,
-                                      v->page_box.y1 - v->page_box.y0);
+    const fit_result r =
+        rule(v->client_width, v->client_height, v->page_box.x1 - v->page_box.x0, v->page_box.y1 - v->page_box.y0);
     v->zoom = r.zoom;
     v->page_width_px = r.page_width_px;
     v->page_height_px = r.page_height_px;
@@ -436,18 +437,9 @@ void frame::on_fit_width(wxCommandEvent&) {
     page_view->Refresh(false);
 }
 
-void frame::on_fit_height(wxCommandEvent&) {
-    if (home_page_shown()) return;
-    page_glcanvas* v = canvas();
-    const fit_result r = fit_to_height(v->client_width, v->client_height, v->page_box.x1 - v->page_box.x0,
-                                       v->page_box.y1 - v->page_box.y0);
-    v->zoom = r.zoom;
-    v->page_width_px = r.page_width_px;
-    v->page_height_px = r.page_height_px;
-    v->h_offset = r.h_offset;
-    v->v_offset = r.v_offset;
-    page_view->Refresh(false);
-}
+void frame::on_fit_width(wxCommandEvent&) { apply_fit(fit_to_width); }
+
+void frame::on_fit_height(wxCommandEvent&) { apply_fit(fit_to_height); }
 
 void frame::on_zoom_in(wxCommandEvent&) {
     if (home_page_shown()) return;

@@ -11,6 +11,7 @@
 #include "forms/frame_base.h"
 
 class doc_base;
+struct fit_result;
 class infobar;
 class homepage;
 class left_panel;
@@ -107,6 +108,7 @@ private:
     void connect_views();
     void disconnect_views();
     void setup_controls();
+    void apply_fit(fit_result (*rule)(int, int, float, float));
     void apply_hidpi_pictures();
     void apply_theme();
     void apply_sizes();

@@ -26,6 +26,7 @@
 #include "forms/pictures.h"
 #include "net/service_addresses.h"
 #include "platform/resources.h"
+#include "ui/certificate_list_size.h"
 #include "ui/home_calls.h"
 #include "widgets/theme_bitmaps.h"
 #include "widgets/wxt_hyperlink.h"
@@ -389,16 +390,8 @@ void trustmgr_panel::on_reset(wxCommandEvent&) {
 }
 
 void trustmgr_panel::on_size(wxSizeEvent& event) {
-    const wxSize page = event.GetSize();
-    const wxSize list(page.x * 9 / 10, page.y / 2);
-    cert_list->SetSize(list);
-    cert_list->SetMinSize(list);
-    cert_list->SetMaxSize(list);
-    const int c = list.x;
-    name_column->SetWidth(int(c * 0.3));
-    issuer_column->SetWidth(int(c * 0.3));
-    source_column->SetWidth(int(c * 0.1));
-    expired_column->SetWidth(int(c * 0.1));
+    size_certificate_list(cert_list, event.GetSize(),
+                          {{name_column, 0.3}, {issuer_column, 0.3}, {source_column, 0.1}, {expired_column, 0.1}});
     Layout();
     event.Skip();
 }

@@ -275,21 +275,7 @@ TEST_F(service_dialogs, only_a_checked_download_sets_the_restart_command) {
 
 // ---------------------------------------------------------------- gallery
 
-class chinese_ui {
-public:
-    chinese_ui() {
-        set_ui_language_setting("中文");
-        loaded = setup_ui_language(*locale);
-    }
-    ~chinese_ui() {
-        locale.reset();
-        if (wxTranslations::Get()) wxTranslations::Set(nullptr);
-        set_ui_language_setting("oslang");
-        std::setlocale(LC_ALL, "C.UTF-8");
-    }
-    std::unique_ptr<wxLocale> locale = std::make_unique<wxLocale>();
-    bool loaded = false;
-};
+using chinese_ui = gui_test::chinese_interface;
 
 void shoot_service_dialogs(const std::string& suffix, testsupport::scratch_dir& scratch) {
     {

@@ -39,22 +39,7 @@ namespace {
 
 std::string u8(const wxString& w) { return w.utf8_string(); }
 
-// The Chinese catalogue for the life of the object.
-class chinese_ui {
-public:
-    chinese_ui() {
-        set_ui_language_setting("中文");
-        loaded = setup_ui_language(*locale);
-    }
-    ~chinese_ui() {
-        locale.reset();
-        if (wxTranslations::Get()) wxTranslations::Set(nullptr);
-        set_ui_language_setting("oslang");
-        std::setlocale(LC_ALL, "C.UTF-8");
-    }
-    std::unique_ptr<wxLocale> locale = std::make_unique<wxLocale>();
-    bool loaded = false;
-};
+using chinese_ui = gui_test::chinese_interface;
 
 // ---------------------------------------------------------------- status texts
 
