@@ -29,6 +29,7 @@
 #include <wx/translation.h>
 #include <wx/uiaction.h>
 
+#include "app/data_dirs.h"
 #include "app/exceptionex.h"
 #include "app/process_exit.h"
 #include "app/settings.h"
@@ -43,6 +44,7 @@
 #include "document/file_types.h"
 #include "document/sig_result.h"
 #include "gui/gui_harness.h"
+#include "support/test_support.h"
 #include "ui/dialog_calls.h"
 #include "ui/frame.h"
 #include "ui/homepage.h"
@@ -257,8 +259,11 @@ void replace_document(doc_base* doc) {
 
 class frame_test : public ::testing::Test {
 protected:
+    testsupport::scratch_dir data_;
     void SetUp() override {
         ASSERT_TRUE(fixture_files::get().made) << "openssl could not make the fixtures";
+        // Settings and recent files go to a folder of the test's own.
+        set_data_root(data_.path());
         set_fixed_colours();
         stop_workers = false;
         trust_list_ready = true;
@@ -266,6 +271,7 @@ protected:
         doc_verifying = false;
         is_rem_possize = false;
         dialog_calls() = dialog_call_table{};
+        set_data_root(data_.path() + "/gone");
         dialog_calls().certificate_chain = [this](wxWindow*, cert_chain_ui* chain, bool, bool, const wxRect*,
                                                   dialog_show how, const wxString& title) {
             ++capture.certificate_calls;
@@ -513,6 +519,8 @@ TEST_F(frame_test, open_by_kind) {
     // certificate dialog opens without modality; the bar is hidden.
     open_scripted(3);
     ASSERT_FALSE(f->document_path.empty());
+    // Opening is refused while the document is verified: wait for its end.
+    ASSERT_TRUE(gui_test::run_until([] { return !doc_verifying && running_workers.load() == 0; }));
     f->open_file(wpath(files.cert), 0);
     EXPECT_EQ(capture.certificate_calls, 1);
     EXPECT_FALSE(capture.certificate_modal);
@@ -715,7 +723,9 @@ TEST_F(frame_test, close_during_a_waiting_verification_does_not_hang) {
 // and saves the window as <name>.
 void shoot_signed_pdf(const std::string& name) {
     const fs::path pdf = fixture_files::get().corpus_pdf;
-    ASSERT_TRUE(fs::exists(pdf));
+    if (!fs::exists(pdf)) GTEST_SKIP() << "external corpus not found: " << pdf;
+    testsupport::scratch_dir data;
+    set_data_root(data.path());
     set_fixed_colours();
     init_pdfium_with_fonts();
     stop_workers = false;
@@ -738,20 +748,16 @@ void shoot_signed_pdf(const std::string& name) {
     f->Destroy();
     gui_test::settle(50ms);
     replace_document(nullptr);
+    set_data_root(data.path() + "/gone");
 }
 
 // Run again at 200 % with the rest of the gallery.
 TEST(gallery, main_window_with_signed_pdf) { shoot_signed_pdf("frame_signed_pdf"); }
 
 TEST(gallery, main_window_with_signed_pdf_in_chinese) {
-    auto locale = std::make_unique<wxLocale>();
-    set_ui_language_setting("中文");
-    ASSERT_TRUE(setup_ui_language(*locale));
+    gui_test::chinese_interface chinese;
+    ASSERT_TRUE(chinese.loaded);
     shoot_signed_pdf("frame_signed_pdf_zh");
-    locale.reset();
-    if (wxTranslations::Get()) wxTranslations::Set(nullptr);
-    set_ui_language_setting("oslang");
-    std::setlocale(LC_ALL, "C.UTF-8");
 }
 
 }  // namespace
