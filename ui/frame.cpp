@@ -736,14 +736,11 @@ void frame::apply_trust_change(wxThreadEvent& event) {
     }
     x509ui* cert = payload.As<x509ui*>();
     if (cert == nullptr) return;
-    // A running verification is rebuilding the results (and reads the trust
-    // list under its lock, so it sees the change itself).
-    if (doc_verifying) {
-        delete cert;
-        return;
-    }
-    bool reverify = false;
-    if (current_document != nullptr)
+    // A verification is under way: the results must not be touched while it
+    // rebuilds them, and it may have read the trust list before the change.
+    // A further run, which waits for the current one, gives the final verdict.
+    bool reverify = doc_verifying.load();
+    if (!reverify && current_document != nullptr)
         for (sig_result* result : current_document->topsigs) {
             if (result == nullptr) continue;
             if (added && result->chain_completed_by(*cert)) reverify = true;
@@ -751,8 +748,8 @@ void frame::apply_trust_change(wxThreadEvent& event) {
         }
     delete cert;
     if (reverify) {
-        // The newly trusted certificate is the missing issuer of a chain that
-        // was left broken: marking entries cannot repair it, verifying again can.
+        // Also when the newly trusted certificate is the missing issuer of a
+        // chain left broken: marking entries cannot repair it, verifying can.
         info()->suppress_show = home_page_shown();
         info()->show_info(tr("Verifying document"), infobar_busy);
         info()->suppress_show = false;
