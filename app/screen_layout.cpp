@@ -15,7 +15,14 @@ int scale_percent_for_dpi(int dpi) {
 
 int dpi_scale_percent(const wxWindow* window) {
     if (!window) return 100;
-    return scale_percent_for_dpi(window->GetDPI().x);
+    // Under GTK sizes and pictures are in logical pixels which the toolkit
+    // itself multiplies by its scale (GDK_SCALE=2 reports 192 DPI): only the
+    // DPI above that scale is the program's to apply, or every window part
+    // sized by this percentage would come out twice too large.
+    const double toolkit_scale = window->GetContentScaleFactor();
+    const int dpi = window->GetDPI().x;
+    if (toolkit_scale > 1.0) return scale_percent_for_dpi(static_cast<int>(dpi / toolkit_scale + 0.5));
+    return scale_percent_for_dpi(dpi);
 }
 
 wxSize scaled_dialog_size(const wxSize& size, int percent) {

@@ -13,7 +13,8 @@ extern std::int32_t screen_scale_percent;
 // dpi × 100 / 96, taken up to the next integer (96 → 100, 110 → 115).
 int scale_percent_for_dpi(int dpi);
 
-// The scale of the screen the window is on.
+// The scale of the screen the window is on, beyond the scale the toolkit
+// applies to logical pixels itself (100 at GDK_SCALE=2 on a 192-DPI screen).
 int dpi_scale_percent(const wxWindow* window);
 
 // The size a dialog of `size` gets at `percent` (unchanged at 100 or less).

@@ -35,6 +35,10 @@ struct sig_result {
     // After the user trusted (or withdrew trust from) the certificate: every
     // chain that holds it gets status 0, or 7 (not trusted), on all entries.
     void set_cert_trust(const x509ui& cert, bool trusted);
+    // True when a chain that does not hold the certificate failed and ends
+    // below it (its top names the certificate as issuer): trusting it may
+    // complete that chain, which only a new verification can tell.
+    bool chain_completed_by(const x509ui& cert) const;
     // The signing time to show and whether it comes from a valid time stamp.
     void signing_time(std::string& time, bool& from_timestamp) const;
     // The final verdict; may turn sig.status into 0, 9 or 10 (seal cases).

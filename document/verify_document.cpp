@@ -130,6 +130,17 @@ void sig_result::set_cert_trust(const x509ui& cert, bool trusted) {
     }
 }
 
+bool sig_result::chain_completed_by(const x509ui& cert) const {
+    for (const cert_chain_ui* chain : {signer_chain, ts_chain, seal_chain}) {
+        if (!chain || chain->empty() || chain->front().status == certerr_okay) continue;
+        bool holds = false;
+        for (const chain_cert_entry& e : *chain)
+            if (same_cert(e.cert, cert)) holds = true;
+        if (!holds && !cert.subject_dn.empty() && chain->back().cert.issuer_dn == cert.subject_dn) return true;
+    }
+    return false;
+}
+
 void sig_result::signing_time(std::string& t, bool& from_ts) const {
     t.clear();
     from_ts = false;

@@ -64,8 +64,13 @@ certstore_panel::certstore_panel(wxWindow* parent, wxWindowID id, const wxPoint&
     cert_list->SetBackgroundColour(theme_control_colour);
     for (wxWindow* child : scroll_panel->GetChildren())
         if (dynamic_cast<wxStaticText*>(child)) child->SetForegroundColour(theme_text_colour);
-    for (wxButton* b : {create_import_button, remove_button, refresh_button})
-        if (auto* picture = dynamic_cast<wxBitmapButton*>(b)) theme_bitmap_button(picture, theme_panel_colour);
+    // The form paints these labelled picture buttons white on dark grey; they
+    // take the page's colours so that they neither stand out as dark blocks
+    // nor keep a white label on a light page.
+    for (wxButton* b : {create_import_button, remove_button, refresh_button}) {
+        theme_bitmap_button(b, theme_panel_colour);
+        b->SetForegroundColour(theme_text_colour);
+    }
 
     {
         std::lock_guard<std::mutex> lock(page_mutex);

@@ -706,7 +706,11 @@ void frame::on_thread_event(wxThreadEvent& event) {
         else
             free_payload(event);
     } else if (tag == evt_verifyend) {
+        // A verification run after a trust change may end while the home page
+        // is in view: the bar is updated but stays hidden there.
+        info()->suppress_show = home_page_shown();
         info()->show_summary();
+        info()->suppress_show = false;
         signatures()->build_tree();
         page_view->Refresh(false);
         signer()->on_verify_end();
@@ -724,10 +728,26 @@ void frame::apply_trust_change(wxThreadEvent& event) {
     }
     x509ui* cert = payload.As<x509ui*>();
     if (cert == nullptr) return;
-    if (current_document != nullptr)
-        for (sig_result* result : current_document->topsigs)
-            if (result != nullptr) result->set_cert_trust(*cert, added);
+    // A verification is under way: the results must not be touched while it
+    // rebuilds them, and it may have read the trust list before the change.
+    // A further run, which waits for the current one, gives the final verdict.
+    bool reverify = doc_verifying.load();
+    if (!reverify && current_document != nullptr)
+        for (sig_result* result : current_document->topsigs) {
+            if (result == nullptr) continue;
+            if (added && result->chain_completed_by(*cert)) reverify = true;
+            result->set_cert_trust(*cert, added);
+        }
     delete cert;
+    if (reverify) {
+        // Also when the newly trusted certificate is the missing issuer of a
+        // chain left broken: marking entries cannot repair it, verifying can.
+        info()->suppress_show = home_page_shown();
+        info()->show_info(tr("Verifying document"), infobar_busy);
+        info()->suppress_show = false;
+        std::thread(verify_worker, static_cast<wxEvtHandler*>(this)).detach();
+        return;
+    }
     if (home_page_shown()) {
         info()->suppress_show = true;
         info()->show_summary();

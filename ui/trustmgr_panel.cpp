@@ -101,8 +101,13 @@ trustmgr_panel::trustmgr_panel(wxWindow* parent, wxWindowID id, const wxPoint& p
     for (wxWindow* child : scroll_panel->GetChildren())
         if (dynamic_cast<wxStaticText*>(child)) child->SetForegroundColour(theme_text_colour);
     trust_source_link->set_link(wxString::FromUTF8(maker_site_address + "/vatl"), theme_text_colour, true);
-    for (wxButton* b : {add_trusted_button, distrust_button, reset_button})
-        if (auto* picture = dynamic_cast<wxBitmapButton*>(b)) theme_bitmap_button(picture, theme_panel_colour);
+    // The form paints these labelled picture buttons white on dark grey; they
+    // take the page's colours so that they neither stand out as dark blocks
+    // nor keep a white label on a light page.
+    for (wxButton* b : {add_trusted_button, distrust_button, reset_button}) {
+        theme_bitmap_button(b, theme_panel_colour);
+        b->SetForegroundColour(theme_text_colour);
+    }
 
     saved_heading = title_label->GetLabel();
     title_label->SetLabel(wxGetTranslation(L"Updating Trust List, wait for a moment ..."));

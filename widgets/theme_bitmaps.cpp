@@ -27,7 +27,7 @@ void recolour_bitmap_for_theme(wxBitmap& bitmap) {
     bitmap = wxBitmap(recoloured_image(image, is_dark_theme ? *wxWHITE : *wxBLACK), -1);
 }
 
-void theme_bitmap_button(wxBitmapButton* button, const wxColour& background) {
+void theme_bitmap_button(wxAnyButton* button, const wxColour& background) {
     const wxBitmap normal = button->GetBitmap();
     if (!normal.IsOk()) return;
     const wxImage image = normal.ConvertToImage();

@@ -1,15 +1,15 @@
 #pragma once
 // Recolouring of one-colour icons for the light and dark themes.
 #include <wx/bitmap.h>
-#include <wx/bmpbuttn.h>
+#include <wx/anybutton.h>
 
 // Every pixel that is not fully transparent becomes white (dark theme) or
 // black (light theme), keeping its alpha. Icons without alpha stay as they are.
 void recolour_bitmap_for_theme(wxBitmap& bitmap);
 
 // Gives the button theme-coloured state pictures made from its normal one
-// and the background colour.
-void theme_bitmap_button(wxBitmapButton* button, const wxColour& background);
+// and the background colour. Works on labelled buttons with a picture too.
+void theme_bitmap_button(wxAnyButton* button, const wxColour& background);
 
 // The image with every pixel of non-zero alpha painted in one colour.
 wxImage recoloured_image(const wxImage& image, const wxColour& colour);

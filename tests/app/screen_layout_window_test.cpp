@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include <wx/app.h>
 #include <wx/dialog.h>
@@ -55,9 +56,17 @@ int window_checks() {
     const wxSize before = dialog->GetSize();
     scale_dialog(dialog, 100);
     if (dialog->GetSize() != before) bad |= fail("no enlargement at 100");
-    scale_dialog(dialog, 125);
-    if (dialog->GetSize() != scaled_dialog_size(before, 125)) bad |= fail("enlargement at 125");
-    if (dpi_scale_percent(dialog) != scale_percent_for_dpi(dialog->GetDPI().x)) bad |= fail("scale of the window");
+    scale_dialog(dialog, 250);
+    // What the toolkit scales itself (GDK_SCALE) is left out of the enlargement.
+    const int left_to_do = static_cast<int>(250 / dialog->GetContentScaleFactor() + 0.5);
+    if (dialog->GetSize() != scaled_dialog_size(before, left_to_do)) bad |= fail("enlargement at 250");
+    const double toolkit = dialog->GetContentScaleFactor();
+    if (dpi_scale_percent(dialog) != scale_percent_for_dpi(static_cast<int>(dialog->GetDPI().x / toolkit + 0.5)))
+        bad |= fail("scale of the window");
+    // At GDK_SCALE=2 the toolkit doubles every logical pixel itself: the
+    // program's own percentage must not double the window parts again.
+    if (toolkit > 1.5 && dialog->GetDPI().x >= 190 && dpi_scale_percent(dialog) != 100)
+        bad |= fail("toolkit scale counted twice");
     dialog->Destroy();
 
     std::fflush(stderr);
@@ -70,4 +79,19 @@ TEST(WindowPlacementOnScreen, FrameAndDialog) {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(window_checks(), ::testing::ExitedWithCode(0), "");
+}
+
+TEST(WindowPlacementOnScreen, FrameAndDialogAtToolkitScale2) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // The child process re-runs this binary and starts the toolkit with the
+    // environment it inherits.
+    const char* before = std::getenv("GDK_SCALE");
+    const std::string saved = before ? before : "";
+    setenv("GDK_SCALE", "2", 1);
+    EXPECT_EXIT(window_checks(), ::testing::ExitedWithCode(0), "");
+    if (before)
+        setenv("GDK_SCALE", saved.c_str(), 1);
+    else
+        unsetenv("GDK_SCALE");
 }

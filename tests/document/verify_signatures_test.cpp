@@ -612,6 +612,28 @@ TEST(SigningTime, VerdictsFromTimeStampOwnClockAndCertificate) {
     EXPECT_EQ(check_signing_time(r, s, valid), sigerr_sigtime_local);
 }
 
+// A chain left broken for want of its issuer cannot be repaired by marking
+// entries: the caller must know that trusting that issuer calls for a new
+// verification.
+TEST(SigResult, ChainCompletedByItsMissingIssuer) {
+    init_crypto();
+    x509ui leaf = make_cert_ui(-1, 10, "Leaf"), root = make_cert_ui(-1, 10, "Root"), other = make_cert_ui(-1, 10, "Other");
+    leaf.issuer_dn = root.subject_dn;
+    sig_result x;
+    EXPECT_FALSE(x.chain_completed_by(root)) << "no chain";
+    cert_chain_ui broken{{certerr_build_chain, leaf}};
+    x.signer_chain = &broken;
+    EXPECT_TRUE(x.chain_completed_by(root));
+    EXPECT_FALSE(x.chain_completed_by(other)) << "not the chain's issuer";
+    broken.front().status = certerr_okay;
+    EXPECT_FALSE(x.chain_completed_by(root)) << "the chain is fine already";
+    cert_chain_ui whole{{certerr_not_trusted, leaf}, {certerr_not_trusted, root}};
+    x.signer_chain = nullptr;
+    x.ts_chain = &whole;
+    EXPECT_FALSE(x.chain_completed_by(root)) << "the chain holds it: marking is enough";
+    x.ts_chain = nullptr;
+}
+
 TEST(SigResult, TrustChangesAndTheFinalVerdict) {
     init_crypto();
     x509ui leaf = make_cert_ui(-1, 10, "Leaf"), root = make_cert_ui(-1, 10, "Root"), other = make_cert_ui(-1, 10, "Other");

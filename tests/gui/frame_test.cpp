@@ -619,8 +619,21 @@ TEST_F(frame_test, trust_change_marks_matching_chains) {
     auto* chain = new cert_chain_ui(1);
     (*chain)[0].status = 7;
     (*chain)[0].cert = signer;
+    // The verification started by the opening has ended (the scripted
+    // document has none to run).
+    EXPECT_TRUE(gui_test::run_until([] { return running_workers.load() == 0; }));
     static_cast<scripted_doc*>(current_document)->add_result(0, chain);
     f->show_home_page();
+    // During a verification the results are left to it and a further run is
+    // queued behind it, since it may have read the trust list before the change.
+    doc_verifying = true;
+    wxThreadEvent early = wxt_thread_event(evt_addtrust, new x509ui(signer));
+    f->on_thread_event(early);
+    EXPECT_EQ((*chain)[0].status, 7);
+    EXPECT_TRUE(gui_test::run_until([] { return running_workers.load() == 1; }));
+    doc_verifying = false;
+    EXPECT_TRUE(gui_test::run_until([] { return running_workers.load() == 0; }));
+    gui_test::settle(std::chrono::milliseconds(50));
     wxThreadEvent add = wxt_thread_event(evt_addtrust, new x509ui(signer));
     f->on_thread_event(add);
     EXPECT_EQ((*chain)[0].status, 0);

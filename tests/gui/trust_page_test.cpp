@@ -12,6 +12,7 @@
 #include <wx/stattext.h>
 
 #include "app/data_dirs.h"
+#include "app/theme_colours.h"
 #include "app/thread_event.h"
 #include "app/worker_flags.h"
 #include "crypto/cert_loading.h"
@@ -41,6 +42,7 @@ class trust_probe : public trustmgr_panel {
 public:
     using trustmgr_panel::trustmgr_panel;
     using trustmgr_base::cert_list;
+    using trustmgr_base::add_trusted_button;
     using trustmgr_base::distrust_button;
     using trustmgr_base::reset_button;
     using trustmgr_base::result_label;
@@ -165,6 +167,17 @@ TEST_F(TrustPage, lists_approved_roots_then_user_entries) {
     post_thread_event(page, wxt_thread_event(evt_update));
     EXPECT_TRUE(gui_test::run_until([] { return trust_page_filled.load(); }));
     EXPECT_TRUE(ids(page).empty());
+}
+
+// The form builds the buttons white on dark grey; on the page they must take
+// the page's colours (a dark block with a black "Reset" was unreadable).
+TEST_F(TrustPage, buttons_take_the_page_colours) {
+    apply_theme_colours();
+    trust_probe* page = show();
+    for (wxButton* b : {page->add_trusted_button, page->distrust_button, page->reset_button}) {
+        EXPECT_EQ(b->GetBackgroundColour(), theme_panel_colour) << b->GetLabel();
+        EXPECT_EQ(b->GetForegroundColour(), theme_text_colour) << b->GetLabel();
+    }
 }
 
 TEST_F(TrustPage, import_branches) {
