@@ -10,6 +10,7 @@
 #include <wx/display.h>
 #include <wx/filedlg.h>
 #include <wx/filefn.h>
+#include <wx/filename.h>
 #include <wx/image.h>
 #include <wx/simplebook.h>
 #include <wx/sizer.h>
@@ -34,6 +35,7 @@
 #include "ui/frame.h"
 #include "ui/homepage.h"
 #include "ui/setting_panel.h"
+#include "ui/sign_panel.h"
 #include "ui/status_texts.h"
 #include "widgets/wxt_active_textctrl.h"
 #include "widgets/wxt_colorbutton.h"
@@ -98,13 +100,6 @@ bool contains(const std::wstring& text, const wchar_t* word) { return text.find(
 stamp_editor_links& stamp_editor_calls() {
     static stamp_editor_links links;
     return links;
-}
-
-bool same_stamp(const sigstampui& a, const sigstampui& b) {
-    return a.name == b.name && a.is_localsign == b.is_localsign && a.is_visible == b.is_visible &&
-           a.imgfname == b.imgfname && a.access == b.access && a.info == b.info && a.is_tsmode == b.is_tsmode &&
-           a.tsurl == b.tsurl && a.addr == b.addr && a.user == b.user && a.pswd == b.pswd && a.reason == b.reason &&
-           a.location == b.location && a.contact == b.contact;
 }
 
 std::wstring random_picture_name() {
@@ -458,7 +453,12 @@ void stamp_panel::on_stamp_image(wxCommandEvent&) {
         return;
     }
     draft.is_visible = true;
-    const std::wstring chosen = dialog.GetPath().ToStdWstring();
+    // GTK can report the path only through directory and name until the
+    // chooser has loaded its folder.
+    wxString path = dialog.GetPath();
+    if (path.empty() && !dialog.GetFilename().empty())
+        path = wxFileName(dialog.GetDirectory(), dialog.GetFilename()).GetFullPath();
+    const std::wstring chosen = path.ToStdWstring();
     std::wstring name = random_picture_name();
     std::wstring target = name.empty() ? std::wstring() : configs_dir + name;
     while (!target.empty() && wxFileExists(target)) {
@@ -756,11 +756,17 @@ void stamp_panel::on_save(wxCommandEvent&) {
     const x509ui* leaf = local && !chain.empty() ? &chain.front().cert : nullptr;
     if (service_hooks().make_stamp) service_hooks().make_stamp(*saved, leaf);
     if (stamp_editor_calls().stamp_saved) stamp_editor_calls().stamp_saved(saved, is_new);
+    else if (the_sign_panel) the_sign_panel->stamp_saved(saved);
     return_to_list();
 }
 
 void stamp_panel::on_cancel(wxCommandEvent&) {
-    if (stamp_slot && *stamp_slot && stamp_editor_calls().stamp_kept) stamp_editor_calls().stamp_kept(*stamp_slot);
+    if (stamp_slot && *stamp_slot) {
+        if (stamp_editor_calls().stamp_kept) stamp_editor_calls().stamp_kept(*stamp_slot);
+        // The stamp belongs to one of the panel's rows: it is found there, and
+        // the stamps are stored, its row refreshed and selected again.
+        else if (the_sign_panel) the_sign_panel->stamp_saved(*stamp_slot);
+    }
     return_to_list();
 }
 
