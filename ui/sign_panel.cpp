@@ -656,8 +656,13 @@ void sign_panel::fill_sign_task(sigstampui* stamp) {
     wxFileDialog dialog(main_frame, tr("Save to file"), wxEmptyString,
                         wxString(default_output_name(source, stamp->is_visible)), "pdf files (*.pdf)|*.pdf",
                         wxFD_SAVE | wxFD_OVERWRITE_PROMPT, wxDefaultPosition, wxDefaultSize, "filedlg");
-    if (dialog.ShowModal() != wxID_OK) throw exceptionex("Failed");
+    const int rc = dialog.ShowModal();
     wxString chosen = dialog.GetPath();
+    // GTK gives no path for a name typed without an existing file behind it
+    // until the chooser has settled; its folder and name are there.
+    if (chosen.empty() && !dialog.GetFilename().empty())
+        chosen = wxFileName(dialog.GetDirectory(), dialog.GetFilename()).GetFullPath();
+    if (rc != wxID_OK) throw exceptionex("Failed");
     if (chosen.empty()) throw exceptionex("Failed");
     if (wxFileName(chosen).GetExt().empty()) chosen += ".pdf";
     const std::wstring output = chosen.ToStdWstring();
@@ -733,7 +738,7 @@ void sign_panel::on_start_sign(wxCommandEvent& event) {
         doc_signing = true;
         set_signing_state(false);
         std::thread(sign_worker, this).detach();
-    } catch (const std::exception&) {
+    } catch (const std::exception& ex) {
         task_stamp.reset();
         task.stamp = nullptr;
         doc_signing = false;
