@@ -151,6 +151,11 @@ void stamp_panel::set_picture_sizes() {
 }
 
 void stamp_panel::apply_colours() {
+    // The form's own grey only suits a dark theme: the panel takes the theme's
+    // so that its texts (theme_text_colour) stay readable in both.
+    for (wxWindow* w : std::initializer_list<wxWindow*>{this, scroll_panel, local_page, cloud_page,
+                                                        stamp_image_panel, cloud_services_panel})
+        w->SetBackgroundColour(theme_dialog_colour);
     for (wxWindow* w : std::initializer_list<wxWindow*>{
              title_label, cloud_note_label, stamp_name_label, stamp_image_label, visible_radio, invisible_radio,
              certificate_label, store_certificate_label, certificate_state_label, timestamp_radio, tsurl_label,

@@ -18,12 +18,12 @@
 
 class wxThreadEvent;
 
-// What the signing panel does for the editor; the signing panel fills these
-// when it is built. Empty entries do nothing (the editor also runs alone).
+// Who hears of Save and Cancel. While an entry is empty the editor calls the
+// signing panel (the_sign_panel) itself; tests fill them.
 struct stamp_editor_links {
     // After Save. `stamp` is the stamp now in the slot; `is_new` when the slot
-    // held null before (the signing panel then owns the new stamp and gives it
-    // a row of its own even when an equal-looking stamp is listed already).
+    // held null before (the receiver then owns the new stamp and gives it a
+    // row of its own even when an equal-looking stamp is listed already).
     std::function<void(sigstampui* stamp, bool is_new)> stamp_saved;
     // After Cancel on an existing stamp: the panel gives the stamp its row back
     // when it has none, stores the stamps, refreshes the row's picture and
@@ -31,11 +31,6 @@ struct stamp_editor_links {
     std::function<void(sigstampui* stamp)> stamp_kept;
 };
 stamp_editor_links& stamp_editor_calls();
-
-// Two stamps are the same only when every field a user can set agrees:
-// name, kind, visibility, picture, certificate, time-stamp mode and server,
-// cloud account and the optional texts.
-bool same_stamp(const sigstampui& a, const sigstampui& b);
 
 // A random picture file name for the configs folder: 8-4-4-4-12 lower-case
 // hex digits and ".png".

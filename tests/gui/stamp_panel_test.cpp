@@ -509,4 +509,42 @@ TEST_F(StampEditor, random_picture_names_differ) {
     EXPECT_NE(a, b);
 }
 
+// Screenshots of both pages, filled in, in English and Chinese.
+TEST_F(StampEditor, gallery) {
+    picked_certificate pick = pfx_pick("leaf");
+    next_pick = &pick;
+    const std::string png = write_png("red.png");
+    auto shoot = [&](const std::string& language) {
+        editor_->new_stamp(&slot_, "Approval");
+        choose_picture(png);
+        editor_->click(editor_->select_certificate_button);
+        ASSERT_TRUE(wait_checked());
+        editor_->SendSizeEvent();
+        EXPECT_FALSE(gui_test::save_screenshot(editor_, "stamp_editor_local_" + language).empty());
+        editor_->click(editor_->cloud_signing_button);
+        editor_->radio(editor_->cloud_account_radio);
+        editor_->SendSizeEvent();
+        EXPECT_FALSE(gui_test::save_screenshot(editor_, "stamp_editor_cloud_" + language).empty());
+        editor_->stamp_name_text->SetValue("");
+        editor_->save();
+        EXPECT_FALSE(gui_test::save_screenshot(editor_, "stamp_editor_empty_name_" + language).empty());
+    };
+    shoot("en");
+    {
+        gui_test::chinese_interface chinese;
+        editor_->wait_certificate_check();
+        frame_->Destroy();
+        gui_test::settle(std::chrono::milliseconds(50));
+        frame_ = new wxFrame(nullptr, wxID_ANY, "stamp", wxPoint(0, 0), wxSize(520, 1000));
+        book_ = new wxSimplebook(frame_, wxID_ANY);
+        book_->AddPage(new wxPanel(book_), "list");
+        editor_ = new editor_probe(book_);
+        book_->AddPage(editor_, "editor");
+        book_->SetSelection(1);
+        frame_->Show();
+        shoot("zh");
+        editor_->wait_certificate_check();
+    }
+}
+
 }  // namespace
