@@ -105,6 +105,13 @@ bool stamps_equal(const sigstampui& a, const sigstampui& b) {
            a.location == b.location && a.contact == b.contact;
 }
 
+// The screen scale still to apply to sizes in window units: a scale the
+// toolkit applies itself (GDK_SCALE) is not applied twice.
+int own_scale(const wxWindow* window) {
+    const double toolkit = window ? window->GetContentScaleFactor() : 1.0;
+    return toolkit > 1.0 ? static_cast<int>(screen_scale_percent / toolkit + 0.5) : screen_scale_percent;
+}
+
 bool locking_test() { return document_locked_for_signing(current_document); }
 
 // Whether a stamp read from the settings can be offered.
@@ -207,7 +214,7 @@ sign_panel::~sign_panel() {
 // ---- pictures, theme, scale ---------------------------------------------------------
 
 void sign_panel::load_pictures() {
-    if (screen_scale_percent >= 199) {
+    if (own_scale(this) >= 199) {
         add_stamp_button->SetBitmap(bitmap_add_stamp_256());
         add_stamp_button->SetBitmapFocus(bitmap_add_stamp_hover_256());
         add_stamp_button->SetBitmapCurrent(bitmap_add_stamp_hover_256());
@@ -235,7 +242,7 @@ void sign_panel::apply_theme() {
 }
 
 void sign_panel::set_list_height() {
-    const int h = (thumbnail_size + 30) * screen_scale_percent / 100;
+    const int h = (thumbnail_size + 30) * own_scale(this) / 100;
     int display = wxDisplay::GetFromWindow(this);
     if (display == wxNOT_FOUND) display = 0;
     const int screen_h = wxDisplay(static_cast<unsigned>(display)).GetGeometry().height;
@@ -246,7 +253,7 @@ void sign_panel::set_list_height() {
 
 void sign_panel::apply_scale() {
     set_list_height();
-    start_sign_button->SetMinSize(wxSize(-1, start_best_height * screen_scale_percent / 100));
+    start_sign_button->SetMinSize(wxSize(-1, start_best_height * own_scale(this) / 100));
 }
 
 void sign_panel::on_size(wxSizeEvent&) {
@@ -302,7 +309,7 @@ wxBitmap sign_panel::row_picture(const sigstampui& s) const {
     if (s.is_localsign && s.is_visible && !s.imgfname.empty()) {
         wxImage image;
         if (file_exists(s.imgfname) && image.LoadFile(wxString(s.imgfname)) && image.IsOk()) {
-            const int side = thumbnail_size * screen_scale_percent / 100;
+            const int side = thumbnail_size * own_scale(this) / 100;
             const double k = std::min(double(side) / image.GetWidth(), double(side) / image.GetHeight());
             const int w = std::max(1, int(image.GetWidth() * k)), h = std::max(1, int(image.GetHeight() * k));
             return wxBitmap(image.Scale(w, h, wxIMAGE_QUALITY_HIGH));
@@ -318,7 +325,7 @@ int sign_panel::add_stamp_row(sigstampui* stamp) {
     auto* row = new wxt_image_selctrl(stamp_list_panel, row_picture(*stamp), wxString(stamp->name));
     row->Bind(wxEVT_LEFT_UP, &sign_panel::on_row_click, this);
     row->Bind(wxEVT_RIGHT_UP, &sign_panel::on_row_right_up, this);
-    row->set_border_widths(3, 7 * screen_scale_percent / 100);
+    row->set_border_widths(3, 7 * own_scale(this) / 100);
     stamp_list_panel->GetSizer()->Insert(1, row, 0, wxALL | wxALIGN_CENTER_HORIZONTAL | wxALIGN_CENTER_VERTICAL, 5);
     stamp_list_panel->Layout();
     stamp_list_panel->FitInside();
