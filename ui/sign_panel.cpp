@@ -34,6 +34,7 @@
 #include "ui/frame.h"
 #include "ui/infobar.h"
 #include "ui/page_glcanvas.h"
+#include "ui/stamp_panel.h"
 #include "widgets/form_support.h"
 #include "widgets/theme_bitmaps.h"
 #include "widgets/wxt_active_textctrl.h"
@@ -557,8 +558,13 @@ void sign_panel::on_row_right_up(wxMouseEvent& event) {
             select_stamp(false);
             if (page_canvas) page_canvas->Refresh(false);
             editing_picture_path = row.stamp->imgfname;
-            // The stamp editor page of the side book opens the stamp.
-            if (auto* book = dynamic_cast<wxSimplebook*>(GetParent())) book->SetSelection(1);
+            // The editor saves into the row's stamp in place.
+            editing_stamp = row.stamp.get();
+            if (auto* book = dynamic_cast<wxSimplebook*>(GetParent())) {
+                if (auto* editor = dynamic_cast<stamp_panel*>(book->GetPage(1)))
+                    editor->open_stamp(&editing_stamp, wxString());
+                book->SetSelection(1);
+            }
             return;
         }
 }
@@ -567,7 +573,17 @@ void sign_panel::on_add_stamp(wxCommandEvent&) {
     select_stamp(false);
     if (page_canvas) page_canvas->Refresh(false);
     new_stamp_slot = nullptr;
-    if (auto* book = dynamic_cast<wxSimplebook*>(GetParent())) book->SetSelection(1);
+    // The proposed name: the document's next field name once a page is shown.
+    wxString name;
+    if (page_canvas && page_canvas->painted && current_document)
+        name = wxString::FromUTF8(current_document->new_field_name());
+    if (auto* book = dynamic_cast<wxSimplebook*>(GetParent())) {
+        if (auto* editor = dynamic_cast<stamp_panel*>(book->GetPage(1))) {
+            editor->new_stamp(&new_stamp_slot, name);
+            editor->Layout();
+        }
+        book->SetSelection(1);
+    }
 }
 
 void sign_panel::on_add_stamp_right_up(wxMouseEvent&) {

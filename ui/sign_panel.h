@@ -75,6 +75,8 @@ public:
     bool result_pending = false;
     sigstampui* new_stamp_slot = nullptr;
     std::wstring editing_picture_path;
+    // The row stamp the editor has open (it saves into it in place).
+    sigstampui* editing_stamp = nullptr;
     int thumbnail_size = 150;
     wxChoice* permission_choice = nullptr;
     std::atomic<bool> start_busy{false};

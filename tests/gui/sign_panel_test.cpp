@@ -21,6 +21,7 @@
 #include <wx/modalhook.h>
 #include <wx/testing.h>
 #include <wx/radiobut.h>
+#include <wx/simplebook.h>
 
 #include "app/data_dirs.h"
 #include "app/settings.h"
@@ -266,6 +267,20 @@ TEST_F(sign_panel_test, a_new_stamp_always_gets_its_row_and_removal_deletes_the_
     EXPECT_FALSE(fs::exists(pic2));
     EXPECT_EQ(stamp_list.size(), 2u);
     EXPECT_EQ(row_of(L"with picture"), 0);
+
+    // Add opens the stamp editor with an empty slot; a stamp saved into the
+    // slot joins the list.
+    auto* book = dynamic_cast<wxSimplebook*>(panel->GetParent());
+    ASSERT_NE(book, nullptr);
+    wxCommandEvent add(wxEVT_BUTTON);
+    panel->on_add_stamp(add);
+    EXPECT_EQ(book->GetSelection(), 1);
+    EXPECT_EQ(panel->new_stamp_slot, nullptr);
+    panel->new_stamp_slot = ts_stamp("http://127.0.0.1:3/tsa").release();
+    panel->stamp_saved(panel->new_stamp_slot);
+    EXPECT_EQ(panel->stamp_rows.size(), 3u);
+    EXPECT_TRUE(panel->has_selection);
+    book->SetSelection(0);
 }
 
 // ---------------------------------------------------------------- options
