@@ -193,7 +193,9 @@ void stamp_panel::fit_to_width() {
     certificate_status_label->SetMinSize(wxSize(w / 2, -1));
     certificate_status_label->Wrap(w * 3 / 5);
     certificate_info_bitmap->SetMinSize(wxSize(std::max(w / 6, certificate_info_bitmap->GetBestSize().x), -1));
-    cloud_address_text->SetMinSize(wxSize(w * 8 / 10, -1));
+    // 0.8w, but never past the panel's edge beside its label.
+    const int address_room = w - cloud_address_label->GetBestSize().x - 40;
+    cloud_address_text->SetMinSize(wxSize(std::max(50, std::min(w * 8 / 10, address_room)), -1));
     cloud_user_text->SetMinSize(wxSize(w / 2, -1));
     cloud_password_text->SetMinSize(wxSize(w / 2, -1));
     static int save_height = 0;

@@ -503,6 +503,33 @@ TEST_F(StampEditor, check_results_stale_empty_and_failed) {
     EXPECT_EQ(running_workers.load(), 0);
 }
 
+TEST_F(StampEditor, cancel_keeps_the_stamp_and_the_copied_picture) {
+    std::vector<sigstampui*> kept;
+    stamp_editor_calls().stamp_kept = [&kept](sigstampui* stamp) { kept.push_back(stamp); };
+    // A new stamp: nothing reaches the signing panel, the copied picture stays.
+    editor_->new_stamp(&slot_, "Draft");
+    choose_picture(write_png("red.png"));
+    editor_->click(editor_->cancel_button);
+    EXPECT_EQ(book_->GetSelection(), 0);
+    EXPECT_EQ(slot_, nullptr);
+    EXPECT_TRUE(kept.empty());
+    EXPECT_EQ(configs_pngs().size(), 1u);
+
+    // An existing stamp edited and cancelled is unchanged and handed back.
+    auto* existing = new sigstampui;
+    existing->name = L"Kept";
+    existing->is_visible = false;
+    slot_ = existing;
+    book_->SetSelection(1);
+    editor_->open_stamp(&slot_, "");
+    editor_->stamp_name_text->SetValue("Changed");
+    editor_->click(editor_->cancel_button);
+    EXPECT_EQ(existing->name, L"Kept");
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0], existing);
+    EXPECT_EQ(book_->GetSelection(), 0);
+}
+
 TEST_F(StampEditor, random_picture_names_differ) {
     const std::wstring a = random_picture_name(), b = random_picture_name();
     EXPECT_EQ(a.size(), 40u);
