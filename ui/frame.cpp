@@ -511,7 +511,8 @@ void frame::on_move(wxMoveEvent&) {
 // ---- opening and closing ----------------------------------------------------------
 
 void frame::open_file(const std::wstring& path, int page) {
-    if (doc_loading || doc_verifying || load_pending) return;
+    // A signing reads the open document and reopens its output itself.
+    if (doc_loading || doc_verifying || load_pending || doc_signing) return;
     const bool document = is_supported_document(wxString(path));
     try {
         close_document();
@@ -540,7 +541,7 @@ void frame::open_file(const std::wstring& path, int page) {
 }
 
 void frame::close_document() {
-    if (document_path.empty()) return;
+    if (document_path.empty() || doc_signing) return;
     // Dialogs that read this document's results go first.
     if (dialog_calls().close_document_dialogs) dialog_calls().close_document_dialogs();
     document_lock lock(document_mutex);

@@ -17,6 +17,7 @@
 #include "ui/dialog_calls.h"
 #include "ui/home_calls.h"
 #include "ui/page_glcanvas.h"
+#include "ui/sign_panel.h"
 #include "ui/trustmgr_panel.h"
 #include "ui/view_hooks.h"
 
@@ -29,6 +30,11 @@ void frame::connect_views() {
     view.show_pane = [](bool left, bool show) {
         if (!main_frame) return;
         (left ? static_cast<wxWindow*>(main_frame->signatures_panel) : main_frame->side_book)->Show(show);
+    };
+    view.visible_stamp_selected = [] { return the_sign_panel && the_sign_panel->visible_stamp_selected; };
+    view.sign_panel_busy = [] { return the_sign_panel && the_sign_panel->start_busy.load(); };
+    view.select_stamp = [](bool select) {
+        if (the_sign_panel) the_sign_panel->select_stamp(select);
     };
     view.layout_content = [] {
         if (main_frame) main_frame->content_panel->Layout();
