@@ -4,7 +4,9 @@
 # main window, give it a known geometry, close it as a window manager does
 # (WM_DELETE_WINDOW) while the document is being verified, and expect the
 # process to end within a few seconds with the exit lines of shutdown and the
-# window's last geometry in the settings file.
+# window's last geometry in the settings file. Then start it again with a
+# certificate file: only the certificate dialog shows, and once it is closed
+# the process ends and the stored trust list is unchanged.
 # Usage: close_while_verifying.sh PROGRAM SOURCE_DIR
 set -u
 program="$1"
@@ -86,3 +88,34 @@ for expected in "<frame-x>60</frame-x>" "<frame-y>50</frame-y>" "<frame-w>1500</
   grep -q "$expected" "$settings" || { echo "settings file:"; cat "$settings"; fail "settings lack $expected"; }
 done
 echo "PASS: closed within a few seconds, exit lines printed, geometry saved"
+
+# --- certificate-file mode
+trust="$XDG_DATA_HOME/Velkorant/trustlist+.json"
+[ -f "$trust" ] || fail "no stored trust list after the first run"
+before="$(sha256sum < "$trust")"
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$home/key.pem" -out "$home/cert.pem" \
+  -subj "/CN=Smoke Test" -days 2 2>/dev/null || fail "openssl cannot make a certificate"
+openssl x509 -in "$home/cert.pem" -outform DER -out "$home/smoke.CER" || fail "openssl cannot convert"
+"$program" "$home/smoke.CER" > "$home/out.log" 2>&1 &
+pid=$!
+dialog=""
+for _ in $(seq 1 200); do
+  dialog="$(xdotool search --name 'Certificate Properties' 2>/dev/null | head -n 1)"
+  [ -n "$dialog" ] && break
+  kill -0 "$pid" 2>/dev/null || fail "the program ended before the certificate dialog appeared"
+  sleep 0.1
+done
+[ -n "$dialog" ] || fail "no certificate dialog within 20 seconds"
+[ -z "$(xdotool search --name ' - Velkorant' 2>/dev/null)" ] || fail "a main window appeared in certificate-file mode"
+sleep 0.5
+python3 "$source_dir/tests/smoke/send_wm_delete.py" "$dialog" || fail "cannot close the certificate dialog"
+ended=""
+for _ in $(seq 1 100); do
+  if ! kill -0 "$pid" 2>/dev/null; then ended=1; break; fi
+  sleep 0.1
+done
+[ -n "$ended" ] || fail "the program still runs 10 seconds after the certificate dialog closed"
+{ wait "$pid"; } 2>/dev/null
+pid=""
+[ "$(sha256sum < "$trust")" = "$before" ] || fail "the stored trust list changed in certificate-file mode"
+echo "PASS: certificate-file mode shows the dialog alone and ends after it, trust list unchanged"
