@@ -100,7 +100,7 @@ openssl x509 -in "$home/cert.pem" -outform DER -out "$home/smoke.CER" || fail "o
 pid=$!
 dialog=""
 for _ in $(seq 1 200); do
-  dialog="$(xdotool search --name 'Certificate Properties' 2>/dev/null | head -n 1)"
+  dialog="$(xdotool search --name 'Certificate Properties|smoke\.CER' 2>/dev/null | head -n 1)"
   [ -n "$dialog" ] && break
   kill -0 "$pid" 2>/dev/null || fail "the program ended before the certificate dialog appeared"
   sleep 0.1
