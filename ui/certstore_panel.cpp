@@ -20,6 +20,7 @@
 #include "crypto/system_store.h"
 #include "document/sigdata.h"
 #include "forms/pictures.h"
+#include "platform/owned.h"
 #include "ui/certificate_list_size.h"
 #include "ui/home_calls.h"
 #include "widgets/theme_bitmaps.h"
@@ -37,11 +38,6 @@ constexpr wchar_t loaded_tag[] = L"certstore_loaded";
 constexpr wchar_t load_failed_tag[] = L"certstore_load_failed";
 
 using entry_list = std::vector<certstore_sumfile_entry>;
-
-struct x509_owner {
-    X509* cert;
-    ~x509_owner() { X509_free(cert); }
-};
 
 }  // namespace
 
@@ -239,12 +235,12 @@ void certstore_panel::on_item_activated(wxDataViewEvent&) {
     if (row == wxNOT_FOUND || !row_entry(unsigned(row))) return;
     const certstore_sumfile_entry e = *row_entry(unsigned(row));
     const bool system = e.access.cert_type == cert_type_sysstore;
-    x509_owner cert{system ? load_store_certificate(e.access.sysstore.store.c_str(), e.access.sysstore.issuer,
+    owned<X509> cert(system ? load_store_certificate(e.access.sysstore.store.c_str(), e.access.sysstore.issuer,
                                                     e.access.sysstore.sn.c_str())
-                           : load_certificate_file(wide_to_utf8(e.access.pfx.certfname).c_str())};
-    if (cert.cert) {
+                           : load_certificate_file(wide_to_utf8(e.access.pfx.certfname).c_str()));
+    if (cert.get()) {
         cert_chain_ui chain;
-        verify_certchain_ui(cert.cert, chain);
+        verify_certchain_ui(cert.get(), chain);
         if (!chain.empty() && home_calls().show_certificate_chain)
             home_calls().show_certificate_chain(this, &chain, true, true);
         return;

@@ -24,6 +24,7 @@
 #include "document/doc_base.h"
 #include "document/sig_result.h"
 #include "forms/pictures.h"
+#include "platform/owned.h"
 #include "net/service_addresses.h"
 #include "platform/resources.h"
 #include "ui/certificate_list_size.h"
@@ -48,11 +49,6 @@ constexpr wchar_t evt_filled[] = L"evt_filled";
 constexpr wchar_t evt_reset[] = L"evt_reset";
 constexpr wchar_t unknown_error[] = L"Unknown error";
 
-struct x509_owner {
-    X509* cert;
-    ~x509_owner() { X509_free(cert); }
-};
-
 void tell_main_window(const wchar_t* tag, const x509ui& ui) {
     if (!home_calls().main_window) return;
     if (wxEvtHandler* main = home_calls().main_window())
@@ -73,10 +69,10 @@ void recheck_chain_trust(const cert_chain_ui* chain) {
     if (!chain || chain->empty()) return;
     const chain_cert_entry& top = chain->back();
     const unsigned char* der = top.cert.der.data();
-    x509_owner cert{d2i_X509(nullptr, &der, long(top.cert.der.size()))};
-    if (!cert.cert) return;
+    owned<X509> cert(d2i_X509(nullptr, &der, long(top.cert.der.size())));
+    if (!cert.get()) return;
     cert_chain_ui now;
-    verify_certchain_ui(cert.cert, now);
+    verify_certchain_ui(cert.get(), now);
     const bool trusted_now = !now.empty() && now.front().status == certerr_okay;
     if (top.status == certerr_not_trusted && trusted_now)
         tell_main_window(evt_addtrust, top.cert);
@@ -277,10 +273,10 @@ void trustmgr_panel::on_list_kill_focus(wxFocusEvent& event) {
 void trustmgr_panel::on_item_activated(wxDataViewEvent& event) {
     const int row = cert_list->GetSelectedRow();
     if (row == wxNOT_FOUND || !home_calls().show_certificate_chain) return;
-    x509_owner cert{load_certificate_file(trust_cache_cer_path(row_id(unsigned(row))).c_str())};
-    if (!cert.cert) return;
+    owned<X509> cert(load_certificate_file(trust_cache_cer_path(row_id(unsigned(row))).c_str()));
+    if (!cert.get()) return;
     cert_chain_ui chain;
-    verify_certchain_ui(cert.cert, chain);
+    verify_certchain_ui(cert.get(), chain);
     if (!chain.empty()) home_calls().show_certificate_chain(this, &chain, false, true);
 }
 
@@ -299,8 +295,8 @@ void trustmgr_panel::on_add_trusted(wxCommandEvent&) {
 }
 
 void trustmgr_panel::import_certificate_file(const wxString& path) {
-    x509_owner cert{load_certificate_file(path.utf8_string().c_str())};
-    if (!cert.cert) {
+    owned<X509> cert(load_certificate_file(path.utf8_string().c_str()));
+    if (!cert.get()) {
         result_label->SetForegroundColour(*wxRED);
         result_label->SetLabel(wxGetTranslation(L"Import Failed, Certificate file may be damaged."));
         result_label->Show();
@@ -309,7 +305,7 @@ void trustmgr_panel::import_certificate_file(const wxString& path) {
     }
     cert_list->UnselectAll();
     x509ui ui;
-    build_x509ui(cert.cert, ui);
+    build_x509ui(cert.get(), ui);
     const trust_cert_info entry = trust_cert_info_from_x509ui(ui, true);
     trust_cert_info held;
     bool present;
@@ -321,7 +317,7 @@ void trustmgr_panel::import_certificate_file(const wxString& path) {
     // user's) is imported as the user's, like one never seen.
     const bool cached_issuer = present && !held.trust && !held.usr;
     if (!present || held.usr_untrust || cached_issuer) {
-        trust_list_import_cert(cert.cert);
+        trust_list_import_cert(cert.get());
         if (home_calls().report_add_trust) home_calls().report_add_trust(ui);
         append_row(entry);
         const int last = cert_list->GetItemCount() - 1;
