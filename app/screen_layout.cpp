@@ -41,6 +41,12 @@ void scale_dialog(wxWindow* dialog, int percent) {
     dialog->Layout();
 }
 
+void scale_dialog_to_screen(wxWindow* dialog) {
+    if (!dialog) return;
+    screen_scale_percent = dpi_scale_percent(dialog);
+    scale_dialog(dialog, screen_scale_percent);
+}
+
 namespace {
 
 // Keeps [pos, pos + length) inside [start, start + extent) where it can.

@@ -24,6 +24,10 @@ wxSize scaled_dialog_size(const wxSize& size, int percent);
 // a scale the toolkit applies itself (GDK_SCALE) is not applied twice.
 void scale_dialog(wxWindow* dialog, int percent);
 
+// What a dialog does when it is built: stores the scale of its screen in
+// screen_scale_percent and enlarges itself by it.
+void scale_dialog_to_screen(wxWindow* dialog);
+
 // Where the main window goes in the work area `area`, given the remembered
 // position and size (a width or height of 0 or less: nothing remembered).
 wxRect main_window_placement(const wxRect& area, const wxPoint& position, const wxSize& size);

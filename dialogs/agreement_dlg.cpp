@@ -37,8 +37,7 @@ agreement_dlg::agreement_dlg(wxWindow* parent, int mode)
     agreement_text->SetBackgroundColour(theme_control_colour);
     // The text area's native theme (light or dark scroll bars) follows the
     // desktop under GTK: nothing to set per window.
-    screen_scale_percent = dpi_scale_percent(this);
-    scale_dialog(this, screen_scale_percent);
+    scale_dialog_to_screen(this);
     Layout();
 }
 

@@ -108,7 +108,7 @@ void cert_infodlg::pick_pictures() {
     fields_bitmap->SetBitmap(picture_pair(bitmap_cert_fields_32(), bitmap_cert_fields_64()));
     add_trust_button->SetBitmap(picture_pair(bitmap_add_28(), bitmap_add_56()), wxLEFT);
     add_trust_details_button->SetBitmap(picture_pair(bitmap_add_28(), bitmap_add_56()), wxLEFT);
-    scale_dialog(this, dialog_scale_percent(this));
+    scale_dialog_to_screen(this);
 }
 
 void cert_infodlg::fill_pages() {

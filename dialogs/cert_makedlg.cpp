@@ -68,7 +68,7 @@ cert_makedlg::cert_makedlg(wxWindow* parent, X509** cert_out_, certstore_sumfile
     screen_scale_percent = dpi_scale_percent(this);
     make_bitmap->SetBitmap(picture_pair(bitmap_user_32(), bitmap_user_64()));
     import_bitmap->SetBitmap(picture_pair(bitmap_certificate_32(), bitmap_certificate_64()));
-    scale_dialog(this, dialog_scale_percent(this));
+    scale_dialog_to_screen(this);
     const int half = GetClientSize().x / 2;
     for (wxWindow* field : {static_cast<wxWindow*>(name_text), static_cast<wxWindow*>(algorithm_combo),
                             static_cast<wxWindow*>(password_text), static_cast<wxWindow*>(pfx_path_text),

@@ -44,7 +44,7 @@ cert_select_dlg::cert_select_dlg(wxWindow* parent, X509** cert_out_, certstore_s
     screen_scale_percent = dpi_scale_percent(this);
     row_icon = picture_pair(bitmap_cert_card_28(), bitmap_cert_card_56());
     title_bitmap->SetBitmap(picture_pair(bitmap_info_32(), bitmap_info_64()));
-    scale_dialog(this, dialog_scale_percent(this));
+    scale_dialog_to_screen(this);
 }
 
 cert_select_dlg::~cert_select_dlg() { select_cert_entries.clear(); }

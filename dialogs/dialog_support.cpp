@@ -48,12 +48,6 @@ void grow_to_fit(wxDialog* dialog) {
     dialog->Layout();
 }
 
-int dialog_scale_percent(const wxWindow* window) {
-    const int percent = dpi_scale_percent(window);
-    const double factor = window ? window->GetContentScaleFactor() : 1.0;
-    return factor > 1.0 ? static_cast<int>(percent / factor + 0.5) : percent;
-}
-
 wxBitmapBundle picture_pair(const wxBitmap& normal, const wxBitmap& doubled) {
     return wxBitmapBundle::FromBitmaps(normal, doubled);
 }

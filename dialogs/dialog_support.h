@@ -28,10 +28,6 @@ void place_beside_opener(wxDialog* dialog, const wxRect* opener);
 // beyond the display's work area), so no control is squeezed or clipped.
 void grow_to_fit(wxDialog* dialog);
 
-// The enlargement a dialog needs at this screen's scale. GTK already draws
-// logical pixels at the display's own factor (GDK_SCALE): only the part of
-// the DPI scale beyond that factor is left to enlarge.
-int dialog_scale_percent(const wxWindow* window);
 // A picture in its normal and doubled forms: the toolkit draws the doubled
 // one where a logical pixel is two device pixels.
 wxBitmapBundle picture_pair(const wxBitmap& normal, const wxBitmap& doubled);

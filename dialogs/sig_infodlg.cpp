@@ -132,7 +132,7 @@ void sig_infodlg::pick_scaled_icons() {
     embedded_bitmap->SetBitmap(icon_row);
     timestamp_summary_bitmap->SetBitmap(icon_ts_valid);
     timestamp_validity_bitmap->SetBitmap(icon_ts_valid);
-    scale_dialog(this, dialog_scale_percent(this));
+    scale_dialog_to_screen(this);
 }
 
 void sig_infodlg::fill_pages() {

@@ -85,7 +85,7 @@ void simple_sigdlg::on_init_dialog(wxInitDialogEvent& event) {
         return;
     }
     initialised = true;
-    scale_dialog(this, dialog_scale_percent(this));
+    scale_dialog_to_screen(this);
     signature_properties_link->set_action_colour(*wxBLACK, true);
     certificate_link->set_action_colour(*wxBLACK, true);
     event.Skip();

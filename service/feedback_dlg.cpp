@@ -7,7 +7,6 @@
 #include <thread>
 
 #include "app/screen_layout.h"
-#include "service/dialog_scale.h"
 #include "app/text_utils.h"
 #include "app/theme_colours.h"
 #include "forms/dynamic_resource.h"
@@ -55,7 +54,7 @@ feedback_dlg::feedback_dlg(wxWindow* parent)
     contact_text->SetHint(tr("EMAIL / QQ / TEL"));
     result_label->Hide();
 
-    scale_service_dialog(this);
+    scale_dialog_to_screen(this);
     target = make_event_target(this);
     Bind(wxEVT_THREAD, &feedback_dlg::on_submitted, this);
 }

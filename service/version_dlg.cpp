@@ -5,7 +5,6 @@
 
 #include "app/restart_command.h"
 #include "app/screen_layout.h"
-#include "service/dialog_scale.h"
 #include "app/settings.h"
 #include "app/theme_colours.h"
 #include "app/thread_event.h"
@@ -39,7 +38,7 @@ version_dlg::version_dlg(wxWindow* parent, int mode_)
     SetBackgroundColour(theme_dialog_colour);
     close_button->set_base_colour(button_colour);
 
-    scale_service_dialog(this);
+    scale_dialog_to_screen(this);
 
     const int button_height = GetClientSize().y / 13;
     for (wxWindow* button : {static_cast<wxWindow*>(update_button), static_cast<wxWindow*>(close_button)}) {

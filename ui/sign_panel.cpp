@@ -106,12 +106,10 @@ bool stamps_equal(const sigstampui& a, const sigstampui& b) {
            a.location == b.location && a.contact == b.contact;
 }
 
-// The screen scale still to apply to sizes in window units: a scale the
-// toolkit applies itself (GDK_SCALE) is not applied twice.
-int own_scale(const wxWindow* window) {
-    const double toolkit = window ? window->GetContentScaleFactor() : 1.0;
-    return toolkit > 1.0 ? static_cast<int>(screen_scale_percent / toolkit + 0.5) : screen_scale_percent;
-}
+// The screen scale to apply to sizes in window units. screen_scale_percent
+// already leaves out what the toolkit scales itself (GDK_SCALE); dividing by
+// that factor again made the panel's parts half their size at 200 %.
+int own_scale(const wxWindow*) { return screen_scale_percent; }
 
 bool locking_test() { return document_locked_for_signing(current_document); }
 
