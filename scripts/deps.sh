@@ -14,12 +14,17 @@ VELK_PACKAGES=(
 )
 
 velk_install_deps() {
+  # One query for the whole list: a package that is missing or unknown has no
+  # "install ok installed" line.
+  local -A installed=()
+  local name want ok state
+  while read -r name want ok state; do
+    if [ "$want $ok $state" = "install ok installed" ]; then installed["${name%%:*}"]=1; fi
+  done < <(dpkg-query -W -f='${Package} ${Status}\n' "${VELK_PACKAGES[@]}" 2>/dev/null || true)
   local missing=()
   local p
   for p in "${VELK_PACKAGES[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-      missing+=("$p")
-    fi
+    [ -n "${installed[$p]:-}" ] || missing+=("$p")
   done
   if [ ${#missing[@]} -gt 0 ]; then
     echo "Installing: ${missing[*]}"
@@ -31,10 +36,14 @@ velk_install_deps() {
 }
 
 # Configures and builds into the folder; VELK_BUILD_TARGET limits the build
-# to one target (default: everything).
+# to one target (default: everything). A folder that was configured before is
+# configured again only when options are given: the build itself re-runs CMake
+# when a CMakeLists.txt changed.
 velk_build() {
   local dir="$1"; shift
   export CCACHE_DIR="${CCACHE_DIR:-$PWD/.ccache}"
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  if [ ! -f "$dir/CMakeCache.txt" ] || [ $# -gt 0 ]; then
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  fi
   cmake --build "$dir" -j "$(nproc)" ${VELK_BUILD_TARGET:+--target "$VELK_BUILD_TARGET"}
 }
