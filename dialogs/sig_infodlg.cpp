@@ -226,6 +226,8 @@ void sig_infodlg::fill_signature_validity() {
         if (!owned) {
             if (!is_valid_code(sig_status))
                 text += signature_status_text(sig_status) + ". ";
+            else if (result && !later_revisions_text(result->later).empty())
+                text += later_revisions_text(result->later) + tr(", ");
             else
                 text += signature_status_text(sigerr_unmodified) + tr(", ");
             if (signer_status != 0) {

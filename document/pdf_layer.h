@@ -152,6 +152,9 @@ int FPDF_GetSignatureCount(FPDF_DOCUMENT doc);
 // The handle belongs to the document.
 FPDF_SIGNATURE FPDF_GetSignatureObject(FPDF_DOCUMENT doc, int index);
 
+// 1 when the field carries a signature dictionary (/V), 0 for an empty
+// field that nobody has signed.
+int FPDFSignatureObj_HasValue(FPDF_SIGNATURE signature);
 // Raw bytes of /V /Contents; returns their count.
 unsigned long FPDFSignatureObj_GetContents(FPDF_SIGNATURE signature, void* buffer,
                                            unsigned long length);

@@ -205,6 +205,16 @@ FPDF_SIGNATURE FPDF_GetSignatureObject(FPDF_DOCUMENT doc, int index) {
     return pdf_layer_signature(found);
 }
 
+int FPDFSignatureObj_HasValue(FPDF_SIGNATURE sig) {
+    PDF_LAYER_GUARD;
+    if (!sig) return 0;
+    fz_context* ctx = pdf_layer_context();
+    volatile int result = 0;
+    fz_try(ctx) { result = sig_value(ctx, sig) ? 1 : 0; }
+    fz_catch(ctx) { result = 0; }
+    return result;
+}
+
 unsigned long FPDFSignatureObj_GetContents(FPDF_SIGNATURE sig, void* buffer, unsigned long length) {
     PDF_LAYER_GUARD;
     if (!sig) return 0;

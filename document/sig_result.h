@@ -10,6 +10,7 @@
 #include "crypto/sigerr.h"
 #include "crypto/x509ui.h"
 #include "document/sigcheck.h"
+#include "document/revision_changes.h"
 #include "document/sigdata.h"
 #include "platform/owned.h"
 
@@ -31,6 +32,9 @@ struct sig_result {
     std::string extra_text;
     sig_status_cell* seal = nullptr;         // the electronic seal, null when none
     cert_chain_ui* seal_chain = nullptr;
+    // What was written after the signed revision; a change that is not
+    // permitted has made sig.status 4 (the document was modified).
+    revision_changes later;
 
     // After the user trusted (or withdrew trust from) the certificate: every
     // chain that holds it gets status 0, or 7 (not trusted), on all entries.

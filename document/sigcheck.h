@@ -44,6 +44,8 @@ struct sigcheck_record {
     int32_t certified;
     int32_t permission;       // DocMDP /P 1..3, 0 when none
     float rect[4];            // x0, y0, x1, y1 with y0 <= y1
+    int32_t empty_field;      // 1: a signature field without a value (/V), not a signature
+    int64_t signed_end;       // where the signed ranges end (the length of the signed revision); 0 when unsound
 };
 
 // Fills *records (calloc'ed) and *count with one record per signature field,
@@ -88,6 +90,12 @@ int read_byterange_data(const std::vector<int64_t>& ranges, const unsigned char*
 // so no buffer of the file's size is made.
 int open_byterange_data(const std::vector<int64_t>& ranges, const unsigned char* raw_contents,
                         uint32_t raw_length, const std::wstring& path, std::unique_ptr<byte_source>* data);
+// The same over the bytes the open document was read from (its own open
+// stream, or its memory): a file renamed over the path since it was opened is
+// never judged in its place. Verification uses this form whenever the
+// document has such bytes.
+int open_byterange_data(const std::vector<int64_t>& ranges, const unsigned char* raw_contents,
+                        uint32_t raw_length, FPDF_DOCUMENT doc, std::unique_ptr<byte_source>* data);
 
 // Sets r.status by r.type over the signed data. PKCS#1 and GM values are
 // replaced by a PKCS#7 in r.contents when they verify.

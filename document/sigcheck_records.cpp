@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <mutex>
@@ -24,6 +25,7 @@
 #include "crypto/ses_seal.h"
 #include "crypto/signature_verify.h"
 #include "crypto/timestamp_verify.h"
+#include "document/pdf_layer_mupdf.h"
 #include "platform/owned.h"
 
 const char* const dstn_pkcs7 = "dstn_pkcs7";
@@ -134,13 +136,17 @@ bool read_exactly(FILE* f, int64_t offset, unsigned char* out, int64_t length) {
     return length == 0 || std::fread(out, 1, static_cast<std::size_t>(length), f) == static_cast<std::size_t>(length);
 }
 
-// The two signed ranges [0, first) and [second, second + second_length) of
-// the open file, read as a check asks for them.
-class byterange_file_source : public byte_source {
+// Where signed bytes come from: a file opened by path, or the document's own
+// open stream (the bytes it was read from, even when the path now names
+// another file).
+using signed_bytes_reader = std::function<bool(int64_t offset, unsigned char* out, int64_t length)>;
+
+// The two signed ranges [0, first) and [second, second + second_length),
+// read as a check asks for them.
+class byterange_source : public byte_source {
 public:
-    byterange_file_source(owned<FILE> file, int64_t first, int64_t second,
-                          int64_t second_length)
-        : file_(std::move(file)), first_(first), second_(second), second_length_(second_length) {}
+    byterange_source(signed_bytes_reader reader, int64_t first, int64_t second, int64_t second_length)
+        : reader_(std::move(reader)), first_(first), second_(second), second_length_(second_length) {}
     uint64_t size() const override { return static_cast<uint64_t>(first_ + second_length_); }
 
 protected:
@@ -149,18 +155,39 @@ protected:
         auto n = static_cast<int64_t>(length);
         if (at < first_) {
             const int64_t here = std::min(n, first_ - at);
-            if (!read_exactly(file_.get(), at, out, here)) return false;
+            if (!reader_(at, out, here)) return false;
             out += here;
             n -= here;
-            return n == 0 || read_exactly(file_.get(), second_, out, n);
+            return n == 0 || reader_(second_, out, n);
         }
-        return read_exactly(file_.get(), second_ + (at - first_), out, n);
+        return reader_(second_ + (at - first_), out, n);
     }
 
 private:
-    owned<FILE> file_;
+    signed_bytes_reader reader_;
     int64_t first_, second_, second_length_;
 };
+
+// The range checks of open_byterange_data over any reader of `size` bytes.
+int open_ranges(const std::vector<int64_t>& ranges, const unsigned char* raw_contents, uint32_t raw_length,
+                int64_t size, signed_bytes_reader reader, std::unique_ptr<byte_source>* data) {
+    if (ranges.size() < 4) return byterange_no_data;
+    if (ranges.size() != 4) return byterange_unsound;
+    const int64_t r0 = ranges[0], r1 = ranges[1], r2 = ranges[2], r3 = ranges[3];
+    // Every sum below stays far from overflow: each term is checked against
+    // the file size first.
+    if (r0 != 0 || r1 < 0 || r2 < 0 || r3 < 0) return byterange_unsound;
+    if (r1 > size || r2 > size || r3 > size - r2 || r1 > r2) return byterange_unsound;
+    if (r1 + r3 > static_cast<int64_t>(std::numeric_limits<uint32_t>::max())) return byterange_no_data;
+
+    std::vector<unsigned char> gap(static_cast<std::size_t>(r2 - r1));
+    if (!reader(r1, gap.data(), r2 - r1)) throw_ex_fmt("%s(), fread return len is not as expected", "");
+    if (!gap_is_contents_string(gap, raw_contents, raw_length)) return byterange_unsound;
+    std::vector<unsigned char>().swap(gap);
+
+    *data = std::make_unique<byterange_source>(std::move(reader), r1, r2, r3);
+    return byterange_read;
+}
 
 int32_t verify_document_timestamp(const sigcheck_record& r, byte_source& data) {
     PKCS7* token = parse_pkcs7_der(r.contents, r.contents_len);
@@ -235,9 +262,11 @@ void read_and_verify(FPDF_DOCUMENT doc, FPDF_SIGNATURE sig, sigcheck_record& r, 
     // The signed bytes are not gathered in memory: the check reads them from
     // the file in blocks as it goes.
     std::unique_ptr<byte_source> data;
-    int read = range_count < 0 ? byterange_unsound
-                               : open_byterange_data(ranges, raw.data(), static_cast<uint32_t>(raw.size()), path,
-                                                     &data);
+    int read = byterange_unsound;
+    if (range_count >= 0)
+        read = pdf_layer_has_source(doc)
+                   ? open_byterange_data(ranges, raw.data(), static_cast<uint32_t>(raw.size()), doc, &data)
+                   : open_byterange_data(ranges, raw.data(), static_cast<uint32_t>(raw.size()), path, &data);
     // The gap must be this dictionary's own /Contents where it is written in
     // its own object: equal bytes elsewhere (another signature's string,
     // copied into a dictionary with its own reason, place and time) sign
@@ -251,6 +280,7 @@ void read_and_verify(FPDF_DOCUMENT doc, FPDF_SIGNATURE sig, sigcheck_record& r, 
         r.status = sigerr_invalid;
         return;
     }
+    if (read == byterange_read) r.signed_end = ranges[2] + ranges[3];
     memory_byte_source no_data(nullptr, 0);
     byte_source& signed_bytes = data ? *data : no_data;
     verify_by_type(r, signed_bytes, &sig);
@@ -360,27 +390,27 @@ int open_byterange_data(const std::vector<int64_t>& ranges, const unsigned char*
     data->reset();
     std::string file = wide_to_utf8(path);
     if (access(file.c_str(), R_OK) != 0) throw_ex_fmt("file is not readable");
-    owned<FILE> f(std::fopen(file.c_str(), "rb"));
-    if (!f) return byterange_no_data;
+    auto f = std::make_shared<owned<FILE>>(std::fopen(file.c_str(), "rb"));
+    if (!*f) return byterange_no_data;
     if (ranges.size() < 4) return byterange_no_data;
-    if (ranges.size() != 4) return byterange_unsound;
-    if (fseeko(f.get(), 0, SEEK_END) != 0) return byterange_no_data;
-    const int64_t size = static_cast<int64_t>(ftello(f.get()));
-    const int64_t r0 = ranges[0], r1 = ranges[1], r2 = ranges[2], r3 = ranges[3];
-    // Every sum below stays far from overflow: each term is checked against
-    // the file size first.
-    if (r0 != 0 || r1 < 0 || r2 < 0 || r3 < 0) return byterange_unsound;
-    if (r1 > size || r2 > size || r3 > size - r2 || r1 > r2) return byterange_unsound;
-    if (r1 + r3 > static_cast<int64_t>(std::numeric_limits<uint32_t>::max())) return byterange_no_data;
+    if (fseeko(f->get(), 0, SEEK_END) != 0) return byterange_no_data;
+    const int64_t size = static_cast<int64_t>(ftello(f->get()));
+    return open_ranges(ranges, raw_contents, raw_length, size,
+                       [f](int64_t at, unsigned char* out, int64_t n) { return read_exactly(f->get(), at, out, n); },
+                       data);
+}
 
-    std::vector<unsigned char> gap(static_cast<std::size_t>(r2 - r1));
-    if (!read_exactly(f.get(), r1, gap.data(), r2 - r1))
-        throw_ex_fmt("%s(), fread return len is not as expected", "");
-    if (!gap_is_contents_string(gap, raw_contents, raw_length)) return byterange_unsound;
-    std::vector<unsigned char>().swap(gap);
-
-    *data = std::make_unique<byterange_file_source>(std::move(f), r1, r2, r3);
-    return byterange_read;
+int open_byterange_data(const std::vector<int64_t>& ranges, const unsigned char* raw_contents, uint32_t raw_length,
+                        FPDF_DOCUMENT doc, std::unique_ptr<byte_source>* data) {
+    data->reset();
+    if (!pdf_layer_has_source(doc)) return byterange_no_data;
+    const auto size = static_cast<int64_t>(pdf_layer_source_size(doc));
+    return open_ranges(ranges, raw_contents, raw_length, size,
+                       [doc](int64_t at, unsigned char* out, int64_t n) {
+                           return n == 0 || pdf_layer_read_source(doc, static_cast<std::size_t>(at), out,
+                                                                  static_cast<std::size_t>(n));
+                       },
+                       data);
 }
 
 void verify_by_type(sigcheck_record& r, const unsigned char* data, const uint32_t* length, FPDF_SIGNATURE* sig) {
@@ -494,10 +524,14 @@ void verify_all_signatures(FPDF_DOCUMENT doc, sigcheck_record** records, const s
         bool placeholder = false;
         std::vector<int64_t> ranges;
         if (sig) {
+            {
+                library_guard guard(pdf_library_lock());
+                r.empty_field = FPDFSignatureObj_HasValue(sig) ? 0 : 1;
+            }
             // One malformed signature gets its own status; the others are
-            // still verified.
+            // still verified. An empty field has nothing to verify.
             try {
-                read_and_verify(doc, sig, r, path, &placeholder, ranges);
+                if (!r.empty_field) read_and_verify(doc, sig, r, path, &placeholder, ranges);
             } catch (const std::exception& ex) {
                 r.status = sigerr_unknown;
                 diag_print("\n\n[ERROR] %s(), signature %d: %s [ERROR]\n", "", i, ex.what());

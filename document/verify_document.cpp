@@ -13,6 +13,7 @@
 #include "crypto/cert_loading.h"
 #include "crypto/local_time.h"
 #include "document/doc_base.h"
+#include "document/doc_pdfium.h"
 #include "document/doc_services.h"
 #include "platform/owned.h"
 
@@ -74,6 +75,17 @@ void complete_result(sigcheck_record& r, sig_result& x) {
         if (std::strcmp(r.type, dstn_gm_ses) == 0) code = seal_chain_of(r.contents, r.contents_len, &x.seal_chain);
         x.seal = new sig_status_cell{code, x.sig->data->seal};
     }
+}
+
+// The updates written after the signature: a change its certification or
+// lock does not permit makes the document modified since signed, whatever
+// the signature over its own revision says.
+void judge_later_revisions(doc_base* d, int32_t index, int certification, const sigcheck_record& r, sig_result& x) {
+    auto* pdf = dynamic_cast<doc_pdfium*>(d);
+    if (!pdf || !pdf->pdf_doc || r.signed_end <= 0) return;
+    x.later = changes_after_signing(pdf->pdf_doc, index, r.signed_end, certification, r.locked);
+    if (!x.later.permitted && (r.status == sigerr_okay || r.status == sigerr_sigtime_local))
+        x.sig->status = sigerr_modified;
 }
 
 }  // namespace
@@ -197,9 +209,17 @@ void verify_open_document() {
     if (!d->swis || d->swis_num <= 0) return;
 
     d->signed_num = d->swis_num;
+    // The document's certification (DocMDP) judges what came after every
+    // signature, whichever signature carries it.
+    int certification = 0;
+    for (int32_t i = 0; i < d->swis_num; ++i)
+        if (d->swis[i].certified && !d->swis[i].empty_field && certification == 0)
+            certification = d->swis[i].permission;
     for (int32_t i = 0; i < d->swis_num; ++i) {
         sigcheck_record& r = d->swis[i];
-        if (r.status == sigerr_tosign) {
+        // A prepared field awaits a signature and an empty field holds none:
+        // neither is a signature, so neither gets a result.
+        if (r.status == sigerr_tosign || r.empty_field) {
             --d->signed_num;
             continue;
         }
@@ -220,6 +240,7 @@ void verify_open_document() {
             x->sig->status = sigerr_unknown;
             diag_print("\n\n[ERROR] %s(), signature %d: %s [ERROR]\n", "", static_cast<int>(i), ex.what());
         }
+        judge_later_revisions(d, i, certification, r, *x);
         d->topsigs.push_back(x.get());
         x.release();
     }

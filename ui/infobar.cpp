@@ -184,8 +184,9 @@ void infobar::show_summary() {
             }
             const bool good_ts = r.ts && r.ts->status == 0 && r.ts_chain && !r.ts_chain->empty() &&
                                  r.ts_chain->front().status == 0;
+            const wxString later = later_revisions_text(r.later);
             show_success(good_ts ? 0x86 : 0x82, _("File is signed by: ") + signer + _(", ") +
-                                                    _("File is not modified since signed"));
+                                                    (later.empty() ? _("File is not modified since signed") : later));
             return;
         }
         show_error(pane_and_icon, signature_summary_line(result_status(r), signer_status(r)));

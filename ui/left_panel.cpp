@@ -91,8 +91,11 @@ void left_panel::build_tree() {
             const wxTreeItemId verdict = t->AppendItem(top, signature_status_text(valid ? 0 : 1));
             if (!valid) t->SetItemTextColour(verdict, red);
             const bool good_code = status == 0 || status == 13;
+            // After a signature that does not cover the whole file, the file
+            // was changed: what came after is said instead.
+            const wxString later = later_revisions_text(r->later);
             if (good_code) {
-                t->AppendItem(verdict, signature_status_text(5));
+                t->AppendItem(verdict, later.empty() ? signature_status_text(5) : later);
                 const int cs = r->signer_chain->empty() ? 14 : r->signer_chain->front().status;
                 if (cs == 0) {
                     t->AppendItem(verdict, _("Certificate's identity is VALID"));
@@ -103,6 +106,7 @@ void left_panel::build_tree() {
             } else {
                 const wxTreeItemId why = t->AppendItem(verdict, signature_status_text(status));
                 t->SetItemTextColour(why, red);
+                if (status == sigerr_modified && !later.empty()) t->SetItemTextColour(t->AppendItem(verdict, later), red);
             }
             if (data && data->type == dstn_rfc3161ts)
                 t->AppendItem(verdict, _("Signature is a document timestamp signature"));

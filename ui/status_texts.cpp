@@ -2,7 +2,10 @@
 
 #include <iterator>
 
+#include <wx/arrstr.h>
 #include <wx/intl.h>
+
+#include "document/revision_changes.h"
 
 namespace {
 
@@ -67,4 +70,23 @@ wxString signature_summary_line(int32_t sigerr, int32_t certerr) {
     if (certerr != 0)
         return translated("Signature is INVALID") + translated(": ") + certificate_status_text(certerr);
     return translated("Signature is VALID");
+}
+
+wxString later_revisions_text(const revision_changes& later) {
+    if (later.later_revisions <= 0) return wxString();
+    wxArrayString parts;
+    const int signatures = later.signatures_added - later.timestamps_added;
+    if (signatures == 1) parts.Add(translated("1 signature added"));
+    if (signatures > 1) parts.Add(wxString::Format(translated("%d signatures added"), signatures));
+    if (later.timestamps_added == 1) parts.Add(translated("1 document time stamp added"));
+    if (later.timestamps_added > 1)
+        parts.Add(wxString::Format(translated("%d document time stamps added"), later.timestamps_added));
+    if (later.validation_data) parts.Add(translated("validation data added"));
+    if (later.form_filled) parts.Add(translated("form fields filled"));
+    if (later.annotations_changed) parts.Add(translated("annotations changed"));
+    if (later.other_changes) parts.Add(translated("content changed"));
+    if (parts.empty()) return wxString();
+    wxString text = translated("Later revisions: ");
+    for (size_t i = 0; i < parts.size(); ++i) text += (i ? translated(", ") : wxString()) + parts[i];
+    return text;
 }

@@ -7,6 +7,8 @@
 
 #include <wx/string.h>
 
+struct revision_changes;
+
 // Any code outside -1..16 reads as sigerr_unknown.
 wxString signature_status_text(int32_t sigerr);
 // Any code outside 0..14 (negative ones too) reads as "can not be verified".
@@ -15,3 +17,8 @@ wxString certificate_status_text(int32_t certerr);
 // certificate code of 0; otherwise "INVALID: " and the first reason, the
 // signature's before the certificate's.
 wxString signature_summary_line(int32_t sigerr, int32_t certerr);
+
+// What the updates written after a signature did, as one line ("Later
+// revisions: 1 signature added, form fields filled"); empty when nothing
+// was written after the signed revision, or nothing that can be named.
+wxString later_revisions_text(const revision_changes& later);

@@ -135,7 +135,7 @@ std::string add_field(const std::string& pdf, const field_options& o) {
     FPDF_PAGE page = FPDF_LoadPage(doc, 0);
     FPDF_ANNOTATION annot =
         page ? FPDFPage_CreateSignatureField(page, o.name.c_str(), "Approved", "Shenzhen", "me@example.com",
-                                             o.time.c_str(), &o.rect, nullptr, 0, 0, 0, 0, 0, o.timestamp_only,
+                                             o.time.c_str(), &o.rect, nullptr, 0, 0, o.certify, o.lock, o.permission, o.timestamp_only,
                                              o.contents_size)
              : nullptr;
     bool ok = annot != nullptr;

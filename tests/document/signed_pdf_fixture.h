@@ -44,6 +44,10 @@ struct field_options {
     // The signature dictionary written inside the field's own object
     // instead of as an object of its own.
     bool direct_value = false;
+    // Certification (DocMDP /P 1..3 when certify is 1) and /Lock of the field.
+    int certify = 0;
+    int permission = 0;
+    int lock = 0;
 };
 
 // Adds the field to page 0 of the PDF bytes and saves incrementally.

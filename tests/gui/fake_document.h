@@ -93,6 +93,7 @@ public:
         std::string field = "Signature1";
         std::string reason, location, contact;
         int locked = 0, certified = 0, permission = 0, ltv = 0;
+        revision_changes later;          // what was written after the signature
     };
 
     // Replaces the results with these signatures.
@@ -126,6 +127,7 @@ public:
             o->sig = {s.status, &o->data};
             o->result.record = &r;
             o->result.sig = &o->sig;
+            o->result.later = s.later;
             if (s.signer_status != -100) {
                 if (s.signer_status != -200) o->chain.push_back(chain_cert_entry{s.signer_status, {}});
                 o->result.signer_chain = &o->chain;

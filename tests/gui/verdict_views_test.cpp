@@ -386,6 +386,50 @@ TEST(signature_tree, texts_of_valid_modified_and_unsupported_signatures) {
     EXPECT_TRUE(w.find("Signing time: 2024-05-02 09:00:00(local time)").IsOk());
 }
 
+TEST(signature_tree, what_came_after_a_signature_is_named_under_its_verdict) {
+    options_scope options;
+    verdict_window w;
+    fake_document doc;
+    current_document_scope scope(&doc);
+    spec filled;
+    filled.later.later_revisions = 2;
+    filled.later.signatures_added = 2;
+    filled.later.timestamps_added = 1;
+    filled.later.validation_data = true;
+    filled.later.form_filled = true;
+    spec changed;
+    changed.status = 4;
+    changed.later.later_revisions = 1;
+    changed.later.other_changes = true;
+    changed.later.permitted = false;
+    doc.set_signatures({filled, changed});
+    w.pane->build_tree();
+    const std::vector<std::string> lines = w.tree_lines();
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[2],
+              "    Later revisions: 1 signature added, 1 document time stamp added, validation data added, form fields "
+              "filled")
+        << "in place of 'File is not modified since signed'";
+    ASSERT_TRUE(w.find("Later revisions: content changed").IsOk());
+    EXPECT_EQ(w.pane->tree()->GetItemTextColour(w.find("Later revisions: content changed")), wxColour(255, 0, 0));
+
+    // The bar says it too, and a changed document is never shown as valid.
+    doc.set_signatures({filled});
+    w.bar->show_summary();
+    EXPECT_EQ(w.bar->message(), "File is signed by: Alice Signer, Later revisions: 1 signature added, 1 document time "
+                                "stamp added, validation data added, form fields filled");
+    doc.set_signatures({changed});
+    w.bar->show_summary();
+    EXPECT_EQ(w.bar->message(), "Signature is INVALID: File is MODIFIED since signed");
+    EXPECT_TRUE(w.bar->part_shown(infobar_status_icon));
+
+    chinese_ui zh;
+    ASSERT_TRUE(zh.loaded);
+    doc.set_signatures({filled});
+    w.pane->build_tree();
+    EXPECT_EQ(w.tree_lines()[2], "    后续修订：添加了 1 个签名，添加了 1 个文档时间戳，添加了验证数据，填写了表单域");
+}
+
 TEST(signature_tree, a_field_click_jumps_and_outlines_but_not_while_verifying) {
     options_scope options;
     verdict_window w;
@@ -508,7 +552,8 @@ public:
 void shoot_verdicts(const std::string& suffix) {
     corpus_verification v;
     options_scope options;
-    for (const char* name : {"pyhanko/minimal-two-fields-signed-twice.pdf", "dss/pades-ltv.pdf"}) {
+    for (const char* name :
+         {"pyhanko/minimal-two-fields-signed-twice.pdf", "dss/pades-ltv.pdf", "dss/test-with-vri.pdf"}) {
         std::unique_ptr<doc_pdfium> doc;
         ASSERT_NO_THROW(doc = v.open(name)) << name;
         verdict_window w;

@@ -1,0 +1,694 @@
+// Sorting the updates written after a signature into classes of change.
+//
+// The signed revision is opened as a document of its own over the first
+// `signed_end` bytes of the document's own open stream, so both revisions are
+// read by MuPDF as any reader would read them. Objects whose cross-reference
+// entries did not move are the same bytes and are never loaded; only the
+// others are compared, and each is judged by the part it plays in the signed
+// revision (page content, page tree, annotation, form field, signature,
+// validation data), found by walking that revision from its catalog.
+//
+// MuPDF unwinds with longjmp: the functions that run inside fz_try below keep
+// no object with a destructor of their own; their containers live in a
+// `walk_state` made outside.
+#include "document/revision_changes.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "app/diagnostics.h"
+#include "document/pdf_layer_mupdf.h"
+
+namespace {
+
+// ---- the signed revision as a document of its own ---------------------------
+
+// A seekable window on the first `length` bytes of another stream. It seeks
+// its source before every read, as MuPDF does with its own file, so it and
+// the document that owns the source take turns without disturbing each
+// other (both only under the library lock).
+struct prefix_state {
+    fz_stream* source;
+    int64_t length;
+    int64_t at;
+    unsigned char buffer[16384];
+};
+
+int prefix_next(fz_context* ctx, fz_stream* stm, size_t max) {
+    auto* s = static_cast<prefix_state*>(stm->state);
+    if (s->at >= s->length) return EOF;
+    size_t n = sizeof s->buffer;
+    if (n > max) n = max;
+    if (static_cast<int64_t>(n) > s->length - s->at) n = static_cast<size_t>(s->length - s->at);
+    fz_seek(ctx, s->source, s->at, SEEK_SET);
+    n = fz_read(ctx, s->source, s->buffer, n);
+    if (n == 0) return EOF;
+    stm->rp = s->buffer;
+    stm->wp = s->buffer + n;
+    s->at += static_cast<int64_t>(n);
+    stm->pos = s->at;
+    return *stm->rp++;
+}
+
+void prefix_seek(fz_context*, fz_stream* stm, int64_t offset, int whence) {
+    auto* s = static_cast<prefix_state*>(stm->state);
+    if (whence == SEEK_END) offset += s->length;
+    else if (whence == SEEK_CUR) offset += stm->pos;
+    offset = std::max<int64_t>(0, std::min(offset, s->length));
+    s->at = offset;
+    stm->pos = offset;
+    stm->rp = stm->wp = s->buffer;
+}
+
+void prefix_drop(fz_context* ctx, void* state) {
+    auto* s = static_cast<prefix_state*>(state);
+    fz_drop_stream(ctx, s->source);
+    fz_free(ctx, s);
+}
+
+// A new stream over bytes [0, length) of `source` (kept).
+fz_stream* open_prefix(fz_context* ctx, fz_stream* source, int64_t length) {
+    auto* s = static_cast<prefix_state*>(fz_calloc(ctx, 1, sizeof(prefix_state)));
+    s->source = fz_keep_stream(ctx, source);
+    s->length = length;
+    fz_stream* stm = nullptr;
+    fz_try(ctx) { stm = fz_new_stream(ctx, s, prefix_next, prefix_drop); }
+    fz_catch(ctx) {
+        fz_drop_stream(ctx, s->source);
+        fz_free(ctx, s);
+        fz_rethrow(ctx);
+    }
+    stm->seek = prefix_seek;
+    return stm;
+}
+
+// ---- the parts objects play in the signed revision --------------------------
+
+enum role : unsigned char {
+    role_none = 0,     // not reached from the catalog: a change of it alone changes nothing
+    role_content,      // page content, resources, fonts, images, and catalog entries beyond the ones below
+    role_page_node,    // an inner node of the page tree
+    role_page,
+    role_catalog,
+    role_annots,       // a page's /Annots array written as an object of its own
+    role_annot,        // an annotation other than a widget
+    role_widget,       // a widget or a form field
+    role_fields,       // /AcroForm /Fields written as an object of its own
+    role_acroform,
+    role_signature,    // a signature dictionary (and what it holds)
+    role_annot_part,   // what an annotation holds (appearance streams, pop-ups)
+    role_widget_part,  // what a widget holds, and the form's default resources
+    role_dss,          // validation data
+    role_metadata,     // the document's XMP metadata: signing tools update it, nothing draws it
+};
+
+// Names MuPDF has no constant for.
+bool name_is(fz_context* ctx, pdf_obj* name, const char* text) {
+    return pdf_is_name(ctx, name) && std::strcmp(pdf_to_name(ctx, name), text) == 0;
+}
+
+struct walk_state {
+    std::unordered_map<int, role> roles;
+    std::vector<pdf_obj*> content_roots;
+    std::vector<std::pair<pdf_obj*, role>> part_roots;
+    std::vector<pdf_obj*> stack;
+};
+
+role role_of(const walk_state* w, int num) {
+    auto it = w->roles.find(num);
+    return it == w->roles.end() ? role_none : it->second;
+}
+
+// Marks every indirect object reached from `root` with `r`, stopping at
+// objects that already have a part: the skeleton first, then content (the
+// strictest), then the parts of annotations, widgets and validation data.
+void mark_reached(fz_context* ctx, walk_state* w, pdf_obj* root, role r) {
+    w->stack.clear();
+    w->stack.push_back(root);
+    while (!w->stack.empty()) {
+        pdf_obj* o = w->stack.back();
+        w->stack.pop_back();
+        if (pdf_is_indirect(ctx, o)) {
+            int num = pdf_to_num(ctx, o);
+            if (role_of(w, num) != role_none) continue;
+            w->roles[num] = r;
+            o = pdf_resolve_indirect(ctx, o);
+        }
+        if (pdf_is_dict(ctx, o)) {
+            for (int i = 0, n = pdf_dict_len(ctx, o); i < n; ++i) w->stack.push_back(pdf_dict_get_val(ctx, o, i));
+        } else if (pdf_is_array(ctx, o)) {
+            for (int i = 0, n = pdf_array_len(ctx, o); i < n; ++i) w->stack.push_back(pdf_array_get(ctx, o, i));
+        }
+    }
+}
+
+void set_role(fz_context* ctx, walk_state* w, pdf_obj* o, role r) {
+    if (pdf_is_indirect(ctx, o)) w->roles[pdf_to_num(ctx, o)] = r;
+}
+
+// The parts of an annotation or widget: everything it holds but its page and
+// parent (the skeleton reaches those).
+void note_annotation(fz_context* ctx, walk_state* w, pdf_obj* annot) {
+    pdf_obj* dict = pdf_resolve_indirect(ctx, annot);
+    if (!pdf_is_dict(ctx, dict)) return;
+    const bool widget = pdf_name_eq(ctx, pdf_dict_get(ctx, dict, PDF_NAME(Subtype)), PDF_NAME(Widget));
+    if (pdf_is_indirect(ctx, annot) && role_of(w, pdf_to_num(ctx, annot)) != role_widget)
+        set_role(ctx, w, annot, widget ? role_widget : role_annot);
+    for (int i = 0, n = pdf_dict_len(ctx, dict); i < n; ++i) {
+        pdf_obj* key = pdf_dict_get_key(ctx, dict, i);
+        if (pdf_name_eq(ctx, key, PDF_NAME(P)) || pdf_name_eq(ctx, key, PDF_NAME(Parent)) ||
+            pdf_name_eq(ctx, key, PDF_NAME(Kids)) || pdf_name_eq(ctx, key, PDF_NAME(V)))
+            continue;
+        w->part_roots.push_back({pdf_dict_get_val(ctx, dict, i), widget ? role_widget_part : role_annot_part});
+    }
+}
+
+void walk_pages(fz_context* ctx, walk_state* w, pdf_obj* node, int depth) {
+    if (depth > 64 || !pdf_is_dict(ctx, pdf_resolve_indirect(ctx, node))) return;
+    if (pdf_is_indirect(ctx, node) && role_of(w, pdf_to_num(ctx, node)) != role_none) return;  // a loop
+    pdf_obj* kids = pdf_dict_get(ctx, node, PDF_NAME(Kids));
+    if (pdf_is_array(ctx, kids)) {
+        set_role(ctx, w, node, role_page_node);
+        set_role(ctx, w, kids, role_page_node);
+        for (int i = 0, n = pdf_array_len(ctx, kids); i < n; ++i) walk_pages(ctx, w, pdf_array_get(ctx, kids, i), depth + 1);
+        // What a node passes on to its pages (resources, boxes) is content.
+        pdf_obj* dict = pdf_resolve_indirect(ctx, node);
+        for (int i = 0, n = pdf_dict_len(ctx, dict); i < n; ++i) {
+            pdf_obj* key = pdf_dict_get_key(ctx, dict, i);
+            if (!pdf_name_eq(ctx, key, PDF_NAME(Kids)) && !pdf_name_eq(ctx, key, PDF_NAME(Parent)))
+                w->content_roots.push_back(pdf_dict_get_val(ctx, dict, i));
+        }
+        return;
+    }
+    set_role(ctx, w, node, role_page);
+    pdf_obj* page = pdf_resolve_indirect(ctx, node);
+    for (int i = 0, n = pdf_dict_len(ctx, page); i < n; ++i) {
+        pdf_obj* key = pdf_dict_get_key(ctx, page, i);
+        pdf_obj* val = pdf_dict_get_val(ctx, page, i);
+        if (pdf_name_eq(ctx, key, PDF_NAME(Parent))) continue;
+        if (pdf_name_eq(ctx, key, PDF_NAME(Annots))) {
+            set_role(ctx, w, val, role_annots);
+            for (int k = 0, m = pdf_array_len(ctx, val); k < m; ++k) note_annotation(ctx, w, pdf_array_get(ctx, val, k));
+            continue;
+        }
+        w->content_roots.push_back(val);
+    }
+}
+
+void walk_fields(fz_context* ctx, walk_state* w, pdf_obj* fields, int depth) {
+    if (depth > 64) return;
+    for (int i = 0, n = pdf_array_len(ctx, fields); i < n; ++i) {
+        pdf_obj* field = pdf_array_get(ctx, fields, i);
+        if (!pdf_is_dict(ctx, field)) continue;
+        if (pdf_is_indirect(ctx, field) && role_of(w, pdf_to_num(ctx, field)) == role_widget &&
+            !pdf_dict_get(ctx, field, PDF_NAME(Kids)))
+            continue;  // seen
+        set_role(ctx, w, field, role_widget);
+        note_annotation(ctx, w, field);
+        pdf_obj* v = pdf_dict_get(ctx, field, PDF_NAME(V));
+        if (pdf_name_eq(ctx, pdf_dict_get_inheritable(ctx, field, PDF_NAME(FT)), PDF_NAME(Sig))) {
+            if (v) {
+                set_role(ctx, w, v, role_signature);
+                mark_reached(ctx, w, v, role_signature);
+            }
+        } else if (v) {
+            w->part_roots.push_back({v, role_widget_part});
+        }
+        pdf_obj* kids = pdf_dict_get(ctx, field, PDF_NAME(Kids));
+        if (pdf_is_array(ctx, kids)) {
+            set_role(ctx, w, kids, role_fields);
+            walk_fields(ctx, w, kids, depth + 1);
+        }
+    }
+}
+
+// The parts of the signed revision, from its trailer.
+void walk_revision(fz_context* ctx, pdf_document* doc, walk_state* w) {
+    pdf_obj* root = pdf_dict_get(ctx, pdf_trailer(ctx, doc), PDF_NAME(Root));
+    set_role(ctx, w, root, role_catalog);
+    pdf_obj* catalog = pdf_resolve_indirect(ctx, root);
+    walk_pages(ctx, w, pdf_dict_get(ctx, catalog, PDF_NAME(Pages)), 0);
+    pdf_obj* acroform = pdf_dict_get(ctx, catalog, PDF_NAME(AcroForm));
+    set_role(ctx, w, acroform, role_acroform);
+    pdf_obj* fields = pdf_dict_get(ctx, acroform, PDF_NAME(Fields));
+    set_role(ctx, w, fields, role_fields);
+    walk_fields(ctx, w, fields, 0);
+    for (int i = 0, n = pdf_dict_len(ctx, acroform); i < n; ++i)
+        if (!pdf_name_eq(ctx, pdf_dict_get_key(ctx, acroform, i), PDF_NAME(Fields)))
+            w->part_roots.push_back({pdf_dict_get_val(ctx, acroform, i), role_widget_part});
+    for (int i = 0, n = pdf_dict_len(ctx, catalog); i < n; ++i) {
+        pdf_obj* key = pdf_dict_get_key(ctx, catalog, i);
+        pdf_obj* val = pdf_dict_get_val(ctx, catalog, i);
+        if (pdf_name_eq(ctx, key, PDF_NAME(Pages)) || pdf_name_eq(ctx, key, PDF_NAME(AcroForm))) continue;
+        if (name_is(ctx, key, "DSS") || name_is(ctx, key, "Extensions"))
+            w->part_roots.push_back({val, role_dss});
+        else if (pdf_name_eq(ctx, key, PDF_NAME(Metadata)))
+            w->part_roots.push_back({val, role_metadata});
+        else if (pdf_name_eq(ctx, key, PDF_NAME(Perms)))
+            mark_reached(ctx, w, val, role_signature);
+        else
+            w->content_roots.push_back(val);
+    }
+    for (pdf_obj* o : w->content_roots) mark_reached(ctx, w, o, role_content);
+    for (const auto& p : w->part_roots) mark_reached(ctx, w, p.first, p.second);
+}
+
+// ---- comparing the two revisions ----------------------------------------------
+
+struct compare_state {
+    pdf_document* old_doc;
+    pdf_document* new_doc;
+    int64_t signed_end;
+    pdf_locked_fields* locked;
+    revision_changes* out;
+    const char* other;  // the first change of the class "anything else"
+    int other_num;      // and the object it was found in
+    int num;            // the object being compared
+    char field_name[256];
+};
+
+void note_other(compare_state* c, const char* what) {
+    c->out->other_changes = true;
+    if (c->other) return;
+    c->other = what;
+    c->other_num = c->num;
+}
+
+bool same_value(fz_context* ctx, pdf_obj* a, pdf_obj* b) { return pdf_objcmp(ctx, a, b) == 0; }
+
+bool is_signature_field(fz_context* ctx, pdf_obj* field) {
+    return pdf_name_eq(ctx, pdf_dict_get_inheritable(ctx, field, PDF_NAME(FT)), PDF_NAME(Sig));
+}
+
+bool is_document_timestamp(fz_context* ctx, pdf_obj* v) {
+    return name_is(ctx, pdf_dict_get(ctx, v, PDF_NAME(Type)), "DocTimeStamp") ||
+           name_is(ctx, pdf_dict_get(ctx, v, PDF_NAME(SubFilter)), "ETSI.RFC3161");
+}
+
+void count_signature(fz_context* ctx, compare_state* c, pdf_obj* v) {
+    ++c->out->signatures_added;
+    if (is_document_timestamp(ctx, v)) ++c->out->timestamps_added;
+}
+
+// A field or widget that existed in the signed revision and was rewritten.
+void compare_field(fz_context* ctx, compare_state* c, pdf_obj* old_f, pdf_obj* new_f) {
+    if (!pdf_is_dict(ctx, new_f)) {
+        note_other(c, "a form field was removed");
+        return;
+    }
+    const bool sig = is_signature_field(ctx, old_f);
+    pdf_obj* keys[64];
+    int nkeys = 0;
+    for (pdf_obj* d : {old_f, new_f})
+        for (int i = 0, n = pdf_dict_len(ctx, d); i < n && nkeys < 64; ++i) keys[nkeys++] = pdf_dict_get_key(ctx, d, i);
+    bool filled = false;
+    for (int i = 0; i < nkeys; ++i) {
+        pdf_obj* key = keys[i];
+        pdf_obj* a = pdf_dict_get(ctx, old_f, key);
+        pdf_obj* b = pdf_dict_get(ctx, new_f, key);
+        if (same_value(ctx, a, b)) continue;
+        if (pdf_name_eq(ctx, key, PDF_NAME(V))) {
+            if (sig) {
+                if (a) note_other(c, "a signature was replaced");
+                else if (pdf_is_dict(ctx, b)) count_signature(ctx, c, b);
+            } else {
+                filled = true;
+            }
+        } else if (pdf_name_eq(ctx, key, PDF_NAME(AP)) || pdf_name_eq(ctx, key, PDF_NAME(AS)) ||
+                   pdf_name_eq(ctx, key, PDF_NAME(MK))) {
+            if (!sig) filled = true;
+        } else if (sig && (pdf_name_eq(ctx, key, PDF_NAME(P)) || pdf_name_eq(ctx, key, PDF_NAME(F)))) {
+            // Signing an empty field may place its widget.
+        } else {
+            note_other(c, "a form field was changed beyond its value");
+        }
+    }
+    if (!filled) return;
+    c->out->form_filled = true;
+    if (c->locked) {
+        char* name = pdf_field_name(ctx, new_f);
+        const bool locked = name && pdf_is_field_locked(ctx, c->locked, name);
+        fz_free(ctx, name);
+        if (locked) c->out->locked_field_changed = true;
+    }
+}
+
+int ref_num(fz_context* ctx, pdf_obj* o) { return pdf_is_indirect(ctx, o) ? pdf_to_num(ctx, o) : 0; }
+
+bool array_holds(fz_context* ctx, pdf_obj* array, pdf_obj* item) {
+    for (int i = 0, n = pdf_array_len(ctx, array); i < n; ++i) {
+        pdf_obj* x = pdf_array_get(ctx, array, i);
+        if (pdf_is_indirect(ctx, item) ? ref_num(ctx, x) == pdf_to_num(ctx, item) : same_value(ctx, x, item))
+            return true;
+    }
+    return false;
+}
+
+// /AcroForm /Fields (or a field's /Kids) of the two revisions.
+void compare_fields(fz_context* ctx, compare_state* c, pdf_obj* old_a, pdf_obj* new_a) {
+    for (int i = 0, n = pdf_array_len(ctx, old_a); i < n; ++i)
+        if (!array_holds(ctx, new_a, pdf_array_get(ctx, old_a, i))) note_other(c, "a form field was removed");
+    for (int i = 0, n = pdf_array_len(ctx, new_a); i < n; ++i) {
+        pdf_obj* f = pdf_array_get(ctx, new_a, i);
+        if (array_holds(ctx, old_a, f)) continue;
+        if (!is_signature_field(ctx, f)) {
+            note_other(c, "a form field was added");
+            continue;
+        }
+        pdf_obj* v = pdf_dict_get(ctx, f, PDF_NAME(V));
+        if (pdf_is_dict(ctx, v)) count_signature(ctx, c, v);
+    }
+}
+
+// A page's /Annots of the two revisions.
+void compare_annots(fz_context* ctx, compare_state* c, pdf_obj* old_a, pdf_obj* new_a) {
+    for (int i = 0, n = pdf_array_len(ctx, old_a); i < n; ++i) {
+        pdf_obj* a = pdf_array_get(ctx, old_a, i);
+        if (array_holds(ctx, new_a, a)) continue;
+        if (pdf_name_eq(ctx, pdf_dict_get(ctx, a, PDF_NAME(Subtype)), PDF_NAME(Widget)))
+            note_other(c, "a form field's widget was removed");
+        else
+            c->out->annotations_changed = true;
+    }
+    for (int i = 0, n = pdf_array_len(ctx, new_a); i < n; ++i) {
+        pdf_obj* a = pdf_array_get(ctx, new_a, i);
+        if (array_holds(ctx, old_a, a)) continue;
+        if (!pdf_name_eq(ctx, pdf_dict_get(ctx, a, PDF_NAME(Subtype)), PDF_NAME(Widget)))
+            c->out->annotations_changed = true;
+        else if (!is_signature_field(ctx, a))
+            note_other(c, "a form field was added");
+    }
+}
+
+void compare_page(fz_context* ctx, compare_state* c, pdf_obj* old_p, pdf_obj* new_p) {
+    if (!pdf_is_dict(ctx, new_p)) {
+        note_other(c, "a page was removed");
+        return;
+    }
+    for (pdf_obj* d : {old_p, new_p})
+        for (int i = 0, n = pdf_dict_len(ctx, d); i < n; ++i) {
+            pdf_obj* key = pdf_dict_get_key(ctx, d, i);
+            pdf_obj* a = pdf_dict_get(ctx, old_p, key);
+            pdf_obj* b = pdf_dict_get(ctx, new_p, key);
+            if (same_value(ctx, a, b)) continue;
+            if (!pdf_name_eq(ctx, key, PDF_NAME(Annots))) {
+                note_other(c, "a page's content, resources or geometry changed");
+                continue;
+            }
+            // The array written as an object of its own is compared as
+            // that object; moved to another object, it is compared here.
+            compare_annots(ctx, c, a, b);
+        }
+}
+
+void compare_acroform(fz_context* ctx, compare_state* c, pdf_obj* old_f, pdf_obj* new_f) {
+    for (pdf_obj* d : {old_f, new_f})
+        for (int i = 0, n = pdf_dict_len(ctx, d); i < n; ++i) {
+            pdf_obj* key = pdf_dict_get_key(ctx, d, i);
+            pdf_obj* a = pdf_dict_get(ctx, old_f, key);
+            pdf_obj* b = pdf_dict_get(ctx, new_f, key);
+            if (same_value(ctx, a, b)) continue;
+            if (pdf_name_eq(ctx, key, PDF_NAME(Fields)))
+                compare_fields(ctx, c, a, b);
+            else if (pdf_name_eq(ctx, key, PDF_NAME(SigFlags)))
+                continue;
+            else if (pdf_name_eq(ctx, key, PDF_NAME(DR)) || pdf_name_eq(ctx, key, PDF_NAME(DA)) ||
+                     name_is(ctx, key, "NeedAppearances"))
+                c->out->form_filled = true;
+            else
+                note_other(c, "the form's dictionary changed");
+        }
+}
+
+void compare_catalog(fz_context* ctx, compare_state* c, pdf_obj* old_c, pdf_obj* new_c) {
+    for (pdf_obj* d : {old_c, new_c})
+        for (int i = 0, n = pdf_dict_len(ctx, d); i < n; ++i) {
+            pdf_obj* key = pdf_dict_get_key(ctx, d, i);
+            pdf_obj* a = pdf_dict_get(ctx, old_c, key);
+            pdf_obj* b = pdf_dict_get(ctx, new_c, key);
+            if (same_value(ctx, a, b)) continue;
+            if (name_is(ctx, key, "DSS") || name_is(ctx, key, "Extensions")) {
+                c->out->validation_data = true;
+            } else if (pdf_name_eq(ctx, key, PDF_NAME(Version))) {
+                // Raised with the extensions that validation data declares.
+            } else if (pdf_name_eq(ctx, key, PDF_NAME(Metadata)) && pdf_is_indirect(ctx, b)) {
+                // New metadata written as an object of its own: nothing draws it.
+            } else if (pdf_name_eq(ctx, key, PDF_NAME(AcroForm))) {
+                // A form added to a document that had none holds only what
+                // its fields are judged by.
+                if (!a && pdf_is_dict(ctx, b)) compare_fields(ctx, c, nullptr, pdf_dict_get(ctx, b, PDF_NAME(Fields)));
+                else if (pdf_is_indirect(ctx, a) || pdf_is_indirect(ctx, b)) note_other(c, "the form was replaced");
+                else compare_acroform(ctx, c, a, b);
+            } else {
+                note_other(c, "the document catalog changed");
+            }
+        }
+}
+
+// Same dictionary and, for streams, the same raw bytes.
+bool same_object(fz_context* ctx, compare_state* c, int num, pdf_obj* a, pdf_obj* b) {
+    if (!same_value(ctx, a, b)) return false;
+    if (!pdf_is_stream(ctx, a) && !pdf_is_stream(ctx, b)) return true;
+    if (!pdf_is_stream(ctx, a) || !pdf_is_stream(ctx, b)) return false;
+    fz_buffer* x = nullptr;
+    fz_buffer* y = nullptr;
+    int same = 0;
+    fz_var(x);
+    fz_var(y);
+    fz_try(ctx) {
+        x = pdf_load_raw_stream_number(ctx, c->old_doc, num);
+        y = pdf_load_raw_stream_number(ctx, c->new_doc, num);
+        unsigned char *px = nullptr, *py = nullptr;
+        size_t nx = fz_buffer_storage(ctx, x, &px), ny = fz_buffer_storage(ctx, y, &py);
+        same = nx == ny && (nx == 0 || std::memcmp(px, py, nx) == 0);
+    }
+    fz_always(ctx) {
+        fz_drop_buffer(ctx, x);
+        fz_drop_buffer(ctx, y);
+    }
+    fz_catch(ctx) { fz_rethrow(ctx); }
+    return same != 0;
+}
+
+bool entry_moved(fz_context* ctx, compare_state* c, int num) {
+    pdf_xref_entry* e = pdf_get_xref_entry(ctx, c->new_doc, num);
+    pdf_xref_entry* o = num < pdf_xref_len(ctx, c->old_doc) ? pdf_get_xref_entry(ctx, c->old_doc, num) : nullptr;
+    const char et = e ? e->type : 0, ot = o ? o->type : 0;
+    const bool e_used = et == 'n' || et == 'o', o_used = ot == 'n' || ot == 'o';
+    if (!e_used && !o_used) return false;
+    if (e_used != o_used || et != ot || e->ofs != o->ofs || e->gen != o->gen) return true;
+    if (et == 'o') {
+        // Same place inside an object stream: the same bytes only if that
+        // stream did not move either.
+        const int stm = static_cast<int>(e->ofs);
+        if (stm <= 0 || stm == num || stm >= pdf_xref_len(ctx, c->new_doc)) return true;
+        pdf_xref_entry* es = pdf_get_xref_entry(ctx, c->new_doc, stm);
+        pdf_xref_entry* os = stm < pdf_xref_len(ctx, c->old_doc) ? pdf_get_xref_entry(ctx, c->old_doc, stm) : nullptr;
+        return !es || !os || es->type != os->type || es->ofs != os->ofs;
+    }
+    return false;
+}
+
+void compare_revisions(fz_context* ctx, compare_state* c, walk_state* w) {
+    pdf_obj* old_trailer = pdf_trailer(ctx, c->old_doc);
+    pdf_obj* new_trailer = pdf_trailer(ctx, c->new_doc);
+    if (ref_num(ctx, pdf_dict_get(ctx, old_trailer, PDF_NAME(Root))) !=
+        ref_num(ctx, pdf_dict_get(ctx, new_trailer, PDF_NAME(Root))))
+        note_other(c, "the trailer names another catalog");
+    if (!same_value(ctx, pdf_dict_get(ctx, old_trailer, PDF_NAME(Encrypt)),
+                    pdf_dict_get(ctx, new_trailer, PDF_NAME(Encrypt))))
+        note_other(c, "the encryption changed");
+
+    walk_revision(ctx, c->old_doc, w);
+
+    const int old_len = pdf_xref_len(ctx, c->old_doc);
+    for (int num = 1, n = pdf_xref_len(ctx, c->new_doc); num < n; ++num) {
+        if (!entry_moved(ctx, c, num)) continue;
+        c->num = num;
+        pdf_xref_entry* e = pdf_get_xref_entry(ctx, c->new_doc, num);
+        // A later table that sends an object back into the signed bytes
+        // picks another definition the signature did not sign as current.
+        if (e && e->type == 'n' && e->ofs < c->signed_end) note_other(c, "a later xref points into the signed bytes");
+        const role r = role_of(w, num);
+        if (r == role_none || num >= old_len) continue;  // new objects are judged where they are referenced
+        pdf_obj* a = pdf_load_object(ctx, c->old_doc, num);
+        pdf_obj* b = nullptr;
+        fz_var(b);
+        fz_try(ctx) {
+            if (e && (e->type == 'n' || e->type == 'o')) b = pdf_load_object(ctx, c->new_doc, num);
+            if (!same_object(ctx, c, num, a, b)) {
+                switch (r) {
+                    case role_content: note_other(c, "page content, resources or document-level objects changed"); break;
+                    case role_page_node: note_other(c, "the page tree changed"); break;
+                    case role_page: compare_page(ctx, c, a, b); break;
+                    case role_catalog: compare_catalog(ctx, c, a, b); break;
+                    case role_annots: compare_annots(ctx, c, a, b); break;
+                    case role_annot:
+                    case role_annot_part: c->out->annotations_changed = true; break;
+                    case role_widget: compare_field(ctx, c, a, b); break;
+                    case role_fields: compare_fields(ctx, c, a, b); break;
+                    case role_acroform: compare_acroform(ctx, c, a, b); break;
+                    case role_signature: note_other(c, "a signature dictionary changed"); break;
+                    case role_widget_part: c->out->form_filled = true; break;
+                    case role_dss: c->out->validation_data = true; break;
+                    case role_metadata: break;
+                    case role_none: break;
+                }
+            }
+        }
+        fz_always(ctx) {
+            pdf_drop_obj(ctx, a);
+            pdf_drop_obj(ctx, b);
+        }
+        fz_catch(ctx) { fz_rethrow(ctx); }
+    }
+}
+
+void refuse(revision_changes& r, const char* why) {
+    if (!r.permitted) return;
+    r.permitted = false;
+    r.first_refused = why;
+}
+
+// ---- what the pages show ------------------------------------------------------
+
+// Renders page contents (annotations and widgets are judged by their class,
+// not drawn) of both revisions at a low resolution and compares them.
+constexpr float kCompareSide = 160.0f;  // pixels of the longer side
+
+fz_pixmap* render_contents(fz_context* ctx, pdf_document* doc, int index) {
+    pdf_page* page = pdf_load_page(ctx, doc, index);
+    fz_pixmap* pix = nullptr;
+    fz_try(ctx) {
+        fz_rect box = pdf_bound_page(ctx, page);
+        float side = std::max(box.x1 - box.x0, box.y1 - box.y0);
+        float scale = side > 0 ? kCompareSide / side : 1.0f;
+        pix = pdf_new_pixmap_from_page_contents_with_usage(ctx, page, fz_scale(scale, scale), fz_device_gray(ctx), 0,
+                                                           "View");
+    }
+    fz_always(ctx) { fz_drop_page(ctx, &page->super); }
+    fz_catch(ctx) { fz_rethrow(ctx); }
+    return pix;
+}
+
+bool pixmaps_differ(fz_context* ctx, fz_pixmap* a, fz_pixmap* b) {
+    if (fz_pixmap_width(ctx, a) != fz_pixmap_width(ctx, b) || fz_pixmap_height(ctx, a) != fz_pixmap_height(ctx, b))
+        return true;
+    const int w = fz_pixmap_width(ctx, a), h = fz_pixmap_height(ctx, a), n = fz_pixmap_components(ctx, a);
+    const unsigned char* pa = fz_pixmap_samples(ctx, a);
+    const unsigned char* pb = fz_pixmap_samples(ctx, b);
+    const int sa = fz_pixmap_stride(ctx, a), sb = fz_pixmap_stride(ctx, b);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w * n; ++x)
+            if (std::abs(pa[y * sa + x] - pb[y * sb + x]) > 24) return true;
+    return false;
+}
+
+void compare_pages(fz_context* ctx, pdf_document* old_doc, pdf_document* new_doc, revision_changes& out) {
+    const int pages = pdf_count_pages(ctx, old_doc);
+    out.pages_compared = true;
+    if (pages != pdf_count_pages(ctx, new_doc)) {
+        out.pages_differ = true;
+        return;
+    }
+    for (int i = 0; i < pages && !out.pages_differ; ++i) {
+        fz_pixmap* a = nullptr;
+        fz_pixmap* b = nullptr;
+        fz_var(a);
+        fz_var(b);
+        fz_try(ctx) {
+            a = render_contents(ctx, old_doc, i);
+            b = render_contents(ctx, new_doc, i);
+            if (pixmaps_differ(ctx, a, b)) out.pages_differ = true;
+        }
+        fz_always(ctx) {
+            fz_drop_pixmap(ctx, a);
+            fz_drop_pixmap(ctx, b);
+        }
+        fz_catch(ctx) { fz_rethrow(ctx); }
+    }
+}
+
+}  // namespace
+
+revision_changes changes_after_signing(FPDF_DOCUMENT doc, int field_index, int64_t signed_end, int certification,
+                                       int locked_all) {
+    revision_changes out;
+    PDF_LAYER_GUARD;
+    if (!doc || !doc->pdf || signed_end <= 0) return out;
+    const auto size = static_cast<int64_t>(pdf_layer_source_size(doc));
+    if (signed_end >= size) return out;
+
+    fz_context* ctx = pdf_layer_context();
+    walk_state walk;
+    compare_state c{};
+    c.new_doc = doc->pdf;
+    c.signed_end = signed_end;
+    c.out = &out;
+    fz_stream* base = nullptr;
+    fz_stream* prefix = nullptr;
+    pdf_document* old_doc = nullptr;
+    const char* failure = nullptr;
+    fz_var(base);
+    fz_var(prefix);
+    fz_var(old_doc);
+    fz_var(failure);
+    fz_try(ctx) {
+        base = doc->file ? fz_keep_stream(ctx, doc->file) : fz_open_buffer(ctx, doc->source);
+        prefix = open_prefix(ctx, base, signed_end);
+        failure = "the signed bytes are not a whole revision of the document";
+        old_doc = pdf_open_document_with_stream(ctx, prefix);
+        if (old_doc->repair_attempted || pdf_count_pages(ctx, old_doc) <= 0) fz_throw(ctx, FZ_ERROR_GENERIC, "repaired");
+        failure = "the document could not be compared with its signed revision";
+        c.old_doc = old_doc;
+        out.later_revisions = std::max(0, pdf_count_versions(ctx, doc->pdf) - pdf_count_versions(ctx, old_doc));
+        if (doc->repaired) note_other(&c, "the document's cross-reference table had to be repaired");
+        pdf_obj* field = pdf_layer_field(FPDF_GetSignatureObject(doc, field_index));
+        if (field) c.locked = pdf_find_locked_fields_for_sig(ctx, doc->pdf, field);
+        compare_revisions(ctx, &c, &walk);
+        // What the pages show, once the objects allow the change: a change
+        // that keeps the objects but alters what they draw is seen here.
+        if (!out.other_changes) {
+            compare_pages(ctx, old_doc, doc->pdf, out);
+            if (out.pages_differ) note_other(&c, "the pages draw differently from the signed revision");
+        }
+        failure = nullptr;
+    }
+    fz_always(ctx) {
+        pdf_drop_locked_fields(ctx, c.locked);
+        pdf_drop_document(ctx, old_doc);
+        fz_drop_stream(ctx, prefix);
+        fz_drop_stream(ctx, base);
+        // The store is keyed by objects of every document; leave none of
+        // the closed revision behind.
+        if (old_doc) fz_empty_store(ctx);
+    }
+    fz_catch(ctx) {
+        out.other_changes = true;
+        if (!c.other) c.other = failure ? failure : "the later revisions could not be read";
+    }
+
+    if (out.other_changes) {
+        std::string why = c.other ? c.other : "anything else";
+        if (c.other_num > 0) why += " (object " + std::to_string(c.other_num) + ")";
+        refuse(out, why.c_str());
+    }
+    if (out.locked_field_changed) refuse(out, "a locked field was changed");
+    const int approvals = out.signatures_added - out.timestamps_added;
+    if (certification == 1 || locked_all) {
+        if (out.form_filled) refuse(out, "form filling where the certification permits no change");
+        if (out.annotations_changed) refuse(out, "annotations where the certification permits no change");
+        if (approvals > 0) refuse(out, "a signature where the certification permits no change");
+    } else if (certification == 2 && out.annotations_changed) {
+        refuse(out, "annotations where the certification permits form filling only");
+    }
+    if (!out.permitted)
+        diag_print("\n [INFO] %s(), signature %d: not permitted after signing: %s\n", "", field_index,
+                   out.first_refused.c_str());
+    return out;
+}
