@@ -114,6 +114,7 @@ bool name_is(fz_context* ctx, pdf_obj* name, const char* text) {
 
 struct walk_state {
     std::unordered_map<int, role> roles;
+    std::unordered_set<int> moved;  // objects whose cross-reference entry changed after signing
     std::vector<pdf_obj*> content_roots;
     std::vector<std::pair<pdf_obj*, role>> part_roots;
     std::vector<pdf_obj*> stack;
@@ -510,6 +511,7 @@ void compare_revisions(fz_context* ctx, compare_state* c, walk_state* w) {
     for (int num = 1, n = pdf_xref_len(ctx, c->new_doc); num < n; ++num) {
         if (!entry_moved(ctx, c, num)) continue;
         c->num = num;
+        w->moved.insert(num);
         pdf_xref_entry* e = pdf_get_xref_entry(ctx, c->new_doc, num);
         // A later table that sends an object back into the signed bytes
         // picks another definition the signature did not sign as current.
@@ -557,23 +559,56 @@ void refuse(revision_changes& r, const char* why) {
 
 // ---- what the pages show ------------------------------------------------------
 
-// Renders page contents (annotations and widgets are judged by their class,
-// not drawn) of both revisions at a low resolution and compares them.
-constexpr float kCompareSide = 160.0f;  // pixels of the longer side
+// Each page of both revisions is rendered whole (content, annotations and
+// widgets) at a low resolution and compared, leaving out only the rectangles
+// of the annotations and widgets whose own objects were judged above (added,
+// removed or rewritten: signatures added, fields filled, annotations
+// changed). Everything else must draw alike: a widget or an annotation that
+// was not rewritten but draws differently, or content that changed through
+// an object the walk did not reach, is a change of what was signed.
+constexpr float kCompareSide = 160.0f;  // pixels of the longer side of a page
+constexpr int kMaskMargin = 2;           // pixels around a left-out rectangle
 
-fz_pixmap* render_contents(fz_context* ctx, pdf_document* doc, int index) {
-    pdf_page* page = pdf_load_page(ctx, doc, index);
-    fz_pixmap* pix = nullptr;
-    fz_try(ctx) {
-        fz_rect box = pdf_bound_page(ctx, page);
-        float side = std::max(box.x1 - box.x0, box.y1 - box.y0);
-        float scale = side > 0 ? kCompareSide / side : 1.0f;
-        pix = pdf_new_pixmap_from_page_contents_with_usage(ctx, page, fz_scale(scale, scale), fz_device_gray(ctx), 0,
-                                                           "View");
+struct page_render {
+    fz_pixmap* pixmap = nullptr;
+    fz_matrix ctm;  // page space to pixels
+};
+
+page_render render_page(fz_context* ctx, pdf_page* page) {
+    page_render r;
+    fz_rect box = pdf_bound_page(ctx, page);
+    const float side = std::max(box.x1 - box.x0, box.y1 - box.y0);
+    const float scale = side > 0 ? kCompareSide / side : 1.0f;
+    fz_matrix page_ctm;
+    pdf_page_transform(ctx, page, nullptr, &page_ctm);
+    r.ctm = fz_concat(page_ctm, fz_scale(scale, scale));
+    r.pixmap = pdf_new_pixmap_from_page_with_usage(ctx, page, fz_scale(scale, scale), fz_device_gray(ctx), 0, "View");
+    return r;
+}
+
+bool annot_judged(fz_context* ctx, const std::unordered_set<int>* moved, pdf_obj* annot, pdf_obj* other_annots) {
+    if (!pdf_is_indirect(ctx, annot)) return true;
+    const int num = pdf_to_num(ctx, annot);
+    return moved->count(num) != 0 || !array_holds(ctx, other_annots, annot);
+}
+
+// Blanks the rectangles of the judged annotations of `annots` in both renders.
+void mask_judged(fz_context* ctx, const std::unordered_set<int>* moved, pdf_obj* annots, pdf_obj* other_annots,
+                 const page_render& in, page_render* a, page_render* b) {
+    for (int i = 0, n = pdf_array_len(ctx, annots); i < n; ++i) {
+        pdf_obj* annot = pdf_array_get(ctx, annots, i);
+        if (!annot_judged(ctx, moved, annot, other_annots)) continue;
+        fz_irect box = fz_round_rect(fz_transform_rect(pdf_dict_get_rect(ctx, annot, PDF_NAME(Rect)), in.ctm));
+        box.x0 -= kMaskMargin;
+        box.y0 -= kMaskMargin;
+        box.x1 += kMaskMargin;
+        box.y1 += kMaskMargin;
+        for (page_render* r : {a, b}) {
+            fz_irect area = fz_intersect_irect(box, fz_pixmap_bbox(ctx, r->pixmap));
+            if (fz_is_empty_irect(area)) continue;
+            fz_clear_pixmap_rect_with_value(ctx, r->pixmap, 255, area);
+        }
     }
-    fz_always(ctx) { fz_drop_page(ctx, &page->super); }
-    fz_catch(ctx) { fz_rethrow(ctx); }
-    return pix;
 }
 
 bool pixmaps_differ(fz_context* ctx, fz_pixmap* a, fz_pixmap* b) {
@@ -589,29 +624,44 @@ bool pixmaps_differ(fz_context* ctx, fz_pixmap* a, fz_pixmap* b) {
     return false;
 }
 
-void compare_pages(fz_context* ctx, pdf_document* old_doc, pdf_document* new_doc, revision_changes& out) {
+void compare_page_renders(fz_context* ctx, pdf_document* old_doc, pdf_document* new_doc, int index,
+                          const std::unordered_set<int>* moved, revision_changes& out) {
+    pdf_page* old_page = nullptr;
+    pdf_page* new_page = nullptr;
+    page_render a, b;
+    fz_var(old_page);
+    fz_var(new_page);
+    fz_var(a);
+    fz_var(b);
+    fz_try(ctx) {
+        old_page = pdf_load_page(ctx, old_doc, index);
+        new_page = pdf_load_page(ctx, new_doc, index);
+        a = render_page(ctx, old_page);
+        b = render_page(ctx, new_page);
+        pdf_obj* old_annots = pdf_dict_get(ctx, old_page->obj, PDF_NAME(Annots));
+        pdf_obj* new_annots = pdf_dict_get(ctx, new_page->obj, PDF_NAME(Annots));
+        mask_judged(ctx, moved, old_annots, new_annots, a, &a, &b);
+        mask_judged(ctx, moved, new_annots, old_annots, b, &a, &b);
+        if (pixmaps_differ(ctx, a.pixmap, b.pixmap)) out.pages_differ = true;
+    }
+    fz_always(ctx) {
+        fz_drop_pixmap(ctx, a.pixmap);
+        fz_drop_pixmap(ctx, b.pixmap);
+        fz_drop_page(ctx, old_page ? &old_page->super : nullptr);
+        fz_drop_page(ctx, new_page ? &new_page->super : nullptr);
+    }
+    fz_catch(ctx) { fz_rethrow(ctx); }
+}
+
+void compare_pages(fz_context* ctx, pdf_document* old_doc, pdf_document* new_doc, const std::unordered_set<int>* moved,
+                   revision_changes& out) {
     const int pages = pdf_count_pages(ctx, old_doc);
     out.pages_compared = true;
     if (pages != pdf_count_pages(ctx, new_doc)) {
         out.pages_differ = true;
         return;
     }
-    for (int i = 0; i < pages && !out.pages_differ; ++i) {
-        fz_pixmap* a = nullptr;
-        fz_pixmap* b = nullptr;
-        fz_var(a);
-        fz_var(b);
-        fz_try(ctx) {
-            a = render_contents(ctx, old_doc, i);
-            b = render_contents(ctx, new_doc, i);
-            if (pixmaps_differ(ctx, a, b)) out.pages_differ = true;
-        }
-        fz_always(ctx) {
-            fz_drop_pixmap(ctx, a);
-            fz_drop_pixmap(ctx, b);
-        }
-        fz_catch(ctx) { fz_rethrow(ctx); }
-    }
+    for (int i = 0; i < pages && !out.pages_differ; ++i) compare_page_renders(ctx, old_doc, new_doc, i, moved, out);
 }
 
 }  // namespace
@@ -654,7 +704,8 @@ revision_changes changes_after_signing(FPDF_DOCUMENT doc, int field_index, int64
         // What the pages show, once the objects allow the change: a change
         // that keeps the objects but alters what they draw is seen here.
         if (!out.other_changes) {
-            compare_pages(ctx, old_doc, doc->pdf, out);
+            c.num = 0;
+            compare_pages(ctx, old_doc, doc->pdf, &walk.moved, out);
             if (out.pages_differ) note_other(&c, "the pages draw differently from the signed revision");
         }
         failure = nullptr;

@@ -172,14 +172,21 @@ std::string edited(const std::string& pdf, int num, const std::string& after, co
 
 // ---- the cases ----------------------------------------------------------------
 
+std::string field_appearance(const std::string& value) {
+    return stream_object("BT /F1 14 Tf 2 5 Td (" + value + ") Tj ET",
+                         "/Type /XObject /Subtype /Form /BBox [0 0 100 20] /Resources << /Font << /F1 3 0 R >> >> ");
+}
+
 // The minimal PDF (1 catalog, 2 pages, 3 font, 4 page, 5 its content) with a
-// filled text field "Name" (object 8) on its page.
+// filled text field "Name" (object 8, its appearance 9) on its page.
 std::string with_text_field(const std::string& minimal) {
     return append_update(minimal, {
         {1, "<< /Type /Catalog /Pages 2 0 R /AcroForm << /Fields [8 0 R] /DA (/Helv 12 Tf 0 g) >> >>"},
         {4, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 300 300] /Resources << /Font << /F1 3 0 R >> >> "
             "/Contents 5 0 R /Annots [8 0 R] >>"},
-        {8, "<< /Type /Annot /Subtype /Widget /FT /Tx /T (Name) /V (Alice) /Rect [20 20 120 40] /P 4 0 R /F 4 >>"},
+        {8, "<< /Type /Annot /Subtype /Widget /FT /Tx /T (Name) /V (Alice) /Rect [20 20 120 40] /P 4 0 R /F 4 "
+            "/AP << /N 9 0 R >> >>"},
+        {9, field_appearance("Alice")},
     });
 }
 
@@ -257,10 +264,16 @@ TEST_F(RevisionChanges, EachLaterChangeIsClassifiedAndJudged) {
          sigerr_modified, 1, "o"},
         {"form field filled under P=2", 2, 1,
          [](const std::string& s, const std::string&) {
+             const int n = object_count(s);
              return append_update(s, {{8, "<< /Type /Annot /Subtype /Widget /FT /Tx /T (Name) /V (Bob) "
-                                          "/Rect [20 20 120 40] /P 4 0 R /F 4 >>"}});
+                                          "/Rect [20 20 120 40] /P 4 0 R /F 4 /AP << /N " + std::to_string(n) +
+                                          " 0 R >> >>"},
+                                      {n, field_appearance("Bob")}});
          },
          sigerr_okay, 1, "f"},
+        {"a field's appearance redrawn without its value under P=2", 2, 1,
+         [](const std::string& s, const std::string&) { return append_update(s, {{9, field_appearance("Mallory")}}); },
+         sigerr_modified, 1, "fo"},
         {"form field filled under P=1", 1, 1,
          [](const std::string& s, const std::string&) {
              return append_update(s, {{8, "<< /Type /Annot /Subtype /Widget /FT /Tx /T (Name) /V (Bob) "
