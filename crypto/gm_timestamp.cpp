@@ -26,19 +26,17 @@ T* decode_attribute(PKCS7_SIGNER_INFO* si, int nid,
     return d2i(nullptr, &p, attr->value.sequence->length);
 }
 
-// ESS signingCertificate / signingCertificateV2 against the token's own
-// certificates in their stored order: the first listed id must be the
-// token's first certificate, the others must be among them.
-bool check_signing_certs(PKCS7_SIGNER_INFO* si, X509* signer, STACK_OF(X509)* token_certs) {
-    if (sk_X509_num(token_certs) < 1 || X509_cmp(sk_X509_value(token_certs, 0), signer) != 0) {
-        raise_ts(TS_R_ESS_SIGNING_CERTIFICATE_ERROR);
-        return false;
-    }
+// ESS signingCertificate / signingCertificateV2 against the verified chain,
+// signer first, as the library's own check does: the first listed id must be
+// the signer, the others must be in its chain. The order in which the token
+// happens to store its certificates does not matter (tokens that list the
+// root first are common).
+bool check_signing_certs(PKCS7_SIGNER_INFO* si, STACK_OF(X509)* chain) {
     ESS_SIGNING_CERT* ss = decode_attribute<ESS_SIGNING_CERT>(
         si, NID_id_smime_aa_signingCertificate, d2i_ESS_SIGNING_CERT);
     ESS_SIGNING_CERT_V2* ssv2 = decode_attribute<ESS_SIGNING_CERT_V2>(
         si, NID_id_smime_aa_signingCertificateV2, d2i_ESS_SIGNING_CERT_V2);
-    int ok = OSSL_ESS_check_signing_certs(ss, ssv2, token_certs, 1);
+    int ok = OSSL_ESS_check_signing_certs(ss, ssv2, chain, 1);
     ESS_SIGNING_CERT_free(ss);
     ESS_SIGNING_CERT_V2_free(ssv2);
     if (ok <= 0) {
@@ -98,11 +96,8 @@ int TS_RESP_verify_signature(PKCS7* token, STACK_OF(X509)* certs, X509_STORE* st
         return 0;
     }
 
-    // 2. The signing-certificate attribute against the token's certificates.
+    // 2. The chain.
     STACK_OF(X509)* token_certs = token->d.sign->cert;
-    if (!check_signing_certs(si, signer, token_certs)) return 0;
-
-    // 3. The chain.
     borrowed_x509_stack untrusted(sk_X509_new_null());
     if (!untrusted) return 0;
     for (int i = 0; i < sk_X509_num(certs); ++i)
@@ -125,8 +120,10 @@ int TS_RESP_verify_signature(PKCS7* token, STACK_OF(X509)* certs, X509_STORE* st
         ERR_set_error(ERR_LIB_TS, TS_R_CERTIFICATE_VERIFY_ERROR, "Verify error:%s",
                       X509_verify_cert_error_string(err));
     }
+    // 3. The signing-certificate attribute against the verified chain.
+    owned<STACK_OF(X509)> chain(chain_ok ? X509_STORE_CTX_get1_chain(ctx) : nullptr);
     X509_STORE_CTX_free(ctx);
-    if (!chain_ok) return 0;
+    if (!chain_ok || !chain || !check_signing_certs(si, chain.get())) return 0;
 
     if (signer_out != nullptr) {
         X509_up_ref(signer);

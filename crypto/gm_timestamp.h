@@ -10,10 +10,11 @@
 namespace gm {
 
 // Verifies the token's signature: first the signature itself (SM3 signers
-// with the default SM2 identifier), then the ESS signing-certificate
-// attribute against the token's own certificate list (the signer must be its
-// first certificate), then the signer's chain for time stamping against
-// store with certs and the token's certificates as untrusted. 1 valid, 0
+// with the default SM2 identifier), then the signer's chain for time
+// stamping against store with certs and the token's certificates as
+// untrusted, then the ESS signing-certificate attribute against that
+// verified chain (its first id names the signer, wherever the token stores
+// its certificate). 1 valid, 0
 // otherwise (reason in the error queue). *signer_out (optional) receives the
 // signer with its reference count raised.
 int TS_RESP_verify_signature(PKCS7* token, STACK_OF(X509)* certs, X509_STORE* store,

@@ -106,7 +106,7 @@ TEST_F(TimeStampOrder, BadSignatureReportedBeforeAnyChainCheck) {
     PKCS7_free(p7);
 }
 
-TEST_F(TimeStampOrder, SignerNotFirstInTokenFailsEvenWithGoodChain) {
+TEST_F(TimeStampOrder, SignerNeedNotBeFirstInTheToken) {
     ASSERT_TRUE(ok) << dir->log();
     PKCS7* p7 = token();
     ASSERT_NE(p7, nullptr);
@@ -116,11 +116,12 @@ TEST_F(TimeStampOrder, SignerNotFirstInTokenFailsEvenWithGoodChain) {
     sk_X509_set(certs, 0, sk_X509_value(certs, 1));
     sk_X509_set(certs, 1, first);
     X509_STORE* store = store_with_root(true);
-    EXPECT_EQ(::TS_RESP_verify_signature(p7, nullptr, store, nullptr), 1)
-        << "the chain itself is good";
+    // Tokens that list their root first are common (the corpus PAdES-LTA
+    // document's is one): the signing-certificate attribute is checked
+    // against the verified chain, as the stock function does.
+    EXPECT_EQ(::TS_RESP_verify_signature(p7, nullptr, store, nullptr), 1) << "the chain itself is good";
     ERR_clear_error();
-    EXPECT_EQ(gm::TS_RESP_verify_signature(p7, nullptr, store, nullptr), 0);
-    EXPECT_EQ(last_reason(), TS_R_ESS_SIGNING_CERTIFICATE_ERROR);
+    EXPECT_EQ(gm::TS_RESP_verify_signature(p7, nullptr, store, nullptr), 1);
     X509_STORE_free(store);
     PKCS7_free(p7);
 }

@@ -727,6 +727,15 @@ TEST_F(VerifySignatures, CorpusVerifiesAndAgreesWithPoppler) {
                     EXPECT_TRUE(r.status == sigerr_okay || r.status == sigerr_sigtime_local)
                         << "field " << i + 1 << ": " << sigerr_name(r.status);
                 }
+                // Signed twice, or signed, stamped and given validation data:
+                // what came later is permitted, so every signature and the
+                // document time stamp (whose token lists its root first)
+                // keep their verdicts.
+                if (file.find("signed-twice") != std::string::npos || file.find("pades-lta") != std::string::npos) {
+                    ASSERT_NE(x, nullptr);
+                    EXPECT_TRUE(x->sig->status == sigerr_okay || x->sig->status == sigerr_sigtime_local)
+                        << "field " << i + 1 << ": " << sigerr_name(x->sig->status) << " " << x->later.first_refused;
+                }
             }
         }
     }
