@@ -7,10 +7,10 @@
 #include <utility>
 
 #include <wx/stdpaths.h>
-#include <wx/utils.h>
+
+#include "app/process_exit.h"
 
 std::wstring restart_command;
-std::wstring verified_installer;
 
 namespace {
 
@@ -19,11 +19,12 @@ std::function<bool(const std::vector<std::string>&)>& launcher() {
     return installed;
 }
 
-bool start_detached(const std::vector<std::string>& args) {
-    std::vector<const char*> argv;
-    for (const std::string& a : args) argv.push_back(a.c_str());
-    argv.push_back(nullptr);
-    return wxExecute(const_cast<char**>(argv.data()), wxEXEC_ASYNC) > 0;
+// The new program takes the place of the ending one at the very end of
+// shutdown, after everything was saved: it keeps the terminal, the standard
+// streams and the process id that a waiting shell knows.
+bool replace_at_exit(const std::vector<std::string>& args) {
+    set_exec_at_exit(args);
+    return true;
 }
 
 bool same_file(const std::filesystem::path& a, const std::filesystem::path& b) {
@@ -32,8 +33,7 @@ bool same_file(const std::filesystem::path& a, const std::filesystem::path& b) {
 }
 
 bool may_start(const std::filesystem::path& candidate) {
-    if (same_file(candidate, wxStandardPaths::Get().GetExecutablePath().utf8_string())) return true;
-    return !verified_installer.empty() && same_file(candidate, wxString(verified_installer).utf8_string());
+    return same_file(candidate, wxStandardPaths::Get().GetExecutablePath().utf8_string());
 }
 
 }  // namespace
@@ -44,9 +44,9 @@ bool run_restart_command() {
     if (restart_command.empty()) return false;
     const std::string path = wxString(restart_command).utf8_string();
     if (!may_start(std::filesystem::path(path))) {
-        diag_print("\n restart refused, neither the program nor a verified installer: %s\n", path.c_str());
+        diag_print("\n restart refused, not the program itself: %s\n", path.c_str());
         return false;
     }
     const std::vector<std::string> argv{path};
-    return launcher() ? launcher()(argv) : start_detached(argv);
+    return launcher() ? launcher()(argv) : replace_at_exit(argv);
 }

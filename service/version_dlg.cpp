@@ -3,7 +3,6 @@
 #include <wx/icon.h>
 #include <wx/statbmp.h>
 
-#include "app/restart_command.h"
 #include "app/screen_layout.h"
 #include "app/settings.h"
 #include "app/theme_colours.h"
@@ -13,6 +12,7 @@
 #include "service/device_id.h"
 #include "service/usage_reports.h"
 #include "service/version_check.h"
+#include "net/service_addresses.h"
 #include "widgets/wxt_active_textctrl.h"
 #include "widgets/wxt_colorbutton.h"
 
@@ -86,7 +86,7 @@ void version_dlg::on_init_dialog(wxInitDialogEvent& event) {
 
     if (mode == 1) {
         show_result();
-        show_buttons(new_version_available, true);
+        show_buttons(false, true);
     } else {
         set_status(warning_colour, tr("Checking new version..."));
         newest_version_label->SetLabelText(wxEmptyString);
@@ -113,19 +113,23 @@ void version_dlg::show_result() {
     newest_caption_label->Show();
     newest_version_label->Show();
     newest_version_label->SetLabelText(wxString::FromUTF8(latest_version));
-    release_notes_label->SetLabelText(new_version_available ? wxString(release_notes) : wxString());
+    wxString notes = new_version_available ? wxString(release_notes) : wxString();
+    if (new_version_available) notes += (notes.empty() ? "" : "\n\n") + where_new_versions_come_from();
+    release_notes_label->SetLabelText(notes);
 }
 
+wxString where_new_versions_come_from() {
+    return wxString::Format(tr("Velkorant does not install updates on Linux. Get the new version from the "
+                               "release page, %s, or from your distribution's package."),
+                            wxString::FromUTF8(download_base));
+}
+
+// Nothing is downloaded or installed here: the button stays hidden, and a
+// click that still arrives only says where the new version comes from.
 void version_dlg::on_update(wxCommandEvent&) {
     if (worker_running) return;
-    status_label->flash_message(warning_colour, tr("Downloading new version..."), 0, 1);
-    show_buttons(false, false);
-    worker_running = true;
-    if (!start_installer_download(target, latest_version)) {
-        worker_running = false;
-        set_status(kRed, tr("Failed to download new version !"));
-        show_buttons(false, true);
-    }
+    show_buttons(false, true);
+    release_notes_label->SetLabelText(where_new_versions_come_from());
     Layout();
 }
 
@@ -137,27 +141,15 @@ void version_dlg::on_thread_event(wxThreadEvent& event) {
 
     if (tag == evt_check_succeed && apply_version_check_event(event)) {
         show_result();
-        show_buttons(new_version_available, true);
+        show_buttons(false, true);
     } else if (tag == evt_check_succeed || tag == evt_check_failed) {
         set_status(kRed, tr("Failed to check update !"));
         release_notes_label->SetLabelText(wxEmptyString);
         show_buttons(false, true);
         report_check_version(own_file_version(), latest_version);
-    } else if (tag == evt_download_succeed && !downloaded_installer_path(event).empty()) {
-        installer_path = downloaded_installer_path(event);
-        report_update_version(true, false, own_file_version(), latest_version);
-        // The installer passed every check: only now is it set to run at exit.
-        verified_installer = installer_path;
-        restart_command = installer_path;
-        agree = false;
-        updated_tip = true;
-        save_ui_status();
-        if (wxWindow* frame = main_window()) frame->Close();
-        Close();
     } else if (tag == evt_download_succeed || tag == evt_download_failed) {
-        set_status(kRed, tr("Failed to download new version !"));
+        // No download is started here; an event that claims one changes nothing.
         show_buttons(false, true);
-        report_update_version(false, true, own_file_version(), latest_version);
     }
     Layout();
 }

@@ -1,7 +1,9 @@
 #pragma once
 // The version dialog: in mode 0 it checks for a new version now, in mode 1
-// it shows the last check's result. With a newer version, Update downloads
-// and checks the installer, which then runs when the program exits.
+// it shows the last check's result. The program does not update itself on
+// Linux: with a newer version the dialog says where it comes from (the
+// release page or the distribution's package); it never downloads or starts
+// an installer, never closes the program and leaves the agreement alone.
 #include <atomic>
 #include <string>
 
@@ -29,10 +31,13 @@ protected:
 
     wxString saved_status;
     int mode = 0;
-    std::wstring installer_path;
     std::atomic<bool> worker_running{false};
     event_target_ptr target;
 };
+
+// "Velkorant does not install updates on Linux. Get the new version from the
+// release page, <download_base>, or from your distribution's package."
+wxString where_new_versions_come_from();
 
 // Opens the version dialog modally, centred on parent, and destroys it.
 void show_version_dialog(wxWindow* parent, int mode);

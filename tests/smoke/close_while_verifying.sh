@@ -4,9 +4,9 @@
 # main window, give it a known geometry, close it as a window manager does
 # (WM_DELETE_WINDOW) while the document is being verified, and expect the
 # process to end within a few seconds with the exit lines of shutdown and the
-# window's last geometry in the settings file. Then start it again with a
+# window's last geometry in the settings file, and exit status 0. Then start it again with a
 # certificate file: only the certificate dialog shows, and once it is closed
-# the process ends and the stored trust list is unchanged.
+# the process ends with status 0 and the stored trust list is unchanged.
 # Usage: close_while_verifying.sh PROGRAM SOURCE_DIR
 set -u
 program="$1"
@@ -78,8 +78,10 @@ done
 [ -n "$ended" ] || fail "the program still runs 10 seconds after the close request"
 took_ms=$(( ($(date +%s%N) - asked) / 1000000 ))
 { wait "$pid"; } 2>/dev/null
+status=$?
 pid=""
-echo "the program ended ${took_ms} ms after the close request"
+echo "the program ended ${took_ms} ms after the close request, exit status $status"
+[ "$status" -eq 0 ] || fail "exit status $status after a close by the window manager (expected 0)"
 
 grep -q "begin: exit all threads" "$home/out.log" || fail "no \"begin: exit all threads\""
 grep -q "end: exit all threads" "$home/out.log" || fail "no \"end: exit all threads\""
@@ -87,7 +89,7 @@ settings="$configs/reader-configs.xml"
 for expected in "<frame-x>60</frame-x>" "<frame-y>50</frame-y>" "<frame-w>1500</frame-w>" "<frame-h>1050</frame-h>"; do
   grep -q "$expected" "$settings" || { echo "settings file:"; cat "$settings"; fail "settings lack $expected"; }
 done
-echo "PASS: closed within a few seconds, exit lines printed, geometry saved"
+echo "PASS: closed within a few seconds with status 0, exit lines printed, geometry saved"
 
 # --- certificate-file mode
 trust="$XDG_DATA_HOME/Velkorant/trustlist+.json"
@@ -116,6 +118,8 @@ for _ in $(seq 1 100); do
 done
 [ -n "$ended" ] || fail "the program still runs 10 seconds after the certificate dialog closed"
 { wait "$pid"; } 2>/dev/null
+status=$?
 pid=""
+[ "$status" -eq 0 ] || fail "exit status $status after certificate-file mode (expected 0)"
 [ "$(sha256sum < "$trust")" = "$before" ] || fail "the stored trust list changed in certificate-file mode"
 echo "PASS: certificate-file mode shows the dialog alone and ends after it, trust list unchanged"
