@@ -134,8 +134,9 @@ std::size_t file_write_callback(char* data, std::size_t size, std::size_t count,
     return items * size;
 }
 
-std::string http_post(const std::string& url, const std::string& body, int limit, bool form) {
+std::string http_post(const std::string& url, const std::string& body, int limit, bool form, bool* delivered) {
     ensure_global_init();
+    if (delivered) *delivered = false;
     std::string reply;
     http_client_settings settings = get_http_client_settings();
     CURL* curl = curl_easy_init();
@@ -156,9 +157,14 @@ std::string http_post(const std::string& url, const std::string& body, int limit
     CURLcode rc = curl_easy_perform(curl);
     curl_easy_cleanup(curl);
     curl_slist_free_all(headers);
+    // A server that stays unreachable is told once, with a count, not per attempt.
+    const std::string failure_key = "post failed: " + url;
     if (rc != CURLE_OK) {
-        diag_print("\n post failed: %s: %s\n", url.c_str(), curl_easy_strerror(rc));
+        diag_repeated(failure_key.c_str(), "\n post failed: %s: %s\n", url.c_str(), curl_easy_strerror(rc));
         reply.clear();
+    } else {
+        diag_repeat_end(failure_key.c_str());
+        if (delivered) *delivered = true;
     }
     return reply;
 }

@@ -44,7 +44,10 @@ constexpr std::size_t kPostReplySizeLimit = 16u << 20;         // reply text of 
 // under "content-type:application/json". `limit` bounds both the connection
 // and the whole transfer, in seconds. Proxies are bypassed. Any HTTP status
 // is a reply: the body of an error page is returned like any other.
-std::string http_post(const std::string& url, const std::string& body, int limit, bool form);
+// `delivered`, when given, tells whether the server was reached and replied.
+// A failure that repeats for the same address is printed once, with a count.
+std::string http_post(const std::string& url, const std::string& body, int limit, bool form,
+                      bool* delivered = nullptr);
 
 // GETs the url into a new temporary file (0600, in the private temporary
 // folder), following redirects. `connect_limit` in seconds; 0 takes the

@@ -1,6 +1,7 @@
 #include "app/diagnostics.h"
 #include "service/report_queue.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <thread>
 
@@ -11,6 +12,7 @@
 std::deque<report_record> report_queue;
 std::mutex report_queue_mutex;
 std::chrono::milliseconds report_worker_pause{500};
+std::chrono::milliseconds report_backoff_limit{std::chrono::hours(1)};
 
 void queue_report(const report_record& record) {
     std::lock_guard<std::mutex> lock(report_queue_mutex);
@@ -29,34 +31,57 @@ void clear_report_queue() {
 
 namespace {
 
-// Takes the front report, when there is one, under the lock.
-bool take_front(report_record& record) {
+// A copy of the front report, when there is one, under the lock. It stays
+// queued until it was delivered.
+bool peek_front(report_record& record) {
     std::lock_guard<std::mutex> lock(report_queue_mutex);
     if (report_queue.empty()) return false;
     record = report_queue.front();
-    report_queue.pop_front();
     return true;
+}
+
+// Only the sender removes reports, so the front is still the one it sent
+// (unless a test emptied the queue meanwhile).
+void drop_front() {
+    std::lock_guard<std::mutex> lock(report_queue_mutex);
+    if (!report_queue.empty()) report_queue.pop_front();
 }
 
 // Sleeps the pause, waking early when the stop flag is set so shutdown
 // does not wait out a whole pause.
-void pause_unless_stopped(const std::atomic<bool>& stop) {
-    const auto end = std::chrono::steady_clock::now() + report_worker_pause;
+void pause_unless_stopped(const std::atomic<bool>& stop, std::chrono::milliseconds pause) {
+    const auto end = std::chrono::steady_clock::now() + pause;
     while (!stop.load() && std::chrono::steady_clock::now() < end)
-        std::this_thread::sleep_for(std::min<std::chrono::milliseconds>(report_worker_pause,
-                                                                        std::chrono::milliseconds(20)));
+        std::this_thread::sleep_for(std::min<std::chrono::milliseconds>(pause, std::chrono::milliseconds(20)));
 }
 
 }  // namespace
 
+std::chrono::milliseconds report_backoff_pause(int failures) {
+    std::chrono::milliseconds pause = report_worker_pause;
+    for (int i = 0; i < failures && pause < report_backoff_limit; ++i) pause *= 2;
+    return std::min(pause, report_backoff_limit);
+}
+
 void report_worker(std::atomic<std::int32_t>& running, std::atomic<bool>& stop) {
     running.fetch_add(1);
     try {
+        int failures = 0;
         for (;;) {
             if (stop.load()) throw_succeed();
             report_record record;
-            if (take_front(record)) http_post(record.url, report_to_json(record), 10, true);
-            pause_unless_stopped(stop);
+            std::chrono::milliseconds pause = report_worker_pause;
+            if (peek_front(record)) {
+                bool delivered = false;
+                http_post(record.url, report_to_json(record), 10, true, &delivered);
+                if (delivered) {
+                    drop_front();
+                    failures = 0;
+                } else {
+                    pause = report_backoff_pause(++failures);
+                }
+            }
+            pause_unless_stopped(stop, pause);
         }
     } catch (const std::exception& ex) {
         if (is_failure_exception(ex)) diag_print("\n %s(), ex2str: %s", "", ex.what());

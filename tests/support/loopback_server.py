@@ -88,7 +88,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.handle_any("HEAD")
 
 
-server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+# LOOPBACK_SERVER_PORT asks for a given port (a test whose clients already
+# know the address); by default the system picks a free one.
+server = http.server.ThreadingHTTPServer(("127.0.0.1", int(os.environ.get("LOOPBACK_SERVER_PORT", "0"))), Handler)
 server.daemon_threads = True
 if len(sys.argv) > 5 and sys.argv[3] == "--tls":
     ctx = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
