@@ -4,6 +4,7 @@
 #include <wx/log.h>
 
 #include "program/app.h"
+#include "program/startup.h"
 
 wxIMPLEMENT_APP_NO_MAIN(app);
 
@@ -12,5 +13,6 @@ int main(int argc, char** argv) {
     // turn those checks into failures.
     wxSetAssertHandler(nullptr);
     wxLog::SetLogLevel(wxLOG_Info);
+    prepare_toolkit_environment();
     return wxEntry(argc, argv);
 }

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cwctype>
 #include <memory>
+#include <set>
 #include <sys/stat.h>
 
 #include <json/reader.h>
@@ -21,17 +22,18 @@
 #include "app/thread_event.h"
 #include "app/worker_flags.h"
 #include "crypto/digests.h"
+#include "crypto/system_roots.h"
 #include "net/http_client.h"
 #include "net/service_addresses.h"
 #include "crypto/x509ui.h"
 #include "platform/atomic_file.h"
 #include "platform/owned.h"
-#include "platform/resources.h"
 
 trust_list_map trust_list;
 std::string trust_list_id;
 std::string trust_list_file;
 std::string certcache_dir;
+std::string system_roots_source;
 std::recursive_mutex trust_list_mutex;
 
 void (*trust_update_report_hook)(const std::string&, const std::string&, bool) = nullptr;
@@ -105,7 +107,9 @@ void merge_certificates(const std::string& id, const std::vector<X509*>& certs, 
         }
         auto it = trust_list.find(ui.certid);
         if (it == trust_list.end() || (!it->second.usr && !it->second.usr_untrust)) {
+            const bool sys = it != trust_list.end() && it->second.sys;
             trust_list_put(ui, false);
+            trust_list[ui.certid].sys = sys;
             write_certcache_copy(cert);
         }
     }
@@ -199,6 +203,7 @@ Json::Value trust_cert_info_to_json(const trust_cert_info& entry) {
     v["trust"] = entry.trust;
     v["usr"] = entry.usr;
     v["usr_untrust"] = entry.usr_untrust;
+    if (entry.sys) v["sys"] = true;
     return v;
 }
 
@@ -216,6 +221,7 @@ trust_cert_info trust_cert_info_from_json(const Json::Value& element) {
     // Older files name the withdrawn flag "untrust".
     const Json::Value& old_key = element["untrust"];
     entry.usr_untrust = json_absent(old_key) ? json_bool(element["usr_untrust"], false) : json_bool(old_key, false);
+    entry.sys = json_bool(element["sys"], false);
     return entry;
 }
 
@@ -351,7 +357,7 @@ void trust_list_drop_builtin() {
     trust_list_lock lock(trust_list_mutex);
     for (auto it = trust_list.begin(); it != trust_list.end();) {
         const trust_cert_info& e = it->second;
-        if (!e.usr && !e.usr_untrust && e.trust)
+        if (!e.usr && !e.usr_untrust && e.trust && !e.sys)
             it = trust_list.erase(it);
         else
             ++it;
@@ -391,21 +397,80 @@ void reset_trust_list(const unsigned char* bytes, std::size_t length) {
     merge_certificates("", parsed.certs, bytes, length);
 }
 
+bool sync_system_roots(const std::vector<X509*>& certs, const std::string& source) {
+    trust_list_lock lock(trust_list_mutex);
+    system_roots_source = source;
+    bool changed = false;
+    bool dropped_other = false;
+    std::set<std::string> in_set;
+    for (X509* cert : certs) {
+        const std::string id = x509_certid(cert);
+        if (id.empty()) continue;
+        in_set.insert(id);
+        write_certcache_copy(cert);  // also mends a copy that went missing
+        auto it = trust_list.find(id);
+        if (it == trust_list.end()) {
+            x509ui ui;
+            build_x509ui(cert, ui);
+            if (trust_list_put(ui, false).id.empty()) continue;
+            trust_list[id].sys = true;
+            changed = true;
+        } else if (!it->second.usr && !it->second.usr_untrust) {
+            // A built-in or cached-issuer entry becomes an approved system root.
+            if (!it->second.trust || !it->second.sys) changed = true;
+            it->second.trust = true;
+            it->second.sys = true;
+        } else if (!it->second.sys) {
+            // The user's own or withdrawn entry keeps its state.
+            it->second.sys = true;
+            changed = true;
+        }
+    }
+    for (auto it = trust_list.begin(); it != trust_list.end();) {
+        trust_cert_info& e = it->second;
+        if (in_set.count(it->first) != 0) {
+            ++it;
+            continue;
+        }
+        if (e.trust && !e.usr && !e.usr_untrust) {
+            if (!e.sys) dropped_other = true;
+            it = trust_list.erase(it);
+            changed = true;
+            continue;
+        }
+        if (e.sys) {
+            e.sys = false;
+            changed = true;
+        }
+        ++it;
+    }
+    if (dropped_other) trust_list_id.clear();
+    if (changed) save_trust_list();
+    return changed;
+}
+
+void reset_trust_list_to_system() {
+    const system_root_set set = read_system_roots();
+    if (set.certs.empty())
+        throw_ex_fmt("%s(), no system certificate set in %s or %s", "", system_roots_file().c_str(),
+                     system_roots_dirs().c_str());
+    trust_list_lock lock(trust_list_mutex);
+    trust_list.clear();
+    trust_list_id.clear();
+    sync_system_roots(set.certs, set.source);
+}
+
 void trust_list_rebuild_thread() {
     counted_worker counted;
     try {
-        std::string bundle = platform::resource_bytes(kTrustBundleResource, kTrustBundleResourceType);
-        if (bundle.empty()) throw_ex_fmt("parse resource failed");
-        const auto* bytes = reinterpret_cast<const unsigned char*>(bundle.data());
-        {
-            trust_list_lock lock(trust_list_mutex);
-            // Parsed before the built-in entries are dropped, so a broken
-            // bundle leaves the list as it was.
-            certificates_guard parsed{parse_trust_bundle(bytes, bundle.size())};
-            trust_list_drop_builtin();
-            merge_certificates("", parsed.certs, bytes, bundle.size());
-            if (trust_list.empty()) throw_ex_fmt("parse trustlist failed");
-        }
+        const system_root_set set = read_system_roots();
+        if (set.certs.empty())
+            diag_print("\n\n [INFO] %s(), no system certificate set in %s or %s: the approved list is empty\n",
+                       "trust_list_rebuild_thread", system_roots_file().c_str(), system_roots_dirs().c_str());
+        else
+            diag_print("\n %s(), %d approved roots from %s", "trust_list_rebuild_thread",
+                       static_cast<int>(set.certs.size()), set.source.c_str());
+        sync_system_roots(set.certs, set.source);
     } catch (const std::exception& ex) {
         diag_error("trust_list_rebuild_thread", ex.what());
     }

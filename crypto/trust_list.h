@@ -5,7 +5,7 @@
 // copy of every certificate in the "certcache" folder.
 //
 // Entry kinds (trust / usr / usr_untrust):
-//   built-in from a bundle   true  / false / false
+//   built-in (approved)      true  / false / false   (sys: from the system set)
 //   added by the user        true  / true  / false
 //   withdrawn by the user    (kept)/ (kept)/ true
 //   issuer cache             false / false / false
@@ -42,6 +42,7 @@ struct trust_cert_info {
     bool trust = true;
     bool usr = false;          // added by the user
     bool usr_untrust = false;  // the user withdrew trust
+    bool sys = false;          // in the system certificate set (see system_roots.h)
 
     bool anchors_trust() const { return trust && !usr_untrust; }
 };
@@ -52,12 +53,10 @@ extern trust_list_map trust_list;
 extern std::string trust_list_id;    // id of the bundle the built-in entries came from
 extern std::string trust_list_file;  // data folder + "trustlist+.json", set by load_trust_list
 extern std::string certcache_dir;    // data folder + "certcache/", set at start-up (ends with "/")
+extern std::string system_roots_source;  // where the approved roots were read; "" when no set was found
 extern std::recursive_mutex trust_list_mutex;
 using trust_list_lock = std::lock_guard<std::recursive_mutex>;
 
-// Name and type of the built-in bundle resource.
-inline constexpr char kTrustBundleResource[] = "TRUST-CERT-LIST";
-inline constexpr char kTrustBundleResourceType[] = "TRUSTCERT";
 inline constexpr char kTrustListFileName[] = "trustlist+.json";
 
 // Loads data_folder + "trustlist+.json" (data_folder ends with "/"), replacing
@@ -95,8 +94,19 @@ std::string trust_list_find_issuer(const std::string& key_id, const std::wstring
 // so that chain building can take the one whose key signed the child.
 std::vector<std::string> trust_list_find_issuers(const std::string& key_id, const std::wstring& name);
 
-// Erases every built-in entry; user, withdrawn and issuer-cache entries stay.
+// Erases every built-in entry that is not from the system set; user,
+// withdrawn, issuer-cache and system entries stay.
 void trust_list_drop_builtin();
+
+// Makes the built-in part the given system set: its certificates become
+// approved entries (those the user withdrew or added keep their state), and
+// every other built-in entry goes (then trust_list_id is cleared so that an
+// online bundle is fetched again). Records `source`, writes missing cache
+// copies and saves the list when it changed. Returns whether it changed.
+bool sync_system_roots(const std::vector<X509*>& certs, const std::string& source);
+// Reset: the whole list becomes the system set. The set is read before the
+// list is emptied: without one, the list stays as it was and this throws.
+void reset_trust_list_to_system();
 
 // The certificates of a bundle (DER PKCS#7 signedData or GM signedData,
 // certificates only), in order. Throws "(), parse trustlist from p7c failed:
@@ -112,7 +122,9 @@ void merge_trust_bundle(const std::string& id, const unsigned char* bytes, std::
 void reset_trust_list(const unsigned char* bytes, std::size_t length);
 
 // Thread bodies, run detached at start-up.
-// Rebuilds the built-in part from the embedded bundle; sets trust_list_ready at its end.
+// Reads the system set (once) and brings the built-in part in line with it;
+// a machine without one keeps an empty approved part and says so in a
+// diagnostic line. Sets trust_list_ready at its end.
 void trust_list_rebuild_thread();
 // The online update: waits (ending early on stop_workers) for the list to be
 // ready, the trust page to be filled and no verification to run; fetches the

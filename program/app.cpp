@@ -52,14 +52,19 @@ wxBEGIN_EVENT_TABLE(app, wxApp)
 wxEND_EVENT_TABLE()
 
 bool app::OnInit() {
+    int status = 0;
     try {
         if (run_startup()) return true;
     } catch (const std::exception& ex) {
-        if (is_failure_exception(ex)) log_exception(ex);
+        if (is_failure_exception(ex)) {
+            log_exception(ex);
+            status = 1;
+        }
     }
-    // A declined agreement, the end of the certificate-file mode or a failed
-    // step: no main loop. The process ends here; a test's final step returns.
-    end_program_early();
+    // A declined agreement, the end of the certificate-file mode (status 0)
+    // or a failed step (status 1): no main loop. The process ends here; a
+    // test's final step returns.
+    end_program_early(kEarlyEndWaitLimit, status);
     return false;
 }
 

@@ -2,6 +2,7 @@
 #include "program/startup.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -111,39 +112,27 @@ bool first_run_agreement() {
     return agree;
 }
 
+void prepare_toolkit_environment() {
+    const char* bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    const char* chosen = std::getenv("GSETTINGS_BACKEND");
+    if ((bus == nullptr || *bus == '\0') && (chosen == nullptr || *chosen == '\0'))
+        setenv("GSETTINGS_BACKEND", "memory", 1);
+}
+
 void load_stored_trust_list() {
     if (trust_list_loaded) return;
     load_trust_list(app_data_dir());
     trust_list_loaded = true;
 }
 
-trust_list_start decide_trust_list_start(std::size_t entries, const std::string& previous,
-                                         const std::string& current) {
-    if (entries > 0 && previous == current) return trust_list_start::ready;
-    if (entries > 0 && !previous.empty()) return trust_list_start::rebuild_new_version;
-    return trust_list_start::rebuild_empty;
-}
-
 void start_trust_list() {
     load_stored_trust_list();
     const std::string current = own_file_version();
-    std::size_t entries = 0;
-    {
-        trust_list_lock lock(trust_list_mutex);
-        entries = trust_list.size();
+    if (loaded_product_version != current) {
+        cfgpi.version = current;
+        save_product_info();
     }
-    const trust_list_start action = decide_trust_list_start(entries, loaded_product_version, current);
-    if (action == trust_list_start::ready) {
-        trust_list_ready = true;
-        return;
-    }
-    cfgpi.version = current;
-    save_product_info();
     trust_list_ready = false;
-    if (action == trust_list_start::rebuild_new_version)
-        diag_print("\n\n [INFO] %s(), parse trustlist reason: new version", "");
-    else
-        diag_print("\n\n [INFO] %s(), parse trustlist reason : trustlist or cfgpi.version is emptry", "");
     start_counted_thread(trust_list_rebuild_thread);
 }
 
@@ -206,12 +195,12 @@ void save_settings_and_trust_list() {
     }
 }
 
-void end_program_early(std::chrono::milliseconds wait_limit) {
+void end_program_early(std::chrono::milliseconds wait_limit, int status) {
     if (!stop_and_wait_workers(wait_limit))
         diag_print("\n %s(), workers still running after %lld ms\n", "end_program_early",
                      static_cast<long long>(wait_limit.count()));
     save_settings_and_trust_list();
     std::fflush(stdout);
     std::fflush(stderr);
-    final_exit();
+    final_exit(status);
 }

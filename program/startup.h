@@ -59,17 +59,19 @@ bool first_run_agreement();
 std::wstring documents_folder();
 std::wstring user_guide_path();
 
+// Before the toolkit starts: without a session bus (no
+// DBUS_SESSION_BUS_ADDRESS) GTK's settings back-end cannot reach its service
+// and warns on every lookup; it is then set to "memory" (GSETTINGS_BACKEND),
+// unless the user chose a back-end.
+void prepare_toolkit_environment();
+
 // Reads the stored trust list (once per run) and records that it was read.
 void load_stored_trust_list();
 
-// What start-up does with the trust list, given its entry count and the
-// program version of the previous run and of this one.
-enum class trust_list_start { ready, rebuild_new_version, rebuild_empty };
-trust_list_start decide_trust_list_start(std::size_t entries, const std::string& previous, const std::string& current);
-
-// Loads the trust list; when it is empty or the program version changed,
-// records the new version and rebuilds the built-in part on a worker thread
-// (which sets trust_list_ready), else sets trust_list_ready at once.
+// Loads the stored trust list, records a new program version, and brings the
+// approved part in line with the system certificate set on a worker thread
+// (which sets trust_list_ready): the system set is read at every start, so
+// that an upgraded ca-certificates is followed.
 void start_trust_list();
 
 // Starts `body` on a detached thread that is counted in running_workers from
@@ -93,7 +95,7 @@ void save_settings_and_trust_list();
 // file mode, a failed step, a declined agreement): sets the stop flag, waits
 // for the counted workers (at most `wait_limit`), saves the settings and the
 // trust list, each only when it was loaded in this run, flushes the standard streams and
-// ends the process through final_exit (which tests replace, and then this
-// returns).
+// ends the process through final_exit with `status` (which tests replace,
+// and then this returns).
 constexpr std::chrono::seconds kEarlyEndWaitLimit{10};
-void end_program_early(std::chrono::milliseconds wait_limit = kEarlyEndWaitLimit);
+void end_program_early(std::chrono::milliseconds wait_limit = kEarlyEndWaitLimit, int status = 0);

@@ -25,8 +25,6 @@
 #include "document/sig_result.h"
 #include "forms/pictures.h"
 #include "platform/owned.h"
-#include "net/service_addresses.h"
-#include "platform/resources.h"
 #include "ui/certificate_list_size.h"
 #include "ui/home_calls.h"
 #include "widgets/theme_bitmaps.h"
@@ -96,7 +94,9 @@ trustmgr_panel::trustmgr_panel(wxWindow* parent, wxWindowID id, const wxPoint& p
     cert_list->SetBackgroundColour(theme_control_colour);
     for (wxWindow* child : scroll_panel->GetChildren())
         if (dynamic_cast<wxStaticText*>(child)) child->SetForegroundColour(theme_text_colour);
-    trust_source_link->set_link(wxString::FromUTF8(maker_site_address + "/vatl"), theme_text_colour, true);
+    // The approved roots are the system's: the line names where they were read.
+    trust_source_link->set_action_colour(theme_text_colour, false);
+    show_roots_source();
     // The form paints these labelled picture buttons white on dark grey; they
     // take the page's colours so that they neither stand out as dark blocks
     // nor keep a white label on a light page.
@@ -116,12 +116,15 @@ trustmgr_panel::trustmgr_panel(wxWindow* parent, wxWindowID id, const wxPoint& p
         trust_page = this;
     }
     Bind(wxEVT_THREAD, &trustmgr_panel::on_thread_event, this);
+    trust_update_receiver = this;  // an online update refreshes the page
     start_fill(true);
     Layout();
 }
 
 trustmgr_panel::~trustmgr_panel() {
     Unbind(wxEVT_THREAD, &trustmgr_panel::on_thread_event, this);
+    wxEvtHandler* self = this;
+    trust_update_receiver.compare_exchange_strong(self, nullptr);
     std::lock_guard<std::mutex> lock(page_mutex);
     if (trust_page == this) trust_page = nullptr;
 }
@@ -140,10 +143,8 @@ void trustmgr_panel::fill_thread(bool list, bool reset) {
     try {
         if (!wait_trust_list_ready()) return;
         if (reset) {
-            const std::string bundle = platform::resource_bytes(kTrustBundleResource, kTrustBundleResourceType);
-            if (bundle.empty()) throw_ex_fmt("%s, parse resource failed", "");
-            // The bundle is parsed before the list is emptied: a broken one changes nothing.
-            reset_trust_list(reinterpret_cast<const unsigned char*>(bundle.data()), bundle.size());
+            // The system set is read before the list is emptied: without one nothing changes.
+            reset_trust_list_to_system();
             post_to_page(wxt_thread_event(evt_reset));
         }
         if (list) post_to_page(wxt_thread_event(evt_filled));
@@ -153,7 +154,22 @@ void trustmgr_panel::fill_thread(bool list, bool reset) {
     }
 }
 
+void trustmgr_panel::show_roots_source() {
+    std::string source;
+    {
+        trust_list_lock lock(trust_list_mutex);
+        source = system_roots_source;
+    }
+    if (source.empty())
+        trust_source_link->SetLabel(wxGetTranslation(L"No system certificate set was found: no root is approved"));
+    else
+        trust_source_link->SetLabel(
+            wxString::Format(wxGetTranslation(L"Approved roots: the system certificate set, %s"),
+                             wxString::FromUTF8(source)));
+}
+
 void trustmgr_panel::list_trust_list() {
+    show_roots_source();
     trust_list_lock lock(trust_list_mutex);
     cert_list->DeleteAllItems();
     for (int pass = 0; pass < 2; ++pass) {
@@ -174,8 +190,10 @@ void trustmgr_panel::append_row(const trust_cert_info& e) {
     row.push_back(name);
     row.push_back(wxVariant(wxString(e.is)));
     wxVariant source;
-    source << wxDataViewIconText(e.usr ? wxGetTranslation(L"User") : wxGetTranslation(L"VATL"),
-                                 wxBitmapBundle(e.usr ? user_icon : vatl_icon));
+    const wxString origin = e.usr   ? wxGetTranslation(L"User")
+                            : e.sys ? wxGetTranslation(L"System set")
+                                    : wxGetTranslation(L"VATL");
+    source << wxDataViewIconText(origin, wxBitmapBundle(e.usr ? user_icon : vatl_icon));
     row.push_back(source);
     row.push_back(wxVariant(wxString::FromUTF8(e.exp)));
     cert_list->AppendItem(row);
@@ -392,7 +410,7 @@ void trustmgr_panel::on_reset(wxCommandEvent&) {
 
 void trustmgr_panel::on_size(wxSizeEvent& event) {
     size_certificate_list(cert_list, event.GetSize(),
-                          {{name_column, 0.3}, {issuer_column, 0.3}, {source_column, 0.1}, {expired_column, 0.1}});
+                          {{name_column, 0.28}, {issuer_column, 0.28}, {source_column, 0.14}, {expired_column, 0.1}});
     Layout();
     event.Skip();
 }

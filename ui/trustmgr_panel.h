@@ -1,7 +1,8 @@
 #pragma once
 // The trust list page: the certificates the program trusts, their details,
 // importing a certificate file as trusted, withdrawing trust, and resetting
-// the list to the built-in one. Changes that can alter the verdict of the
+// the list to the system certificate set (whose source the page names). An
+// online trust-list update refreshes it (it is the trust_update_receiver). Changes that can alter the verdict of the
 // open document are told to the main window ("evt_addtrust", "evt_deltrust").
 #include <atomic>
 #include <string>
@@ -46,6 +47,7 @@ protected:
 private:
     void on_thread_event(wxThreadEvent& event);
     void show_details_group(bool show);
+    void show_roots_source();
     void start_fill(bool list);
     void select_row(int row);
 

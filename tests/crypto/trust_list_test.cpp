@@ -1,5 +1,6 @@
 // The trust list: its file, merging bundles, the issuer cache, issuer lookup,
-// the rebuild from the built-in bundle and the online update.
+// the approved part from the system certificate set and the online update.
+#include <algorithm>
 #include <chrono>
 #include <future>
 #include <memory>
@@ -17,11 +18,11 @@
 #include "crypto/cert_loading.h"
 #include "crypto/crypto_init.h"
 #include "crypto/digests.h"
+#include "crypto/system_roots.h"
 #include "net/http_client.h"
 #include "net/service_addresses.h"
 #include "crypto/trust_list.h"
 #include "crypto/x509ui.h"
-#include "platform/resources.h"
 #include "support/test_support.h"
 
 using namespace testsupport;
@@ -397,33 +398,93 @@ TEST_F(trust_list_test, issuer_lookup_by_name_and_key_id) {
     EXPECT_EQ(trust_list_find_issuer("AAAA", L"C = CN, O = Alpha, CN = Alpha CA"), "");
 }
 
-TEST_F(trust_list_test, rebuild_replaces_the_built_in_part_from_the_embedded_bundle) {
-    std::string embedded = platform::resource_bytes(kTrustBundleResource, kTrustBundleResourceType);
-    ASSERT_FALSE(embedded.empty());
-    std::vector<X509*> shipped = parse_trust_bundle(bytes(embedded), embedded.size());
-    ASSERT_GE(shipped.size(), 2u);
-    // An old built-in entry, a user entry, a withdrawn one and an issuer.
+TEST_F(trust_list_test, the_system_set_becomes_the_approved_part_and_keeps_the_users_marks) {
+    // An earlier list: a bundle's built-in a, b, c (not from the system), the
+    // user's d, b withdrawn.
     std::string b = bundle();
-    merge_trust_bundle("", bytes(b), b.size());
-    import("a");
+    merge_trust_bundle("OLD", bytes(b), b.size());
+    import("d");
     trust_list[id_of("b")].usr_untrust = true;
-    add_issuer("d");
+    scratch_dir sys;
+    // The system file holds a, b and d, with a block that is no certificate and a repeat of a.
+    write_file(sys.file("ca-certificates.crt"), read_file(certs_->file("a.pem")) + "junk\n" +
+                                                    read_file(certs_->file("b.pem")) + read_file(certs_->file("d.pem")) +
+                                                    read_file(certs_->file("a.pem")));
+    system_roots_override roots(sys.file("ca-certificates.crt"));
     running_workers = 0;
     trust_list_rebuild_thread();
     EXPECT_TRUE(trust_list_ready.load());
     EXPECT_EQ(running_workers.load(), 0);
-    EXPECT_EQ(trust_list_id, sha1_hex(bytes(embedded), embedded.size()));
-    EXPECT_FALSE(trust_list_find(id_of("c")));  // the old built-in entry is gone
-    EXPECT_TRUE(entry(id_of("a")).usr);
-    EXPECT_TRUE(entry(id_of("b")).usr_untrust);
-    EXPECT_FALSE(entry(id_of("d")).trust);
-    std::size_t builtin = 0;
-    for (const auto& item : trust_list)
-        if (item.second.trust && !item.second.usr && !item.second.usr_untrust) ++builtin;
-    EXPECT_EQ(builtin, shipped.size());
-    for (X509* c : shipped) EXPECT_TRUE(entry(x509_certid(c)).anchors_trust());
-    free_certificates(shipped);
+    EXPECT_EQ(system_roots_source, sys.file("ca-certificates.crt"));
+    EXPECT_TRUE(entry(id_of("a")).sys && entry(id_of("a")).anchors_trust());
+    EXPECT_TRUE(entry(id_of("b")).usr_untrust);  // withdrawn stays withdrawn
+    EXPECT_TRUE(entry(id_of("d")).usr && entry(id_of("d")).anchors_trust());
+    EXPECT_FALSE(trust_list_find(id_of("c")));  // built-in, but not in the system set
+    EXPECT_EQ(trust_list_id, "");               // so an online bundle is fetched again
+    EXPECT_TRUE(file_exists(certcache_dir + id_of("a") + ".cer"));
     EXPECT_EQ(list_json()["trustlist"].size(), trust_list.size());
+    // A second start with the same set changes nothing and writes nothing.
+    const std::string stored = list_file();
+    trust_list.clear();
+    load_trust_list(data_);
+    EXPECT_TRUE(entry(id_of("a")).sys);
+    {
+        const system_root_set set = read_system_roots();
+        EXPECT_EQ(set.certs.size(), 3u);
+        EXPECT_FALSE(sync_system_roots(set.certs, set.source));
+    }
+    EXPECT_EQ(list_file(), stored);
+
+    // The folder form, as OpenSSL reads it: hashed names only, several folders.
+    scratch_dir one, two;
+    for (const char* n : {"a", "c"}) write_file(one.file(std::string(n) + ".pem"), read_file(certs_->file(std::string(n) + ".pem")));
+    write_file(two.file("d.pem"), read_file(certs_->file("d.pem")));
+    ASSERT_EQ(run_command("openssl rehash " + one.path() + " " + two.path()).status, 0);
+    write_file(two.file("b.pem"), read_file(certs_->file("b.pem")));  // not hashed: not read
+    system_roots_override folders("", one.path() + ":" + two.path());
+    const system_root_set set = read_system_roots();
+    EXPECT_EQ(set.source, one.path() + ":" + two.path());
+    std::vector<std::string> got;
+    for (X509* c : set.certs) got.push_back(x509_certid(c));
+    std::sort(got.begin(), got.end());
+    std::vector<std::string> want{id_of("a"), id_of("c"), id_of("d")};
+    std::sort(want.begin(), want.end());
+    EXPECT_EQ(got, want);
+}
+
+TEST_F(trust_list_test, without_a_system_set_the_approved_part_is_empty_and_the_reset_changes_nothing) {
+    std::string b = bundle();
+    merge_trust_bundle("OLD", bytes(b), b.size());
+    import("d");
+    system_roots_override none("", "");
+    testing::internal::CaptureStdout();
+    trust_list_rebuild_thread();
+    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_NE(printed.find("no system certificate set"), std::string::npos) << printed;
+    EXPECT_TRUE(trust_list_ready.load());
+    EXPECT_EQ(system_roots_source, "");
+    EXPECT_EQ(trust_list.size(), 1u);  // only the user's own
+    EXPECT_TRUE(entry(id_of("d")).anchors_trust());
+    const std::string stored = list_file();
+    EXPECT_THROW(reset_trust_list_to_system(), exceptionex);
+    EXPECT_EQ(trust_list.size(), 1u);
+    EXPECT_EQ(list_file(), stored);
+}
+
+TEST_F(trust_list_test, reset_to_the_system_set_keeps_only_the_set) {
+    import("d");
+    trust_list_id = "ONLINE";
+    scratch_dir sys;
+    write_file(sys.file("roots.pem"), read_file(certs_->file("a.pem")) + read_file(certs_->file("b.pem")));
+    system_roots_override roots(sys.file("roots.pem"));
+    trust_list_rebuild_thread();
+    trust_list[id_of("a")].usr_untrust = true;
+    reset_trust_list_to_system();
+    EXPECT_EQ(trust_list.size(), 2u);
+    EXPECT_TRUE(entry(id_of("a")).anchors_trust() && entry(id_of("a")).sys);
+    EXPECT_TRUE(entry(id_of("b")).anchors_trust());
+    EXPECT_EQ(trust_list_id, "");
+    EXPECT_EQ(list_json()["trustlist"].size(), 2u);
 }
 
 TEST_F(trust_list_test, online_update_with_the_same_id_does_nothing) {
@@ -464,10 +525,12 @@ TEST_F(trust_list_test, online_update_replaces_the_built_in_part) {
     trust_update_receiver = &receiver;
     trust_list_ready = true;
     trust_page_filled = true;
+    trust_list[id_of("c")].sys = true;  // from the system set: the update leaves it
     trust_list_update_thread();
     EXPECT_EQ(trust_list_id, "NEW");
     EXPECT_TRUE(entry(id_of("a")).anchors_trust());
     EXPECT_FALSE(trust_list_find(id_of("b")));
+    EXPECT_TRUE(entry(id_of("c")).anchors_trust() && entry(id_of("c")).sys);
     EXPECT_TRUE(entry(id_of("d")).usr);
     EXPECT_EQ(list_json()["guid"].asString(), "NEW");
     ASSERT_EQ(report_calls.size(), 1u);

@@ -96,6 +96,12 @@ protected:
         setenv("HOME", root_.c_str(), 1);
         unsetenv("XDG_CONFIG_HOME");
         set_final_exit([this] { ++final_exits_; });
+        // The approved roots: one test root as the system set.
+        const auto made = testsupport::run_command(
+            "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -days 30 -subj /CN=System-Root "
+            "-keyout " + root_ + "/system.key -out " + root_ + "/system.pem 2>&1");
+        ASSERT_EQ(made.status, 0) << made.output;
+        system_roots_ = std::make_unique<testsupport::system_roots_override>(root_ + "/system.pem");
     }
     void TearDown() override {
         stop_workers = true;
@@ -114,14 +120,15 @@ protected:
         trust_list_file.clear();
         certcache_dir.clear();
         set_data_root(root_ + "/gone");  // never fall back to the real home folder
+        system_roots_.reset();
     }
 
     std::string data_folder() const { return data_dir; }
     std::string trust_file() const { return data_dir + kTrustListFileName; }
     std::string settings_file() const { return wxString(settings_path).utf8_string(); }
 
-    // A stored trust list with the built-in bundle's entries, as an earlier
-    // run leaves it; the list in memory is emptied again.
+    // A stored trust list with the system set's entries, as an earlier run
+    // leaves it; the list in memory is emptied again.
     void store_built_trust_list() {
         trust_list_file = trust_file();
         trust_list_rebuild_thread();
@@ -139,6 +146,7 @@ protected:
     std::string old_config_home_;
     bool had_config_home_ = false;
     int final_exits_ = 0;
+    std::unique_ptr<testsupport::system_roots_override> system_roots_;
 };
 
 // ------------------------------------------------------------ command line
@@ -238,47 +246,14 @@ TEST_F(startup, cert_cache_folder_is_made_private_and_remembered) {
 
 // ------------------------------------------------------ trust list at start
 
-TEST(trust_list_start_decision, table) {
-    struct row {
-        std::size_t entries;
-        const char* previous;
-        const char* current;
-        trust_list_start expected;
-    };
-    const row rows[] = {
-        {3, "1.0.0.1", "1.0.0.1", trust_list_start::ready},
-        {3, "1.0.0.0", "1.0.0.1", trust_list_start::rebuild_new_version},
-        {3, "", "1.0.0.1", trust_list_start::rebuild_empty},
-        {0, "1.0.0.1", "1.0.0.1", trust_list_start::rebuild_empty},
-        {0, "", "1.0.0.1", trust_list_start::rebuild_empty},
-    };
-    for (const row& r : rows)
-        EXPECT_EQ(decide_trust_list_start(r.entries, r.previous, r.current), r.expected)
-            << r.entries << " " << r.previous;
-}
-
-TEST_F(startup, same_version_and_a_stored_list_is_ready_at_once_without_a_rebuild) {
-    store_built_trust_list();
-    const std::string stored = read_file(trust_file());
-    loaded_product_version = own_file_version();
-    cfgpi.version = loaded_product_version;
-    start_trust_list();
-    EXPECT_TRUE(trust_list_ready);
-    EXPECT_EQ(running_workers.load(), 0);
-    EXPECT_TRUE(trust_list_loaded);
-    trust_list_lock lock(trust_list_mutex);
-    EXPECT_FALSE(trust_list.empty());
-    EXPECT_EQ(read_file(trust_file()), stored);
-}
-
-TEST_F(startup, a_new_version_or_an_empty_list_rebuilds_and_records_the_version) {
+TEST_F(startup, every_start_reads_the_system_set_and_records_a_new_version) {
     struct row {
         const char* name;
         bool stored_list;
         const char* previous;
     };
-    for (const row& r : {row{"new version", true, "0.9.0.0"}, row{"empty list", false, "1.0.0.1"},
-                         row{"no version", true, ""}}) {
+    for (const row& r : {row{"same version", true, nullptr}, row{"new version", true, "0.9.0.0"},
+                         row{"empty list", false, nullptr}, row{"no version", true, ""}}) {
         SCOPED_TRACE(r.name);
         {
             trust_list_lock lock(trust_list_mutex);
@@ -287,19 +262,61 @@ TEST_F(startup, a_new_version_or_an_empty_list_rebuilds_and_records_the_version)
         std::remove(trust_file().c_str());
         trust_list_loaded = false;
         if (r.stored_list) store_built_trust_list();
-        loaded_product_version = r.previous;
+        // A root of an older set, kept in the stored list from an earlier run.
+        if (r.stored_list) {
+            trust_list_lock lock(trust_list_mutex);
+            load_trust_list(data_folder());
+            trust_cert_info old;
+            old.id = "0BSOLETE";
+            old.sb = old.is = L"Old Root";
+            trust_list[old.id] = old;
+            save_trust_list();
+            trust_list.clear();
+        }
+        loaded_product_version = r.previous ? r.previous : own_file_version();
         // The start-up report has already recorded the running version: the
         // decision must still see the version the previous run left.
         cfgpi.version = own_file_version();
         start_trust_list();
         EXPECT_TRUE(gui_test::run_until([] { return trust_list_ready.load(); }, 20s));
         EXPECT_TRUE(wait_for_workers());
+        EXPECT_TRUE(trust_list_loaded);
         trust_list_lock lock(trust_list_mutex);
-        EXPECT_FALSE(trust_list.empty());
+        ASSERT_EQ(trust_list.size(), 1u);  // the system root alone: the old one is gone
+        EXPECT_TRUE(trust_list.begin()->second.sys);
+        EXPECT_EQ(system_roots_source, root_ + "/system.pem");
         EXPECT_TRUE(file_exists(trust_file()));
-        EXPECT_NE(read_file(settings_file()).find("<version>" + own_file_version() + "</version>"),
-                  std::string::npos);
+        if (r.previous)
+            EXPECT_NE(read_file(settings_file()).find("<version>" + own_file_version() + "</version>"),
+                      std::string::npos);
     }
+}
+
+TEST(toolkit_environment, settings_back_end_is_memory_only_without_a_session_bus) {
+    struct row {
+        const char* bus;
+        const char* chosen;
+        const char* expected;
+    } rows[] = {
+        {nullptr, nullptr, "memory"},
+        {"", nullptr, "memory"},
+        {"unix:path=/run/user/1000/bus", nullptr, nullptr},
+        {nullptr, "dconf", "dconf"},  // the user's choice stays
+    };
+    const char* old_bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    const std::string saved_bus = old_bus ? old_bus : "";
+    const char* old_backend = std::getenv("GSETTINGS_BACKEND");
+    const std::string saved_backend = old_backend ? old_backend : "";
+    for (const row& r : rows) {
+        r.bus ? setenv("DBUS_SESSION_BUS_ADDRESS", r.bus, 1) : unsetenv("DBUS_SESSION_BUS_ADDRESS");
+        r.chosen ? setenv("GSETTINGS_BACKEND", r.chosen, 1) : unsetenv("GSETTINGS_BACKEND");
+        prepare_toolkit_environment();
+        const char* now = std::getenv("GSETTINGS_BACKEND");
+        EXPECT_EQ(now ? std::string(now) : std::string("(unset)"), r.expected ? r.expected : "(unset)")
+            << (r.bus ? r.bus : "(no bus)");
+    }
+    old_bus ? setenv("DBUS_SESSION_BUS_ADDRESS", saved_bus.c_str(), 1) : unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    old_backend ? setenv("GSETTINGS_BACKEND", saved_backend.c_str(), 1) : unsetenv("GSETTINGS_BACKEND");
 }
 
 // ------------------------------------------------------------- agreement

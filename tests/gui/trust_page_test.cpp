@@ -3,6 +3,7 @@
 // reset, and what the main window is told.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "crypto/trust_list.h"
 #include "crypto/x509ui.h"
 #include "gui/gui_harness.h"
+#include "widgets/wxt_hyperlink.h"
 #include "support/test_support.h"
 #include "ui/home_calls.h"
 #include "ui/trustmgr_panel.h"
@@ -46,6 +48,7 @@ public:
     using trustmgr_base::distrust_button;
     using trustmgr_base::reset_button;
     using trustmgr_base::result_label;
+    using trustmgr_base::trust_source_link;
     void click(wxButton* button) {
         wxCommandEvent event(wxEVT_BUTTON, button->GetId());
         event.SetEventObject(button);
@@ -57,7 +60,7 @@ class TrustPage : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         certs_ = new testsupport::scratch_dir;
-        for (const char* name : {"user", "cached", "other"}) {
+        for (const char* name : {"user", "cached", "other", "system"}) {
             const auto r = testsupport::run_command(
                 "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -days 30 -subj /CN=" +
                 std::string(name) + "-root -keyout " + certs_->file(std::string(name) + ".key") + " -out " +
@@ -65,6 +68,12 @@ protected:
             ASSERT_EQ(r.status, 0) << r.output;
         }
         testsupport::write_file(certs_->file("broken.cer"), "not a certificate");
+        // The system set: the machine's (when there is one) with a test root added.
+        const std::string machine = testsupport::file_exists("/etc/ssl/certs/ca-certificates.crt")
+                                        ? testsupport::read_file("/etc/ssl/certs/ca-certificates.crt")
+                                        : std::string();
+        testsupport::write_file(certs_->file("roots.pem"),
+                                machine + "\n" + testsupport::read_file(certs_->file("system.pem")));
     }
     static void TearDownTestSuite() {
         delete certs_;
@@ -81,6 +90,7 @@ protected:
         trust_page_filled = false;
         home_calls() = home_call_table();
         home_calls().main_window = [this]() -> wxEvtHandler* { return &main_; };
+        roots_ = std::make_unique<testsupport::system_roots_override>(certs_->file("roots.pem"));
         frame_ = new wxFrame(nullptr, wxID_ANY, "trust", wxPoint(0, 0), wxSize(1100, 760));
         frame_->SetSizer(new wxBoxSizer(wxVERTICAL));
     }
@@ -93,6 +103,8 @@ protected:
         trust_page_filled = false;
         home_calls() = home_call_table();
         set_data_root(root_.path() + "/gone");
+        roots_.reset();
+        system_roots_source.clear();
     }
     trust_probe* show() {
         auto* page = new trust_probe(frame_);
@@ -132,6 +144,7 @@ protected:
     std::string data_;
     recorder main_;
     wxFrame* frame_ = nullptr;
+    std::unique_ptr<testsupport::system_roots_override> roots_;
 };
 testsupport::scratch_dir* TrustPage::certs_ = nullptr;
 
@@ -241,7 +254,55 @@ TEST_F(TrustPage, distrust_with_and_without_a_cache_copy) {
     page->click(page->distrust_button);  // nothing selected: nothing happens
 }
 
-TEST_F(TrustPage, reset_takes_two_clicks_and_keeps_only_the_bundle) {
+TEST_F(TrustPage, shows_the_system_set_with_its_source_and_follows_an_online_update) {
+    trust_list_rebuild_thread();  // as at start-up
+    trust_probe* page = show();
+    EXPECT_EQ(trust_update_receiver.load(), page);
+    const std::string system = id_of("system");
+    const std::vector<std::string> listed = ids(page);
+    EXPECT_EQ(listed.size(), trust_list.size());
+    EXPECT_NE(std::find(listed.begin(), listed.end(), system), listed.end());
+    wxVariant source;
+    page->cert_list->GetValue(source, 0, 3);
+    wxDataViewIconText shown;
+    shown << source;
+    EXPECT_EQ(shown.GetText(), wxGetTranslation(L"System set"));
+    EXPECT_TRUE(page->trust_source_link->GetLabel().Contains(wxString::FromUTF8(certs_->file("roots.pem"))))
+        << page->trust_source_link->GetLabel();
+    EXPECT_FALSE(gui_test::save_screenshot(frame_, "trust_page_system_set").empty());
+
+    // Withdrawn from the page: told to the main window, gone from the list,
+    // kept after a restart.
+    const int row = int(std::find(listed.begin(), listed.end(), system) - listed.begin());
+    page->cert_list->SelectRow(unsigned(row));
+    page->click(page->distrust_button);
+    gui_test::settle(std::chrono::milliseconds(50));
+    EXPECT_EQ(main_.tags, (std::vector<wxString>{evt_deltrust}));
+    trust_list.clear();
+    load_trust_list(data_);
+    trust_list_rebuild_thread();
+    EXPECT_FALSE(trust_list.at(system).anchors_trust());
+
+    // What an online update posts to its receiver refreshes the page.
+    trust_page_filled = false;
+    post_thread_event(trust_update_receiver.load(), wxt_thread_event(evt_update));
+    EXPECT_TRUE(gui_test::run_until([] { return trust_page_filled.load(); }));
+    EXPECT_EQ(ids(page).size(), listed.size() - 1);
+
+    // Without any system set the page says so.
+    {
+        testsupport::system_roots_override none("", "");
+        trust_list_rebuild_thread();
+    }
+    post_thread_event(page, wxt_thread_event(evt_update));
+    EXPECT_TRUE(gui_test::run_until([&] { return ids(page).empty(); }));
+    EXPECT_EQ(page->trust_source_link->GetLabel(),
+              wxGetTranslation(L"No system certificate set was found: no root is approved"));
+    frame_->DestroyChildren();
+    EXPECT_EQ(trust_update_receiver.load(), nullptr);
+}
+
+TEST_F(TrustPage, reset_takes_two_clicks_and_keeps_only_the_system_set) {
     trust_probe* page = show();
     page->import_certificate_file(wxString::FromUTF8(certs_->file("user.pem")));
     page->click(page->reset_button);
@@ -252,11 +313,21 @@ TEST_F(TrustPage, reset_takes_two_clicks_and_keeps_only_the_bundle) {
         [&] { return page->result_label->GetLabel() == wxGetTranslation(L"Reset Complete!"); }));
     EXPECT_EQ(page->reset_button->GetLabel(), wxGetTranslation(L"Reset"));
     EXPECT_FALSE(trust_list.count(id_of("user")));
-    EXPECT_FALSE(ids(page).empty());  // the bundle's roots
+    EXPECT_FALSE(ids(page).empty());  // the system set's roots
+    EXPECT_TRUE(trust_list.count(id_of("system")));
     for (const std::string& id : ids(page)) {
         EXPECT_FALSE(trust_list[id].usr);
         EXPECT_TRUE(trust_list[id].trust);
     }
+}
+
+// The page over the system set in Chinese (the source column and line).
+TEST_F(TrustPage, gallery_in_chinese) {
+    gui_test::chinese_interface chinese;
+    trust_list_rebuild_thread();
+    trust_probe* page = show();
+    EXPECT_EQ(page->trust_source_link->GetLabel().substr(0, 6), wxString::FromUTF8("认可的根证书"));
+    EXPECT_FALSE(gui_test::save_screenshot(frame_, "trust_page_system_set_zh").empty());
 }
 
 }  // namespace

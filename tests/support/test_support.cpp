@@ -181,4 +181,31 @@ int unused_port() {
     return port;
 }
 
+namespace {
+void put_env(const char* name, const std::string& value) {
+    if (value.empty())
+        setenv(name, "/nonexistent-cert-set", 1);
+    else
+        setenv(name, value.c_str(), 1);
+}
+void restore_env(const char* name, bool had, const std::string& old) {
+    if (had)
+        setenv(name, old.c_str(), 1);
+    else
+        unsetenv(name);
+}
+}  // namespace
+
+system_roots_override::system_roots_override(const std::string& file, const std::string& dir) {
+    if (const char* v = std::getenv("SSL_CERT_FILE")) had_file_ = true, old_file_ = v;
+    if (const char* v = std::getenv("SSL_CERT_DIR")) had_dir_ = true, old_dir_ = v;
+    put_env("SSL_CERT_FILE", file);
+    put_env("SSL_CERT_DIR", dir);
+}
+
+system_roots_override::~system_roots_override() {
+    restore_env("SSL_CERT_FILE", had_file_, old_file_);
+    restore_env("SSL_CERT_DIR", had_dir_, old_dir_);
+}
+
 }  // namespace testsupport

@@ -97,4 +97,20 @@ private:
 // A port on 127.0.0.1 that nothing listens on (bound, then closed).
 int unused_port();
 
+// Points OpenSSL's certificate set variables (SSL_CERT_FILE, SSL_CERT_DIR) at
+// the given file and folder for the object's life, so that the trust list's
+// approved roots come from the test and not from the machine; an empty text
+// names nothing there. The old values come back on destruction.
+class system_roots_override {
+public:
+    system_roots_override(const std::string& file, const std::string& dir = "/nonexistent-cert-dir");
+    ~system_roots_override();
+    system_roots_override(const system_roots_override&) = delete;
+    system_roots_override& operator=(const system_roots_override&) = delete;
+
+private:
+    std::string old_file_, old_dir_;
+    bool had_file_ = false, had_dir_ = false;
+};
+
 }  // namespace testsupport
