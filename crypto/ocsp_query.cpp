@@ -223,6 +223,30 @@ int query_ocsp(X509* cert, X509* issuer, unsigned char** out, uint32_t* out_leng
     return result;
 }
 
+namespace {
+
+// The same certificate authority: the same name and the same key (a copy
+// of the issuer with another encoding answers as the issuer).
+bool same_authority(X509* a, X509* b) {
+    return X509_NAME_cmp(X509_get_subject_name(a), X509_get_subject_name(b)) == 0 &&
+           EVP_PKEY_eq(X509_get0_pubkey(a), X509_get0_pubkey(b)) == 1;
+}
+
+// A response speaks for the certificate only when its issuer signed it, or a
+// responder the issuer delegated: a certificate for id-kp-OCSPSigning that
+// the issuer's key signed.
+bool responder_authorised(OCSP_BASICRESP* basic, STACK_OF(X509)* chain) {
+    X509* issuer = sk_X509_value(chain, 1);
+    X509* responder = nullptr;
+    if (OCSP_resp_get0_signer(basic, &responder, chain) != 1 || responder == nullptr) return false;
+    if (same_authority(responder, issuer)) return true;
+    EVP_PKEY* issuer_key = X509_get0_pubkey(issuer);
+    return issuer_key != nullptr && X509_check_issued(issuer, responder) == X509_V_OK &&
+           X509_verify(responder, issuer_key) == 1 && (X509_get_extended_key_usage(responder) & XKU_OCSP_SIGN) != 0;
+}
+
+}  // namespace
+
 int check_ocsp_responses(STACK_OF(X509)* chain, const char* signing_time,
                          STACK_OF(OCSP_RESPONSE)* responses, int32_t* flag) {
     if (chain == nullptr || sk_X509_num(chain) < 2 || flag == nullptr) return 1;
@@ -241,6 +265,11 @@ int check_ocsp_responses(STACK_OF(X509)* chain, const char* signing_time,
             OCSP_BASICRESP_free(basic);
             result = 1;
             break;
+        }
+        // Signed, but by someone the issuer never named: it proves nothing.
+        if (!responder_authorised(basic, chain)) {
+            OCSP_BASICRESP_free(basic);
+            continue;
         }
         for (int k = 0; *flag == 1 && k < OCSP_resp_count(basic); ++k) {
             OCSP_SINGLERESP* single = OCSP_resp_get0(basic, k);

@@ -46,6 +46,8 @@ OCSP_RESPONSE* ocsp_http_exchange(BIO* connection, const char* host, const char*
 // the chain has fewer than two certificates (flag untouched) or a response
 // has no basic response or a bad signature; otherwise 0. *flag is set to 1
 // first and cleared when a matching good single response has a nextUpdate
-// later than the signing time.
+// later than the signing time. A response counts only when chain[1] signed
+// it or a responder chain[1] delegated (id-kp-OCSPSigning, issued by it);
+// any other is passed over.
 int check_ocsp_responses(STACK_OF(X509)* chain, const char* signing_time,
                          STACK_OF(OCSP_RESPONSE)* responses, int32_t* flag);

@@ -26,6 +26,10 @@ keyUsage = critical,digitalSignature,nonRepudiation
 basicConstraints = CA:FALSE
 extendedKeyUsage = critical,timeStamping
 keyUsage = critical,digitalSignature
+[ocsp]
+basicConstraints = CA:FALSE
+extendedKeyUsage = OCSPSigning
+keyUsage = critical,digitalSignature
 EOF
 cat > ts.cnf <<'EOF'
 [ tsa ]
@@ -51,6 +55,10 @@ openssl x509 -req -in ec.csr -CA ca.pem -CAkey ca.key -set_serial 4098 -days 90 
 openssl req -new -newkey rsa:2048 -nodes -keyout tsa.key -out tsa.csr -subj '/CN=Test TSA' 2>/dev/null
 openssl x509 -req -in tsa.csr -CA ca.pem -CAkey ca.key -set_serial 4099 -days 90 -extfile ext.cnf -extensions tsa -out tsa.pem 2>/dev/null
 openssl req -x509 -newkey rsa:2048 -nodes -keyout self.key -out self.pem -days 30 -subj '/CN=Self Signer' 2>/dev/null
+openssl req -new -newkey rsa:2048 -nodes -keyout ocsp.key -out ocsp.csr -subj '/CN=Test OCSP Responder' 2>/dev/null
+openssl x509 -req -in ocsp.csr -CA ca.pem -CAkey ca.key -set_serial 4100 -days 90 -extfile ext.cnf -extensions ocsp -out ocsp.pem 2>/dev/null
+openssl req -new -newkey rsa:2048 -nodes -keyout rogue.key -out rogue.csr -subj '/CN=Test OCSP Responder' 2>/dev/null
+openssl x509 -req -in rogue.csr -CA self.pem -CAkey self.key -set_serial 4101 -days 90 -extfile ext.cnf -extensions ocsp -out rogue.pem 2>/dev/null
 printf 'V\t301231235959Z\t\t1001\tunknown\t/CN=RSA Signer\nV\t301231235959Z\t\t1002\tunknown\t/CN=EC Signer\n' > index.txt
 )";
 
@@ -238,10 +246,11 @@ std::string cert_der(pki& p, const std::string& name) {
     return read_file(p.f(out));
 }
 
-std::string ocsp_response(pki& p, const std::string& name, int days) {
+std::string ocsp_response(pki& p, const std::string& name, int days, const std::string& responder) {
     std::string req = next_name("ocsp_req"), resp = next_name("ocsp_resp");
     if (!p.sh("openssl ocsp -issuer ca.pem -cert " + name + ".pem -no_nonce -reqout " + req +
-              " >/dev/null && openssl ocsp -index index.txt -rsigner ca.pem -rkey ca.key -CA ca.pem -reqin " + req +
+              " >/dev/null && openssl ocsp -index index.txt -rsigner " + responder + ".pem -rkey " + responder +
+              ".key -CA ca.pem -reqin " + req +
               " -respout " + resp + " -ndays " + std::to_string(days) + " >/dev/null"))
         return "";
     return read_file(p.f(resp));

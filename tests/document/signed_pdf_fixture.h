@@ -17,7 +17,9 @@ namespace sigfix {
 // The PKI in a scratch folder: ca.pem/ca.key (root), rsa.pem/rsa.key and
 // ec.pem/ec.key (signers issued by the root), tsa.pem/tsa.key (time-stamp
 // authority issued by the root, ts.cnf), self.pem/self.key (self-signed
-// signer), index.txt (OCSP database listing rsa.pem and ec.pem as good).
+// signer), ocsp.pem/ocsp.key (OCSP responder issued by the root), rogue.pem/
+// rogue.key (an OCSP responder issued by self.pem), index.txt (OCSP database
+// listing rsa.pem and ec.pem as good).
 struct pki {
     pki();
     testsupport::scratch_dir dir;
@@ -89,8 +91,11 @@ std::string ts_token(pki& p, const std::string& data);
 std::string pkcs1_sha1_value(pki& p, const std::string& name, const std::string& data);
 // DER of a certificate file of the PKI.
 std::string cert_der(pki& p, const std::string& name);
-// An OCSP response (DER) from the root for <name>.pem, valid for `days`.
-std::string ocsp_response(pki& p, const std::string& name, int days = 30);
+// An OCSP response (DER) for <name>.pem, valid for `days`, signed by
+// <responder>.pem: "ca" (the issuer), "ocsp" (a responder the root delegated,
+// id-kp-OCSPSigning), "rogue" (a responder of that name and usage issued by
+// the self-signed "self"), or any other certificate of the PKI.
+std::string ocsp_response(pki& p, const std::string& name, int days = 30, const std::string& responder = "ca");
 
 // Adds /DSS << /VRI << /<key> << /OCSP [streams] >> >> >> to the catalog and
 // saves incrementally. Empty on failure.

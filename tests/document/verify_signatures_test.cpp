@@ -524,6 +524,19 @@ TEST_F(VerifySignatures, LongTermValidationFromDssOcspResponses) {
     std::string huge(kMaxVriOcspBytes + 1, '\x30');
     EXPECT_EQ(verify_bytes(sigfix::add_vri_ocsps(signed_pdf, key, {good, huge}), "ltv-huge.pdf")->swis[0].ltv_enabled,
               0);
+    // Only the issuer or a responder it delegated may answer for the signer:
+    // a response signed by the time-stamp authority (issued by the root, but
+    // not for OCSP), or by a responder of the right name and usage that
+    // another CA issued, proves nothing.
+    for (const char* responder : {"ocsp", "tsa", "rogue", "self"}) {
+        SCOPED_TRACE(responder);
+        std::string answer = sigfix::ocsp_response(*p, "rsa", 30, responder);
+        ASSERT_FALSE(answer.empty()) << p->log;
+        EXPECT_EQ(verify_bytes(sigfix::add_vri_ocsps(signed_pdf, key, {answer}), "ltv-responder.pdf")
+                      ->swis[0]
+                      .ltv_enabled,
+                  std::string(responder) == "ocsp" ? 1 : 0);
+    }
     // A key of another signature does not count.
     EXPECT_EQ(verify_bytes(sigfix::add_vri_ocsps(signed_pdf, std::string(40, 'A'), {good}), "ltv-key.pdf")
                   ->swis[0]

@@ -97,9 +97,11 @@ test_pki::test_pki() {
     dead_port_ = unused_port();
     ok_ = sh(pki_script(ocsp_port_, http_->port(), dead_port_), &log_);
     if (!ok_) return;
-    // The OCSP responder, stopped by its pid in the destructor.
+    // The OCSP responder, stopped by its pid in the destructor. It answers
+    // as the signers' issuer (the intermediate): only the issuer or a
+    // responder it delegated may speak for a certificate.
     auto r = run_command("cd " + shell_quote(d) + " && { openssl ocsp -port " + std::to_string(ocsp_port_) +
-                         " -index index.txt -CA cas.pem -rsigner root.pem -rkey root.key -ndays 1"
+                         " -index index.txt -CA cas.pem -rsigner inter.pem -rkey inter.key -ndays 1"
                          " -ignore_err >ocsp.log 2>&1 & echo $!; }");
     ocsp_pid_ = static_cast<pid_t>(std::atoi(r.output.c_str()));
     // Ready once it says so (a probe connection would block the responder,
