@@ -12,7 +12,19 @@ cd "$(dirname "$0")"
 . ./scripts/deps.sh
 velk_install_deps
 build_dir="${VELK_BUILD_DIR:-build}"
-VELK_BUILD_TARGET=velkorant velk_build "$build_dir"
+# An unchanged tree starts at once: nothing in it (files or folders, so an
+# added, changed, removed or renamed file counts) is newer than the stamp the
+# last successful build left. Otherwise make builds the program alone.
+stamp="$build_dir/.velkorant-built"
+changed=1
+if [ -x "$build_dir/velkorant" ] && [ -f "$build_dir/CMakeCache.txt" ] && [ -f "$stamp" ]; then
+  changed="$(find . \( -path ./.git -o -path ./.ccache -o -path './build*' -o -path "./${build_dir#./}" \) -prune \
+    -o -newer "$stamp" -print -quit)"
+fi
+if [ -n "$changed" ]; then
+  VELK_BUILD_TARGET=velkorant velk_build "$build_dir"
+  touch "$stamp"
+fi
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "run.sh: no display (DISPLAY is not set). Velkorant is a desktop program; on a" >&2

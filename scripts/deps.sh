@@ -2,7 +2,7 @@
 # the tests need, and the build itself.
 
 VELK_PACKAGES=(
-  build-essential cmake pkg-config ccache gettext python3 curl
+  build-essential cmake pkg-config ccache gettext python3 curl ca-certificates
   libwxgtk3.2-dev libssl-dev openssl libcurl4-openssl-dev libjsoncpp-dev liblodepng-dev
   libmupdf-dev libmujs-dev libopenjp2-7-dev libjbig2dec0-dev libharfbuzz-dev libfreetype-dev libgumbo-dev libgl-dev libglu1-mesa-dev
   libgtest-dev googletest
