@@ -122,20 +122,18 @@ bool setup_ui_language(wxLocale& ui_locale) {
     // only logs a failure, and the catalogue must load all the same.
     if (wxLocale::IsAvailable(language)) ui_locale.Init(language, wxLOCALE_LOAD_DEFAULT);
 
-    bool added = false;
-    if (chinese) {
-        wxTranslations* translations = wxTranslations::Get();
-        if (!translations) {
-            translations = new wxTranslations();
-            wxTranslations::Set(translations);
-        }
-        translations->SetLoader(new embedded_translations_loader());
-        translations->SetLanguage(wxLANGUAGE_CHINESE_SIMPLIFIED);
-        // The message ids are the English texts: declaring them so makes the
-        // result tell whether the Chinese catalogue was really found.
-        added = translations->AddCatalog(kDomain, wxLANGUAGE_ENGLISH_US);
-        diag_print("\n add catalog: %s", added ? "ok" : "failed");
+    wxTranslations* translations = wxTranslations::Get();
+    if (!translations) {
+        translations = new wxTranslations();
+        wxTranslations::Set(translations);
     }
+    translations->SetLoader(new embedded_translations_loader());
+    // The message ids are the English texts: declaring them so makes the
+    // result tell whether the Chinese catalogue was really found. In English
+    // a small catalogue corrects the ids whose own spelling is wrong.
+    translations->SetLanguage(chinese ? wxLANGUAGE_CHINESE_SIMPLIFIED : wxLANGUAGE_ENGLISH);
+    const bool added = translations->AddCatalog(kDomain, wxLANGUAGE_ENGLISH_US);
+    diag_print("\n add catalog (%s): %s", chinese ? "zh_CN" : "en", added ? "ok" : "failed");
     setup_c_locale(chinese);
-    return added;
+    return chinese && added;
 }

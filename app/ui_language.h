@@ -25,7 +25,8 @@ class wxMsgCatalog;
 wxMsgCatalog* load_embedded_catalogue(const wxString& domain, const wxString& lang);
 
 // Start-up's language set-up: the toolkit locale in `ui_locale`, the Chinese
-// catalogue when the interface is Chinese, and the C run-time locale.
+// catalogue when the interface is Chinese (else the English one, which only
+// corrects misspelt message ids), and the C run-time locale.
 // Returns true when the Chinese catalogue was added.
 bool setup_ui_language(wxLocale& ui_locale);
 

@@ -43,11 +43,12 @@ function(velk_resource_library target list_file)
   target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR})
 endfunction()
 
-# The Simplified Chinese catalogue is compiled from its .po at build time.
-function(velk_compile_catalogue po mo)
+# A translation catalogue is compiled from its .po at build time; `target`
+# names the step that makes it.
+function(velk_compile_catalogue target po mo)
   add_custom_command(OUTPUT ${mo}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/generated
     COMMAND ${MSGFMT_PROGRAM} --check-format -o ${mo} ${po}
     DEPENDS ${po} VERBATIM)
-  add_custom_target(velk_catalogue DEPENDS ${mo})
+  add_custom_target(${target} DEPENDS ${mo})
 endfunction()

@@ -79,9 +79,9 @@ dynamic_resource_base::dynamic_resource_base(wxWindow* parent, wxWindowID id, co
     group->Add(fit_height_button, 0, wxALL, 2);
     sign_panel_button = new wxBitmapButton(this, wxID_ANY, wxNullBitmap, wxDefaultPosition, wxDefaultSize,
                                            wxBU_AUTODRAW | wxBORDER_NONE, wxDefaultValidator, "button");
-    sign_panel_button->SetBitmap(bitmap_sign_panel_112x56(), wxLEFT);
-    sign_panel_button->SetBitmapFocus(bitmap_sign_panel_hover_112x56());
-    sign_panel_button->SetBitmapCurrent(bitmap_sign_panel_hover_112x56());
+    sign_panel_button->SetBitmap(sign_panel_picture(false, true), wxLEFT);
+    sign_panel_button->SetBitmapFocus(sign_panel_picture(true, true));
+    sign_panel_button->SetBitmapCurrent(sign_panel_picture(true, true));
     group->Add(sign_panel_button, 0, wxALL, 2);
     feedback_button = new wxBitmapButton(this, wxID_ANY, wxNullBitmap, wxDefaultPosition, wxDefaultSize,
                                          wxBU_AUTODRAW | wxBORDER_NONE, wxDefaultValidator, "button");

@@ -128,8 +128,8 @@ frame_base::frame_base(wxWindow* parent, wxWindowID id, const wxString& title, c
     tools->Add(colour_panel, 0, centred, 5);
     tools->Add(30, 0, 0, wxEXPAND, 5);
 
-    sign_panel_button = toolbar_button(toolbar_panel, 1010, bitmap_sign_panel_56x28(),
-                                       bitmap_sign_panel_hover_56x28(), "Sign panel (CTRL-K)");
+    sign_panel_button = toolbar_button(toolbar_panel, 1010, sign_panel_picture(false, false),
+                                       sign_panel_picture(true, false), "Sign panel (CTRL-K)");
     tools->Add(sign_panel_button, 0, centred, 5);
     tools->Add(5, 0, 0, wxEXPAND, 5);
     feedback_button = toolbar_button(toolbar_panel, 1013, bitmap_feedback_28(), bitmap_feedback_hover_28(),

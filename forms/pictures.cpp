@@ -4,6 +4,7 @@
 #include <wx/log.h>
 #include <wx/mstream.h>
 
+#include "app/ui_language.h"
 #include "platform/resources.h"
 
 namespace {
@@ -51,4 +52,13 @@ picture_file busy_animation() {
     const platform::embedded_resource* r = picture_resource("busy_animation", "GIF");
     if (!r) return {nullptr, 0};
     return {r->data, r->size};
+}
+
+wxBitmap& sign_panel_picture(bool hover, bool doubled) {
+    if (is_chinese_ui()) {
+        if (doubled) return hover ? bitmap_sign_panel_cn_hover_112x56() : bitmap_sign_panel_cn_112x56();
+        return hover ? bitmap_sign_panel_cn_hover_56x28() : bitmap_sign_panel_cn_56x28();
+    }
+    if (doubled) return hover ? bitmap_sign_panel_hover_112x56() : bitmap_sign_panel_112x56();
+    return hover ? bitmap_sign_panel_hover_56x28() : bitmap_sign_panel_56x28();
 }

@@ -10,6 +10,10 @@
 #include "forms/picture_list.inc"
 #undef VELK_PICTURE
 
+// The tool bar's "Sign" picture, its word in the interface's language (read
+// at every call): normal or hover, 56 x 28 or doubled.
+wxBitmap& sign_panel_picture(bool hover, bool doubled);
+
 // The information bar's busy indicator: a whole animated GIF file.
 struct picture_file {
     const unsigned char* data;

@@ -13,6 +13,9 @@ are the same in every language.
   extract_texts.py                 print the texts, one msgid a line
   extract_texts.py --missing PO    print the texts PO has no entry for
                                    (exit status 1 when there are any)
+  extract_texts.py --missing PO --english EN_PO
+                                   also check the English catalogue: each of
+                                   its ids is one of PO's and changes the text
 """
 import argparse
 import os
@@ -21,7 +24,7 @@ import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 FOLDERS = ["app", "crypto", "forms", "ui", "dialogs", "service", "platform"]
-LOOKUPS = {"tr", "wxGetTranslation", "display_text"}
+LOOKUPS = {"tr", "_", "wxGetTranslation", "display_text"}
 
 TOKEN = re.compile(
     r'(?P<comment>//[^\n]*|/\*.*?\*/)'
@@ -94,10 +97,11 @@ def call_argument(tokens, i, sinks):
     if index >= len(args):
         return None
     arg = args[index]
-    # wxGetTranslation(wxString::FromUTF8("...")) and the like.
-    strings = [t for t in arg if t[0] == "string"]
-    if len(strings) == 1 and len(arg) > 1 and arg[-1] == ("punct", ")") and arg[-2][0] == "string":
-        return [strings[0]]
+    # wxGetTranslation(wxString::FromUTF8("...")) and the like, also with a
+    # parameter in place of the literal.
+    if len(arg) > 1 and arg[-1] == ("punct", ")") and arg[-2][0] in ("string", "ident") and \
+            arg[-3] == ("punct", "(") and all(t[0] != "string" for t in arg[:-2]):
+        return [arg[-2]]
     return arg
 
 
@@ -127,7 +131,10 @@ def scan_file(path, texts, constants):
             if arg[0][1]:
                 texts.setdefault(arg[0][1], path)
         elif len(arg) == 1 and arg[0][0] == "ident":
-            if tokens[i][1] in LOOKUPS and not enclosing_helper(tokens, i, arg[0][1]):
+            table = range_for_table(tokens, i, arg[0][1])
+            if table:
+                tables.add(table)
+            elif tokens[i][1] in LOOKUPS and not enclosing_helper(tokens, i, arg[0][1]):
                 constants.add(arg[0][1])
         elif len(arg) >= 2 and arg[0][0] == "ident" and arg[1] == ("punct", "["):
             tables.add(arg[0][1])
@@ -138,6 +145,16 @@ def scan_file(path, texts, constants):
             for t in tokens[i + 4:matching(tokens, i + 4)]:
                 if t[0] == "string" and t[1]:
                     texts.setdefault(t[1], path)
+
+
+def range_for_table(tokens, i, name):
+    """TABLE when the lookup at i sits in `for (const char* name : TABLE)`."""
+    pattern = [("ident", "for"), ("punct", "("), ("ident", "const"), ("ident", "char"), ("punct", "*"),
+               ("ident", name), ("punct", ":")]
+    for j in range(i - 1, max(i - 200, 0) - 1, -1):
+        if tokens[j:j + len(pattern)] == pattern and tokens[j + len(pattern)][0] == "ident":
+            return tokens[j + len(pattern)][1]
+    return None
 
 
 def enclosing_helper(tokens, i, name):
@@ -166,37 +183,63 @@ def enclosing_helper(tokens, i, name):
                     if depth_p == 0:
                         break
                 m -= 1
-            if m <= 0 or tokens[m - 1][0] != "ident":
+            if m <= 0:
+                continue
+            name_at = m - 1
+            # A lambda kept in a variable: auto NAME = [...](...) {...}
+            if tokens[name_at] == ("punct", "]"):
+                depth_b, n = 0, name_at
+                while n >= 0:
+                    if tokens[n] == ("punct", "]"):
+                        depth_b += 1
+                    elif tokens[n] == ("punct", "["):
+                        depth_b -= 1
+                        if depth_b == 0:
+                            break
+                    n -= 1
+                if n >= 2 and tokens[n - 1] == ("punct", "=") and tokens[n - 2][0] == "ident":
+                    name_at = n - 2
+            if tokens[name_at][0] != "ident":
                 continue
             params = split_arguments(tokens, m, k)
             for index, p in enumerate(params):
                 names = [t[1] for t in p if t[0] == "ident"]
                 if names and names[-1] == name and "char" in names:
-                    return tokens[m - 1][1], index
+                    return tokens[name_at][1], index
             return None
     return None
 
 
-def read_po_ids(path):
-    ids, current, in_id = set(), None, False
+def read_po(path):
+    """{msgid: msgstr} of a catalogue, both as written (escapes kept)."""
+    entries, key, field = {}, None, None
     for line in open(path, encoding="utf-8"):
         line = line.strip()
         if line.startswith("msgid "):
-            current, in_id = line[6:].strip()[1:-1], True
-        elif line.startswith('"') and in_id:
-            current += line[1:-1]
+            key, field = line[6:].strip()[1:-1], "id"
+            entries[key] = ""
+        elif line.startswith("msgstr "):
+            entries[key], field = line[7:].strip()[1:-1], "str"
+        elif line.startswith('"') and field == "id":
+            del entries[key]
+            key += line[1:-1]
+            entries[key] = ""
+        elif line.startswith('"') and field == "str":
+            entries[key] += line[1:-1]
         else:
-            if in_id and current is not None:
-                ids.add(current)
-            in_id = False
-    if in_id and current is not None:
-        ids.add(current)
-    return ids
+            field = None
+    entries.pop("", None)
+    return entries
+
+
+def read_po_ids(path):
+    return set(read_po(path))
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--missing", metavar="PO")
+    parser.add_argument("--english", metavar="EN_PO")
     options = parser.parse_args()
 
     texts, constants = {}, set()
@@ -210,10 +253,20 @@ def main():
 
     if options.missing:
         known = read_po_ids(options.missing)
-        missing = [t for t in texts if t not in known]
+        untranslated = {t for t, text in read_po(options.missing).items() if not text}
+        missing = [t for t in texts if t not in known or t in untranslated]
         for t in missing:
             print('%s: "%s"' % (os.path.relpath(texts[t], ROOT), t))
-        return 1 if missing else 0
+        faults = len(missing)
+        if options.english:
+            for t, text in read_po(options.english).items():
+                if t not in known and t not in texts:
+                    print('%s: "%s" is no message id' % (os.path.basename(options.english), t))
+                    faults += 1
+                elif text == t or not text:
+                    print('%s: "%s" changes nothing' % (os.path.basename(options.english), t))
+                    faults += 1
+        return 1 if faults else 0
 
     for t in texts:
         print('"%s"' % t)

@@ -389,9 +389,11 @@ def picture_svg(name, w, h):
         return svg(w, h, body, "0 0 216 69")
     if pic.startswith("sign_panel"):
         c = BLUE if "hover" in pic else WHITE
+        # The word in the interface's language: "Sign", or "签名" (_cn).
+        word, font, size, y = ("签名", CJK, 12, 19.5) if "_cn" in pic else ("Sign", SANS, 11, 19)
         body = (f'<rect x="1.5" y="1.5" width="53" height="25" rx="6" fill="none" stroke="{c}" stroke-width="2"/>'
                 f'<g transform="translate(4 3) scale(0.68)">{s_pen_stroke(c)}</g>'
-                f'<text x="38" y="19" font-family="{SANS}" font-weight="bold" font-size="11" text-anchor="middle" fill="{c}">Sign</text>')
+                f'<text x="38" y="{y}" font-family="{font}" font-weight="bold" font-size="{size}" text-anchor="middle" fill="{c}">{word}</text>')
         return svg(w, h, body, "0 0 56 28")
     if pic.startswith("arrow_"):
         c = BLUE if "hover" in pic else WHITE

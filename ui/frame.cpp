@@ -246,7 +246,7 @@ void frame::apply_hidpi_pictures() {
         set(fit_height_button, bitmap_fit_height_56(), bitmap_fit_height_hover_56());
         set(zoom_in_button, bitmap_zoom_in_64(), bitmap_zoom_in_hover_64());
         set(zoom_out_button, bitmap_zoom_out_64(), bitmap_zoom_out_hover_64());
-        set(sign_panel_button, bitmap_sign_panel_112x56(), bitmap_sign_panel_hover_112x56());
+        set(sign_panel_button, sign_panel_picture(false, true), sign_panel_picture(true, true));
         set(feedback_button, bitmap_feedback_56(), bitmap_feedback_hover_56());
     }
     toolbar_panel->Layout();

@@ -396,7 +396,9 @@ void sign_panel::show_stamp_info(const sigstampui* s) {
         selected_stamp_label->SetLabel(wxString(s->name) + (s->is_visible ? tr(" (visible)") : tr(" (invisible)")));
         subject_label->SetLabel(wxString(s->info.subject));
     } else if (s->is_tsmode) {
-        const wxString name = is_chinese_ui() ? wxGetTranslation(wxString(s->name)) : wxString(s->name);
+        // The default stamp's stored name is a message id: the Chinese
+        // interface translates it, the English one corrects its spelling.
+        const wxString name = wxGetTranslation(wxString(s->name));
         selected_stamp_label->SetLabel(name + tr(" (time stamp)"));
         subject_label->SetLabel(wxString(server_host(s->tsurl)));
     } else {

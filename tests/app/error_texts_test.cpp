@@ -96,9 +96,9 @@ TEST_F(ChineseCatalogue, DisplayTextsComeOutInChinese) {
     EXPECT_EQ(mb_to_wide(wide_to_mb(translate_error_message("get sign cert failed"))), L"获取签名证书失败");
 }
 
-TEST_F(ChineseCatalogue, EnglishInterfaceAddsNoCatalogue) {
+TEST_F(ChineseCatalogue, EnglishInterfaceAddsNoChineseCatalogue) {
     set_ui_language_setting("English");
     EXPECT_FALSE(setup_ui_language(*locale_));
-    EXPECT_EQ(translate_error_message("File not exist"), L"File not exist");
+    EXPECT_EQ(translate_error_message("get sign cert failed"), L"get sign cert failed");
     EXPECT_STREQ(nl_langinfo(CODESET), "UTF-8");
 }

@@ -156,6 +156,10 @@ const picture_row pictures[] = {
     {"bitmap_sig_valid_56", &bitmap_sig_valid_56, 56, 56},
     {"bitmap_sign_panel_112x56", &bitmap_sign_panel_112x56, 112, 56},
     {"bitmap_sign_panel_56x28", &bitmap_sign_panel_56x28, 56, 28},
+    {"bitmap_sign_panel_cn_112x56", &bitmap_sign_panel_cn_112x56, 112, 56},
+    {"bitmap_sign_panel_cn_56x28", &bitmap_sign_panel_cn_56x28, 56, 28},
+    {"bitmap_sign_panel_cn_hover_112x56", &bitmap_sign_panel_cn_hover_112x56, 112, 56},
+    {"bitmap_sign_panel_cn_hover_56x28", &bitmap_sign_panel_cn_hover_56x28, 56, 28},
     {"bitmap_sign_panel_hover_112x56", &bitmap_sign_panel_hover_112x56, 112, 56},
     {"bitmap_sign_panel_hover_56x28", &bitmap_sign_panel_hover_56x28, 56, 28},
     {"bitmap_stamp_32", &bitmap_stamp_32, 32, 32},
@@ -193,7 +197,7 @@ const picture_row pictures[] = {
 };
 
 TEST(pictures, every_accessor_gives_its_listed_size_and_the_same_bitmap_twice) {
-    EXPECT_EQ(sizeof(pictures) / sizeof(pictures[0]), 171u);
+    EXPECT_EQ(sizeof(pictures) / sizeof(pictures[0]), 175u);
     for (const picture_row& p : pictures) {
         SCOPED_TRACE(p.name);
         wxBitmap& first = p.accessor();
