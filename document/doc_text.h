@@ -23,6 +23,7 @@ public:
 };
 
 // The whole text file decoded: UTF-16 LE or BE by byte-order mark, else UTF-8
-// (with or without its mark), up to the first zero character. An unreadable
-// file gives the empty text; bytes that are not UTF-8 throw std::range_error.
+// (with or without its mark), else GB 18030, up to the first zero character.
+// An unreadable file gives the empty text; bytes that are none of these throw
+// std::range_error.
 std::wstring read_text_file(const std::wstring& path);

@@ -11,14 +11,19 @@ struct text_layout {
     uint32_t page_width = 0;
     uint32_t page_height = 0;
     uint32_t margin_divisor = 0;
-    std::string font_path;  // a TrueType font file (not a collection)
+    std::string font_path;        // the CJK font: a TrueType font file (not a collection)
+    std::string latin_font_path;  // the font of every other character (full Latin-1, the Euro sign, ...)
     uint32_t font_size = 0;
 };
 
-// The font every text document is set in: a TrueType font with Latin and CJK glyphs.
+// The fonts text documents are set in, chosen per character: a TrueType font
+// with CJK glyphs for CJK text, and a Latin one for the rest. A character
+// neither has is drawn as U+FFFD (or "?"), never dropped.
 extern const char* const kTextFontPath;
+extern const char* const kLatinTextFontPath;
 
-// Fills `layout` for one of the three text styles (any other number is style 1).
+// Fills `layout` for one of the three text styles (any other number is style
+// 1); the Latin font is kLatinTextFontPath.
 void fill_text_layout(text_layout& layout, const std::string& font_path, int style);
 
 // Values derived from a layout.
@@ -31,11 +36,18 @@ struct text_metrics {
 };
 text_metrics compute_text_metrics(const text_layout& layout);
 
-// One font loaded into a document being built: the glyph source and the
-// document's font object.
+// One font of a document being built: the glyph source, and the document's
+// font object once a line has used it (fonts no line uses are not embedded).
 struct text_font {
     fz_font* font = nullptr;
     pdf_obj* font_ref = nullptr;  // indirect reference to the Type0 font
+    const char* resource = "";    // its name in the page resources
+};
+
+// The fonts of a text document.
+struct text_fonts {
+    text_font cjk{nullptr, nullptr, "F1"};
+    text_font latin{nullptr, nullptr, "F2"};
 };
 
 // The content of one page being built.
@@ -43,18 +55,29 @@ struct text_page {
     fz_buffer* contents = nullptr;
 };
 
-// Loads the font file (read once per process, then reused for every path) into
-// `doc` as an embedded CID TrueType font with Identity-H encoding. Returns
-// false, without a message, when there is no document or no such file; throws
-// exceptionex "%s(), load font failed, %s" when the font data is refused.
-bool load_text_font(fz_context* ctx, pdf_document* doc, const std::string& font_path, text_font& out);
+// Loads the font file (read once per process, then reused for every path) as
+// the glyph source of `out`. Returns false, without a message, when there is
+// no such file; throws exceptionex "%s(), load font failed, %s" when the font
+// data is refused. The font enters a document (an embedded CID TrueType font
+// with Identity-H encoding) when a line first uses it.
+bool load_text_font(fz_context* ctx, const std::string& font_path, text_font& out);
 void drop_text_font(fz_context* ctx, text_font& font);
 
-// Advance width of `c` at size `s` (0 when there is no font).
-float text_char_width(fz_context* ctx, const text_font& font, uint32_t s, wchar_t c);
+// The font and glyph a character is drawn with: the CJK font first for CJK
+// characters, the Latin font first for the rest, then the other one, then
+// U+FFFD or "?" in either. `font` is null when no font is loaded.
+struct text_glyph {
+    text_font* font = nullptr;
+    int gid = 0;
+};
+text_glyph choose_text_glyph(fz_context* ctx, text_fonts& fonts, wchar_t c);
 
-// Appends one text line (black, opaque) at (x, y) to the page content.
-void add_text_line(fz_context* ctx, text_page& page, const text_font& font, uint32_t s,
+// Advance width of `c` at size `s` (0 when there is no font).
+float text_char_width(fz_context* ctx, text_fonts& fonts, uint32_t s, wchar_t c);
+
+// Appends one text line (black, opaque) at (x, y) to the page content,
+// switching fonts where the characters need it.
+void add_text_line(fz_context* ctx, pdf_document* doc, text_page& page, text_fonts& fonts, uint32_t s,
                    uint32_t x, uint32_t y, const std::wstring& text);
 
 // Appends `c` to a line buffer: tab -> four spaces, en space or form feed -> one space.

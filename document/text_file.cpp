@@ -1,5 +1,10 @@
-// Reading a text document: UTF-16 (either byte order, by its mark) or UTF-8.
+// Reading a text document: UTF-16 (either byte order, by its mark), UTF-8, or
+// GB 18030 (which covers every Unicode character, and GBK with it).
+#include <iconv.h>
+
+#include <cerrno>
 #include <fstream>
+#include <stdexcept>
 #include <iterator>
 #include <string>
 
@@ -27,6 +32,24 @@ std::wstring decode_utf16le(const unsigned char* p, size_t n) {
     return out;
 }
 
+// GB 18030 bytes as UTF-8; malformed bytes throw std::range_error.
+std::string gb18030_to_utf8(const std::string& bytes) {
+    iconv_t cd = iconv_open("UTF-8", "GB18030");
+    if (cd == reinterpret_cast<iconv_t>(-1)) throw std::range_error("bad conversion");
+    std::string out(bytes.size() * 4 + 4, '\0');
+    char* in = const_cast<char*>(bytes.data());
+    size_t in_left = bytes.size();
+    char* to = &out[0];
+    size_t out_left = out.size();
+    const size_t done = iconv(cd, &in, &in_left, &to, &out_left);
+    iconv_close(cd);
+    // Every GB 18030 character is at most four bytes of UTF-8, so only bad
+    // or cut-off input stops the conversion.
+    if (done == static_cast<size_t>(-1) || in_left != 0) throw std::range_error("bad conversion");
+    out.resize(out.size() - out_left);
+    return out;
+}
+
 }  // namespace
 
 std::wstring read_text_file(const std::wstring& path) {
@@ -44,6 +67,12 @@ std::wstring read_text_file(const std::wstring& path) {
     size_t start = (size >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) ? 3 : 0;
     size_t end = start;
     while (end < size && p[end] != 0) ++end;
-    // Strict: malformed UTF-8 raises "bad conversion".
-    return utf8_to_wide(std::string(reinterpret_cast<const char*>(p + start), end - start));
+    const std::string text(reinterpret_cast<const char*>(p + start), end - start);
+    // Strict: bytes that are neither UTF-8 nor GB 18030 raise "bad conversion".
+    try {
+        return utf8_to_wide(text);
+    } catch (const std::range_error&) {
+        if (start != 0) throw;  // a UTF-8 mark promised UTF-8
+        return utf8_to_wide(gb18030_to_utf8(text));
+    }
 }

@@ -9,7 +9,7 @@ VELK_PACKAGES=(
   librsvg2-bin qrencode
   xvfb xauth imagemagick xdotool
   poppler-utils qpdf mupdf-tools libnss3-tools osslsigncode
-  fonts-arphic-gbsn00lp
+  fonts-arphic-gbsn00lp fonts-dejavu-core
   tzdata
 )
 

@@ -1,5 +1,6 @@
 #pragma once
 // Short names for the shared test helpers, as the document tests use them.
+#include <sstream>
 #include <string>
 
 #include "support/test_support.h"
@@ -15,6 +16,16 @@ inline std::string run(const std::string& command, int* status = nullptr) {
 inline std::string quote(const std::string& path) { return testsupport::shell_quote(path); }
 inline void write_bytes(const std::string& path, const std::string& bytes) { testsupport::write_file(path, bytes); }
 inline std::string read_bytes(const std::string& path) { return testsupport::read_file(path); }
+
+// The text of a PDF as MuPDF's own tool extracts it, a line for each line of
+// text: the blank line after each block and the page ends left out.
+inline std::string extracted_text(const std::string& pdf) {
+    std::istringstream raw(run("mutool draw -q -F txt " + quote(pdf) + " 2>/dev/null"));
+    std::string text, line;
+    while (std::getline(raw, line))
+        if (!line.empty() && line != "\f") text += line + "\n";
+    return text;
+}
 
 // A temporary folder removed with everything in it when the object goes.
 struct temp_dir {

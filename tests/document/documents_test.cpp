@@ -149,6 +149,10 @@ TEST_F(Documents, ReadTextFileEncodings) {
         {"onebyte", "A", L"A"},
         {"crlf", "a\r\nb", L"a\r\nb"},
         {"stops at zero", std::string("ab\0cd", 5), L"ab"},
+        // Not UTF-8: GB 18030, two- and four-byte characters alike.
+        {"gbk", "\xc7\xa9\xc3\xfb", L"\u7b7e\u540d"},
+        {"gb18030", "Zeichen \xc7\xa9\xc3\xfb \x94\x39\xfc\x36 \x81\x30\x8a\x31\xa2\xe3",
+         L"Zeichen \u7b7e\u540d \U0001F600 \u00e4\u20ac"},
     };
     for (const row& r : rows) {
         std::string path = dir.file("t.txt");
@@ -156,14 +160,19 @@ TEST_F(Documents, ReadTextFileEncodings) {
         EXPECT_EQ(read_text_file(mb_to_wide(path)), r.text) << r.name;
     }
     EXPECT_EQ(read_text_file(mb_to_wide(dir.file("missing.txt"))), L"");
-    // A legacy code page (GBK) is not UTF-8: the text does not open.
-    std::string gbk = dir.file("gbk.txt");
-    doctest::write_bytes(gbk, "\xc7\xa9\xc3\xfb");
-    EXPECT_THROW(read_text_file(mb_to_wide(gbk)), std::range_error);
-    doc_text doc;
-    doc.set_text_layout(kTextFontPath, 1);
-    EXPECT_NE(load_error(doc, gbk), "loaded");
-    EXPECT_FALSE(doc.loaded);
+    // Bytes that are neither UTF-8 nor GB 18030 (a cut-off character, a
+    // byte GB 18030 never uses, GB 18030 after a UTF-8 mark): the text does
+    // not open.
+    for (const std::string& bytes : {std::string("ab\xc7"), std::string("a\xff" "b"), std::string("\x81\x30\x8a"),
+                                    std::string("\xef\xbb\xbf\xc7\xa9\xc3\xfb")}) {
+        std::string bad = dir.file("bad.txt");
+        doctest::write_bytes(bad, bytes);
+        EXPECT_THROW(read_text_file(mb_to_wide(bad)), std::range_error) << bytes;
+        doc_text doc;
+        doc.set_text_layout(kTextFontPath, 1);
+        EXPECT_NE(load_error(doc, bad), "loaded");
+        EXPECT_FALSE(doc.loaded);
+    }
 }
 
 TEST_F(Documents, PdfLoadErrors) {
@@ -366,6 +375,29 @@ TEST_F(Documents, TextDocumentLoadsRendersAndSaves) {
         EXPECT_EQ(doc.layout.margin_divisor, 15u);
         ASSERT_EQ(load_error(doc, path), "loaded");
         EXPECT_EQ(doc.page_count, 1);
+    }
+}
+
+// A text document with Latin-1, the Euro sign and Chinese in one file, as
+// UTF-8 and as GB 18030: the PDF made of it holds every character.
+TEST_F(Documents, TextDocumentKeepsEveryCharacter) {
+    const std::string text =
+        "\u00e4 \u00f6 \u00c4 \u00d6 \u00dc \u00df \u00e7 \u00f1 \u2013 \u20ac\n"
+        "\u7b7e\u540d\u6587\u6863 \u00a9 \u00bd \u00ff \u00e9t\u00e9 \u20ac 100\n";
+    const std::string gb18030 =
+        "\x81\x30\x8a\x31 \x81\x30\x8b\x32 \x81\x30\x87\x32 \x81\x30\x89\x30 \x81\x30\x89\x35 "
+        "\x81\x30\x89\x38 \x81\x30\x8a\x34 \x81\x30\x8a\x39 \xa8\x43 \xa2\xe3\n"
+        "\xc7\xa9\xc3\xfb\xce\xc4\xb5\xb5 \x81\x30\x84\x38 \x81\x30\x86\x35 \x81\x30\x8b\x37 "
+        "\xa8\xa6t\xa8\xa6 \xa2\xe3 100\n";
+    for (const auto& [name, bytes] : {std::pair("utf8", text), std::pair("gb18030", gb18030)}) {
+        SCOPED_TRACE(name);
+        const std::string path = dir.file(std::string(name) + ".txt");
+        doctest::write_bytes(path, bytes);
+        doc_text doc;
+        doc.set_text_layout(kTextFontPath, 1);
+        ASSERT_EQ(load_error(doc, path), "loaded");
+        const std::string pdf = wide_to_mb(doc.pdf_path());
+        EXPECT_EQ(doctest::extracted_text(pdf), text);
     }
 }
 

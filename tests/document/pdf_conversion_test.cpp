@@ -1,6 +1,7 @@
 // Text and pictures turned into PDF, judged by poppler's tools.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <regex>
 
@@ -228,12 +229,44 @@ TEST_F(TextToPdf, CharacterWiderThanTheLineStandsAlone) {
     EXPECT_GT(words[1].y_min, words[0].y_min);  // on separate lines
 }
 
-TEST_F(TextToPdf, MissingFontGivesEmptyPages) {
+TEST_F(TextToPdf, MissingFontsGiveEmptyPages) {
     text_layout layout;
     fill_text_layout(layout, dir.file("no-such-font.ttf"), 1);
+    layout.latin_font_path = dir.file("no-such-latin-font.ttf");
     std::string pdf = convert(L"abc\ndef", 1, &layout);
     EXPECT_EQ(page_count_of(pdf), 1);
     EXPECT_TRUE(words_of(pdf).empty());
+}
+
+// Every character comes back, whichever font draws it: text extracted by
+// MuPDF's own tool equals the text laid out (no tabs: they become spaces).
+TEST_F(TextToPdf, EveryCharacterIsKeptWithAFontChosenPerCharacter) {
+    const std::wstring latin = L"\u00e4 \u00f6 \u00c4 \u00d6 \u00dc \u00df \u00e7 \u00f1 \u2013 \u20ac";
+    // All of Latin-1 but the soft hyphen (invisible by design), a line of
+    // 48 characters each.
+    std::wstring all_latin1;
+    for (wchar_t c = 0xA1; c <= 0xFF; ++c) {
+        if (c != 0xAD) all_latin1 += c;
+        if (c == 0xCF) all_latin1 += L'\n';
+    }
+    const std::wstring text = latin + L"\n\u4e2d\u6587\u7b7e\u540d: " + latin + L" \u3002\uff01\n" + all_latin1 +
+                              L"\nPlain ASCII 0123 ~!@#$%^&*()_+{}|:\"<>?\n\u00ab\u201cQuotes\u201d\u00bb \u2018x\u2019";
+    const std::string pdf = convert(text);
+    EXPECT_EQ(doctest::extracted_text(pdf), wide_to_utf8(text) + "\n");
+    // Two fonts, each embedded once.
+    const std::string fonts = run("pdffonts " + quote(pdf));
+    EXPECT_NE(fonts.find("DejaVu Sans"), std::string::npos) << fonts;
+    EXPECT_NE(fonts.find("CID TrueType"), std::string::npos) << fonts;
+    EXPECT_EQ(std::count(fonts.begin(), fonts.end(), '\n'), 4) << fonts;
+}
+
+// A character no font has is drawn as a visible replacement, never dropped;
+// without the CJK font its characters are replaced the same way.
+TEST_F(TextToPdf, CharactersNoFontHasAreReplacedVisibly) {
+    EXPECT_EQ(doctest::extracted_text(convert(L"a\U0010FFFDb\u0001c")), "a\uFFFDb\uFFFDc\n");
+    text_layout layout;
+    fill_text_layout(layout, dir.file("no-such-font.ttf"), 1);
+    EXPECT_EQ(doctest::extracted_text(convert(L"x \u4e2d\u00e4", 1, &layout)), "x \uFFFD\u00e4\n");
 }
 
 TEST(ImageToPdf, PicturesKeepTheirSize) {
