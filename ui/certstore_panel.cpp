@@ -18,6 +18,7 @@
 #include "app/worker_flags.h"
 #include "crypto/cert_loading.h"
 #include "crypto/system_store.h"
+#include "crypto/x509ui.h"
 #include "document/sigdata.h"
 #include "forms/pictures.h"
 #include "platform/owned.h"
@@ -175,6 +176,11 @@ void certstore_panel::on_thread_event(wxThreadEvent& event) {
             if (!listed) add_row(*entry);
         }
         loaded();
+    } else if (tag == evt_addtrust) {
+        // The certificate dialog opened from this page tells its parent of a
+        // new trust; the page lists no trust, but the record is its to free.
+        delete event.GetPayload<x509ui*>();
+        return;
     } else if (tag == loaded_tag || tag == load_failed_tag) {
         std::unique_ptr<entry_list> list(event.GetPayload<entry_list*>());
         if (tag == loaded_tag && list) {
