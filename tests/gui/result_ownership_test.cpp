@@ -1,0 +1,338 @@
+// Windows that show a verification result while the document's results are
+// replaced under them: a signing that ends (its output is reopened) while the
+// validation-status dialog or the modal signature properties are open, and a
+// re-verification after a trust change while a modeless signature dialog is
+// open. Each dialog, still open afterwards, is then asked for the signer's
+// certificate: it must show the signer it was opened on (under the address
+// sanitizer a freed result is reported at once).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <wx/button.h>
+#include <wx/dialog.h>
+#include <wx/modalhook.h>
+
+#include "app/data_dirs.h"
+#include "app/theme_colours.h"
+#include "app/thread_event.h"
+#include "app/worker_flags.h"
+#include "crypto/x509ui.h"
+#include "dialogs/cert_infodlg.h"
+#include "dialogs/install_dialogs.h"
+#include "dialogs/sig_infodlg.h"
+#include "dialogs/simple_sigdlg.h"
+#include "document/doc_base.h"
+#include "document/doc_services.h"
+#include "document/sig_result.h"
+#include "document/sigcheck.h"
+#include "gui/gui_harness.h"
+#include "support/test_support.h"
+#include "ui/dialog_calls.h"
+#include "ui/frame.h"
+#include "ui/page_glcanvas.h"
+#include "ui/sign_panel.h"
+#include "ui/view_hooks.h"
+#include "widgets/wxt_hyperlink.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+const wchar_t kRootName[] = L"CN=Ownership Root";
+
+// The signer of every scripted verification; `run` tells the runs apart.
+x509ui scripted_signer(int run) {
+    x509ui u;
+    u.subject_cn = L"Ownership Signer " + std::to_wstring(run);
+    u.subject_dn = L"CN=" + u.subject_cn;
+    u.issuer_dn = kRootName;
+    u.issuer_cn = L"Ownership Root";
+    u.serial_hex = "0" + std::to_string(run);
+    return u;
+}
+
+// One visible signed field whose chain stops below the root (not trusted),
+// built as the verifier builds it: on the heap, with the record array from
+// calloc.
+struct scripted_run {
+    sigcheck_record* records = nullptr;
+    sig_result* result = nullptr;
+};
+scripted_run make_scripted_run(int run) {
+    scripted_run s;
+    s.records = static_cast<sigcheck_record*>(std::calloc(1, sizeof(sigcheck_record)));
+    sigcheck_record& r = s.records[0];
+    r.status = sigerr_okay;
+    std::strcpy(r.type, dstn_pkcs7);
+    std::strcpy(r.field_name, "Signature1");
+    r.page_index = 0;
+    const float rect[4] = {100, 100, 300, 200};
+    std::memcpy(r.rect, rect, sizeof rect);
+    s.result = new sig_result;
+    s.result->record = &r;
+    auto* data = new sigdata_record;
+    data->type = dstn_pkcs7;
+    data->signer = scripted_signer(run);
+    data->sign_time = "2024-05-01 10:00:00";
+    s.result->sig = new sig_status_cell{sigerr_okay, data};
+    s.result->signer_chain = new cert_chain_ui{chain_cert_entry{certerr_not_trusted, scripted_signer(run)}};
+    return s;
+}
+
+std::atomic<int> verification_runs{0};
+
+// The verification of the scripted documents: every run replaces the
+// results with a new signed field, as the real one does.
+void scripted_verify() {
+    doc_base* d = current_document;
+    if (!d) return;
+    for (sig_result* x : d->topsigs) free_sig_result(x);
+    d->topsigs.clear();
+    free_sigcheck_records(&d->swis, &d->swis_num);
+    scripted_run s = make_scripted_run(++verification_runs);
+    d->swis = s.records;
+    d->swis_num = d->signed_num = 1;
+    d->topsigs.push_back(s.result);
+}
+
+// A one-page document with a solid page; its signatures come from scripted_verify.
+class scripted_pdf : public doc_base {
+public:
+    void load(const std::wstring& path) override {
+        path_ = path;
+        page_count = 1;
+        loaded = true;
+    }
+    void close() override {}
+    void page_size(int32_t, int32_t& width, int32_t& height) override {
+        width = 612;
+        height = 792;
+    }
+    void render(int32_t width, int32_t height, gl_texture* texture) override {
+        std::vector<unsigned char> rgba(static_cast<size_t>(width) * height * 4, 255);
+        gl_upload_texture(texture, rgba.data(), width, height);
+    }
+    std::wstring pdf_path() override { return path_; }
+
+private:
+    std::wstring path_;
+};
+
+// Lets modal dialogs show and runs `inside` once from within the next one's
+// loop; every modal certificate dialog is answered at once, its signer noted.
+class modal_script : public wxModalDialogHook {
+public:
+    modal_script() { Register(); }
+    ~modal_script() override { Unregister(); }
+    std::function<void(wxDialog*)> inside;
+    std::vector<std::wstring> certificate_signers;
+
+protected:
+    int Enter(wxDialog* dialog) override {
+        if (auto* cert = dynamic_cast<cert_infodlg*>(dialog)) {
+            const cert_chain_ui* chain = cert->shown_chain();
+            certificate_signers.push_back(chain && !chain->empty() ? chain->front().cert.subject_cn : L"");
+            return wxID_CANCEL;
+        }
+        if (inside) {
+            auto action = std::move(inside);
+            inside = nullptr;
+            dialog->CallAfter([action, dialog] { action(dialog); });
+        }
+        return wxID_NONE;
+    }
+    void Exit(wxDialog*) override {}
+};
+
+template <class T>
+T* find_child(wxWindow* root, const std::function<bool(T*)>& match) {
+    for (wxWindow* child : root->GetChildren()) {
+        if (auto* typed = dynamic_cast<T*>(child))
+            if (match(typed)) return typed;
+        if (T* found = find_child<T>(child, match)) return found;
+    }
+    return nullptr;
+}
+
+// The shown modeless signature properties dialog, if any.
+sig_infodlg* open_signature_dialog() {
+    for (wxWindow* w : wxTopLevelWindows)
+        if (auto* d = dynamic_cast<sig_infodlg*>(w))
+            if (d->IsShown() && !d->IsModal()) return d;
+    return nullptr;
+}
+
+// Presses the signature dialog's "show the signer's certificate" button.
+void ask_for_signer_certificate(sig_infodlg* dialog) {
+    wxButton* button = find_child<wxButton>(dialog, [](wxButton* b) {
+        wxCommandEvent probe;
+        return b->IsShown() && b->GetLabel().Lower().Contains("certificate");
+    });
+    ASSERT_NE(button, nullptr);
+    wxCommandEvent click(wxEVT_BUTTON, button->GetId());
+    click.SetEventObject(button);
+    button->GetEventHandler()->ProcessEvent(click);
+}
+
+class result_ownership : public ::testing::Test {
+protected:
+    testsupport::scratch_dir data_;
+    fs::path pdf;
+    frame* f = nullptr;
+    void (*saved_verify)() = nullptr;
+
+    void SetUp() override {
+        set_data_root(data_.path());
+        set_fixed_colours();
+        stop_workers = false;
+        trust_list_ready = true;
+        doc_loading = false;
+        doc_verifying = false;
+        doc_signing = false;
+        verification_runs = 0;
+        pdf = fs::path(data_.path()) / "scripted.pdf";
+        std::ofstream(pdf) << "%PDF-1.4 scripted";
+        install_dialogs();
+        saved_verify = doc_services().verify_open_document;
+        doc_services().verify_open_document = scripted_verify;
+        frame::document_maker = [](const std::wstring&) -> doc_base* { return new scripted_pdf; };
+        f = new frame(wxPoint(0, 0), wxSize(1280, 800));
+        f->Show();
+        gui_test::settle(100ms);
+    }
+
+    void TearDown() override {
+        gui_test::run_until([] { return running_workers.load() == 0; }, 10s);
+        for (wxWindow* w : wxTopLevelWindows)
+            if (dynamic_cast<wxDialog*>(w)) w->Destroy();
+        gui_test::settle(50ms);
+        f->Destroy();
+        gui_test::settle(50ms);
+        {
+            document_lock lock(document_mutex);
+            delete current_document;
+            current_document = nullptr;
+        }
+        frame::document_maker = nullptr;
+        doc_services().verify_open_document = saved_verify;
+        dialog_calls() = dialog_call_table{};
+        doc_signing = false;
+    }
+
+    // Opens the scripted PDF and waits until its results are shown.
+    void open_and_verify() {
+        const int runs = verification_runs;
+        f->open_file(pdf.wstring(), 0);
+        ASSERT_TRUE(gui_test::run_until([&] {
+            return !f->load_pending && verification_runs > runs && running_workers.load() == 0 && !doc_verifying;
+        }, 10s));
+        gui_test::settle(100ms);
+        ASSERT_NE(current_document, nullptr);
+        ASSERT_EQ(current_document->topsigs.size(), 1u);
+    }
+
+    // The end of a signing as its worker reports it: the panel reopens the
+    // signed output, which is then loaded and verified afresh.
+    void end_signing() {
+        sign_panel* panel = f->signer();
+        panel->final_output = pdf.wstring();
+        wxThreadEvent event(wxEVT_THREAD, wxID_ANY);
+        event.SetString(wxString(sign));
+        event.SetPayload(wxString("ok"));
+        const int runs = verification_runs;
+        panel->GetEventHandler()->ProcessEvent(event);
+        EXPECT_TRUE(gui_test::run_until([&] {
+            return verification_runs > runs && running_workers.load() == 0 && !doc_verifying;
+        }, 10s));
+        gui_test::settle(100ms);
+    }
+};
+
+TEST_F(result_ownership, a_signing_ending_under_the_validation_status_dialog) {
+    open_and_verify();
+    sig_result* shown = current_document->topsigs.front();
+    modal_script script;
+    bool ran = false;
+    script.inside = [&](wxDialog* dialog) {
+        ran = true;
+        end_signing();
+        // The dialog is still open on the signature it was opened on: its
+        // link opens the properties of that signature, and from there its signer.
+        auto* link = find_child<wxt_hyperlink>(dialog, [](wxt_hyperlink* l) {
+            return l->IsShown() && l->GetLabel().Contains("Properties");
+        });
+        ASSERT_NE(link, nullptr);
+        wxMouseEvent up(wxEVT_LEFT_UP);
+        up.SetEventObject(link);
+        link->GetEventHandler()->ProcessEvent(up);
+        if (dialog->IsModal()) dialog->EndModal(wxID_OK);
+    };
+    ASSERT_TRUE(the_view_hooks().show_simple_sigdlg);
+    the_view_hooks().show_simple_sigdlg(f->canvas(), shown);
+    ASSERT_TRUE(ran);
+    sig_infodlg* properties = open_signature_dialog();
+    ASSERT_NE(properties, nullptr);
+    ask_for_signer_certificate(properties);
+    ASSERT_EQ(script.certificate_signers.size(), 1u);
+    EXPECT_EQ(script.certificate_signers[0], L"Ownership Signer 1");
+}
+
+TEST_F(result_ownership, a_signing_ending_under_the_modal_signature_properties) {
+    open_and_verify();
+    sig_result* shown = current_document->topsigs.front();
+    modal_script script;
+    bool ran = false;
+    script.inside = [&](wxDialog* dialog) {
+        ran = true;
+        end_signing();
+        auto* properties = dynamic_cast<sig_infodlg*>(dialog);
+        ASSERT_NE(properties, nullptr);
+        ask_for_signer_certificate(properties);
+        dialog->EndModal(wxID_OK);
+    };
+    ASSERT_TRUE(the_view_hooks().show_sig_infodlg);
+    the_view_hooks().show_sig_infodlg(f, shown, 0);
+    ASSERT_TRUE(ran);
+    ASSERT_EQ(script.certificate_signers.size(), 1u);
+    EXPECT_EQ(script.certificate_signers[0], L"Ownership Signer 1");
+}
+
+TEST_F(result_ownership, a_trust_change_reverifying_under_a_modeless_signature_dialog) {
+    open_and_verify();
+    sig_result* shown = current_document->topsigs.front();
+    ASSERT_TRUE(dialog_calls().signature_properties);
+    dialog_calls().signature_properties(f, shown, 0, dialog_show::with_document);
+    sig_infodlg* properties = open_signature_dialog();
+    ASSERT_NE(properties, nullptr);
+    // Trusting the missing root may complete the chain: the document is
+    // verified again, which replaces every result.
+    x509ui root;
+    root.subject_dn = kRootName;
+    root.subject_cn = L"Ownership Root";
+    const int runs = verification_runs;
+    wxThreadEvent added = wxt_thread_event(evt_addtrust, new x509ui(root));
+    f->GetEventHandler()->ProcessEvent(added);
+    ASSERT_TRUE(gui_test::run_until([&] {
+        return verification_runs > runs && running_workers.load() == 0 && !doc_verifying;
+    }, 10s));
+    gui_test::settle(100ms);
+    ASSERT_EQ(current_document->topsigs.size(), 1u);
+    modal_script script;
+    properties = open_signature_dialog();
+    ASSERT_NE(properties, nullptr);
+    ask_for_signer_certificate(properties);
+    ASSERT_EQ(script.certificate_signers.size(), 1u);
+    EXPECT_EQ(script.certificate_signers[0], L"Ownership Signer 1");
+}
+
+}  // namespace
