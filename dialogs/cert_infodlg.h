@@ -35,6 +35,9 @@ public:
     void keep_own_copy();
     // Modeless and reading the open document: closed with the document.
     void bind_to_document();
+    // Holds what owns the chain (a share of the results it belongs to) for
+    // as long as the dialog lives.
+    void keep_alive(std::shared_ptr<const void> owner) { chain_owner = std::move(owner); }
 
     // A non-empty text: "Velkorant - <text>"; empty: "Velkorant - Certificate Properties".
     void SetTitle(const wxString& title) override;
@@ -64,6 +67,7 @@ protected:
 
     cert_chain_ui* chain = nullptr;
     std::unique_ptr<cert_chain_ui> owned_chain;
+    std::shared_ptr<const void> chain_owner;
     bool failed = false;
     wxString cert_path;
     bool show_status = false;

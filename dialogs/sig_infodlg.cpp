@@ -41,6 +41,7 @@ sig_infodlg::sig_infodlg(wxWindow* parent, int first_page_, sig_result* result_)
     : sig_infodlg_base(parent, wxID_ANY, dialog_title(tr("Signature Properties")), wxDefaultPosition,
                        wxSize(487, 664)),
       result(result_),
+      keep(share_result(result_)),
       first_page(first_page_) {
     Bind(wxEVT_THREAD, &sig_infodlg::on_thread_event, this);
     close_button->SetMinSize(close_button->GetBestSize());

@@ -12,7 +12,8 @@
 
 class sig_infodlg : public sig_infodlg_base {
 public:
-    // Result mode; the result belongs to the open document.
+    // Result mode; the result belongs to the open document's results, of
+    // which the dialog keeps a share.
     sig_infodlg(wxWindow* parent, int first_page, sig_result* result);
     // Standalone mode; the dialog takes the record over (null: an empty one).
     sig_infodlg(wxWindow* parent, sigdata_record* record);
@@ -51,6 +52,9 @@ protected:
 
     bool owned = false;
     sig_result* result = nullptr;
+    // The share of the results that keeps `result` and the pointers below
+    // valid while the dialog is open, whatever replaces the document's results.
+    sig_result_ref keep;
     sigdata_record* signature_record = nullptr;
     sigcheck_record* sigcheck = nullptr;
     cert_chain_ui* signer_chain = nullptr;

@@ -13,7 +13,8 @@
 simple_sigdlg::simple_sigdlg(wxWindow* parent, sig_result* result_)
     : simple_sigdlg_base(parent, wxID_ANY, dialog_title(tr("Signatrue Validation Status")), wxDefaultPosition,
                          wxSize(549, 221)),
-      result(result_) {
+      result(result_),
+      keep(share_result(result_)) {
     const int code = result && result->sig ? result->sig->status : sigerr_unknown;
     set_program_icon(this);
     screen_scale_percent = dpi_scale_percent(this);
@@ -105,6 +106,7 @@ void simple_sigdlg::on_certificate(wxMouseEvent&) {
     if (!full || !cert_infodlg::can_show(signer_chain)) return;
     wxWindow* owner = main_window_receiver();
     auto* dialog = new cert_infodlg(owner, true, signer_chain, true, nullptr);
+    dialog->keep_alive(keep);
     dialog->bind_to_document();
     dialog->CentreOnParent();
     dialog->Show();

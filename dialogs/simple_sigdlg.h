@@ -20,6 +20,7 @@ protected:
     void finish();
 
     sig_result* result = nullptr;
+    sig_result_ref keep;  // keeps `result` and the pointers below valid while open
     sigdata_record* signature_record = nullptr;
     cert_chain_ui* signer_chain = nullptr;
     bool full = false;

@@ -5,14 +5,19 @@
 
 doc_base* current_document = nullptr;
 
+namespace {
+std::atomic<uint64_t> last_serial{0};
+}
+
+doc_base::doc_base() : serial(++last_serial) {}
+
+// The results go with the document's share of them; a window that still
+// shows one keeps its own share.
 doc_base::~doc_base() {
-    document_services& s = doc_services();
-    for (sig_result* r : topsigs)
-        if (r && s.free_sig_result) s.free_sig_result(r);
     topsigs.clear();
-    if (swis && s.free_sigcheck_records) s.free_sigcheck_records(swis, swis_num);
     swis = nullptr;
     swis_num = 0;
+    results.reset();
     loaded = false;
 }
 

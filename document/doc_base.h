@@ -1,7 +1,22 @@
 #pragma once
 // The open document: a PDF, a picture or a text file. The rest of the program
 // asks everything of a document through these operations.
+//
+// Threads. The main thread makes and deletes the document (holding the
+// document lock) and owns it, with two hand-overs:
+// - The load worker runs load() while the main thread only tests `loaded`:
+//   everything load() sets is published by storing `loaded` last, and the
+//   main thread reads the rest only after it saw `loaded` (or after the
+//   worker's "evt_loadend" arrived).
+// - The verify worker reads the document (collect_signatures, under the PDF
+//   library's lock) but never writes it: its results travel in its event and
+//   the main thread installs them (sig_result.h).
+// - The sign worker reads pdf_path() and may delete the document holding the
+//   document lock (in-place signing), while the main thread refuses every
+//   action on the document.
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,11 +24,12 @@
 
 struct sigcheck_record;
 struct sig_result;
+struct sig_results;
 struct sign_params;
 
 class doc_base {
 public:
-    doc_base() = default;
+    doc_base();
     virtual ~doc_base();
     doc_base(const doc_base&) = delete;
     doc_base& operator=(const doc_base&) = delete;
@@ -39,8 +55,17 @@ public:
     virtual void sign_with_cloud(const std::wstring& src, const std::string& addr, const std::string& user,
                                  const std::string& pswd, const std::wstring& dst, const sign_params* params);
 
-    bool loaded = false;
-    int32_t page_count = 0;
+    // Set by the load worker (load, last) and cleared by close(); read by
+    // the main thread at any time.
+    std::atomic<bool> loaded{false};
+    // Written by load() before `loaded`; read once `loaded` is seen.
+    std::atomic<int32_t> page_count{0};
+    // Tells this document's verification results from another's (never reused).
+    const uint64_t serial;
+
+    // The current verification results, and main-thread views into them
+    // (install_sig_results sets all five; see sig_result.h for who owns what).
+    std::shared_ptr<sig_results> results;
     sigcheck_record* swis = nullptr;
     int32_t swis_num = 0;
     int32_t signed_num = 0;

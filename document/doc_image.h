@@ -17,6 +17,10 @@ public:
     // A new temporary PDF on every call.
     std::wstring pdf_path() override;
 
+    // Threads (see doc_base.h): `path` and `image` are written by the load
+    // worker before it stores `loaded`, then read by the main thread's paint;
+    // `converted_pdf` belongs to the sign worker (pdf_path), which runs while
+    // the main thread leaves the document alone.
     std::wstring path;
     std::wstring converted_pdf;
     wxImage image;

@@ -22,6 +22,12 @@ public:
     std::string new_field_name() override;
     std::wstring pdf_path() override;
 
+    // Threads (see doc_base.h): `path`, `pdf_doc` and `form` are written by
+    // the load worker before it stores `loaded`, and by close() on the main
+    // thread; after that they are only read. `page` is the page last
+    // measured and belongs to whoever holds pdf_library_lock (the main
+    // thread's paint, the verify worker's field reading): every use of the
+    // PDF handles is made under that lock.
     std::wstring path;
     FPDF_DOCUMENT pdf_doc = nullptr;
     FPDF_PAGE page = nullptr;
@@ -29,7 +35,7 @@ public:
 
 protected:
     // Steps shared with text documents once `pdf_doc` is set: page count,
-    // form environment, loaded flag.
+    // form environment, and last the loaded flag, which publishes them.
     void finish_load();
     void close_pdf();
 };

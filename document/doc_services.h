@@ -3,6 +3,7 @@
 // Those live elsewhere and install their functions here at start-up; until
 // they do, the operations fail with a "not available" text.
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -10,7 +11,9 @@
 
 struct sigcheck_record;
 struct sig_result;
+struct sig_results;
 struct sign_params;
+class doc_base;
 class wxEvtHandler;
 
 struct document_services {
@@ -45,9 +48,10 @@ struct document_services {
     bool (*page_painted)() = nullptr;  // null: nothing to wait for
     void (*set_main_document_path)(const std::wstring& path) = nullptr;
     wxEvtHandler* (*main_window)() = nullptr;
-    // Verifies every signature of current_document into its results; the
-    // verify worker calls it holding the trust-list lock.
-    void (*verify_open_document)() = nullptr;
+    // Verifies every signature of the document into a new result set (null:
+    // nothing done) without touching the document's own results; the verify
+    // worker calls it holding the trust-list lock and hands the set over.
+    std::shared_ptr<sig_results> (*verify_open_document)(doc_base& doc) = nullptr;
 };
 
 // The process's one table; fill it before the first document is opened.

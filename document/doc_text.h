@@ -17,6 +17,10 @@ public:
     void render(int32_t width, int32_t height, gl_texture* texture) override;
     std::wstring pdf_path() override;
 
+    // Threads (see doc_base.h): `layout` is set by the main thread before the
+    // load worker starts; `text_path` is written by the load worker before it
+    // stores `loaded` and only read afterwards; `temp_pdf` belongs to the sign
+    // worker (pdf_path), which runs while the main thread leaves the document alone.
     std::wstring text_path;
     std::wstring temp_pdf;
     text_layout layout;

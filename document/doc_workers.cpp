@@ -1,6 +1,7 @@
 #include "document/doc_workers.h"
 
 #include <chrono>
+#include <memory>
 #include <cstdio>
 #include <thread>
 
@@ -11,6 +12,7 @@
 #include "crypto/trust_list.h"
 #include "document/doc_base.h"
 #include "document/doc_services.h"
+#include "document/sig_result.h"
 
 namespace {
 
@@ -55,6 +57,7 @@ void verify_worker(wxEvtHandler* window) {
     counted_worker counted;
     bool claimed = false;
     document_services& services = doc_services();
+    std::shared_ptr<sig_results> results;
     try {
         auto painted = [&services] { return services.page_painted == nullptr || services.page_painted(); };
         if (!claim_doc_verifying(painted)) throw_ex_fmt("%s(), stopped before the verification", "");
@@ -64,13 +67,35 @@ void verify_worker(wxEvtHandler* window) {
             trust_list_lock lock(trust_list_mutex);
             if (services.verify_open_document == nullptr)
                 throw_ex_fmt("%s(), signature verification is not available", "");
-            services.verify_open_document();
+            // Opening and closing wait while doc_verifying is set: the
+            // document stays the same until the flag is cleared below.
+            doc_base* doc = current_document;
+            if (doc == nullptr) throw_ex_fmt("%s(), no document to verify", "");
+            results = services.verify_open_document(*doc);
         }
         throw_succeed();
     } catch (const std::exception& ex) {
         wxEvtHandler* target = services.main_window != nullptr ? services.main_window() : nullptr;
-        post_thread_event(target != nullptr ? target : window, wxt_thread_event(evt_verifyend));
+        // The results travel in the event; the main thread installs them.
+        // Dropped with the event when nobody handles it.
+        wxt_thread_event event(evt_verifyend);
+        if (results) event.SetPayload(results);
+        post_thread_event(target != nullptr ? target : window, event);
         write_failure(ex);
         if (claimed) doc_verifying.store(false);
     }
+}
+
+std::shared_ptr<sig_results> verified_results(const wxThreadEvent& event) {
+    if (event.GetString() != evt_verifyend) return nullptr;
+    // GetPayload asserts on a type mismatch; an event without a set has none.
+    struct access : wxThreadEvent {
+        static const wxAny& of(const wxThreadEvent& e) {
+            constexpr auto member = &access::m_payload;
+            return e.*member;
+        }
+    };
+    const wxAny& payload = access::of(event);
+    if (!payload.CheckType<std::shared_ptr<sig_results>>()) return nullptr;
+    return payload.As<std::shared_ptr<sig_results>>();
 }

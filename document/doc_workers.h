@@ -8,9 +8,12 @@
 //
 // Every wait here also ends on stop_workers and sleeps between polls: a
 // worker stopped before it could start its task ends without doing it.
+#include <memory>
 #include <string>
 
 class wxEvtHandler;
+class wxThreadEvent;
+struct sig_results;
 
 // Loads current_document from path; on success hands the path to the main
 // window (doc_services().set_main_document_path). Queues "evt_loadend" to
@@ -20,5 +23,10 @@ void load_worker(wxEvtHandler* window, std::wstring path);
 // Waits for a painted page, a ready trust list and no other verification,
 // then verifies current_document (doc_services().verify_open_document)
 // holding the trust-list lock. Queues "evt_verifyend" to the main window
-// (doc_services().main_window, else window).
+// (doc_services().main_window, else window), carrying the new results when
+// the verification ran; the receiver installs them (install_sig_results).
 void verify_worker(wxEvtHandler* window);
+
+// The results an "evt_verifyend" carries (null: none, the verification did
+// not run or the event is another).
+std::shared_ptr<sig_results> verified_results(const wxThreadEvent& event);

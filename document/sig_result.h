@@ -4,8 +4,28 @@
 // verdict on the signing time, and the embedded time stamp and electronic
 // seal with their own verdicts and chains. The signature tree, the summary
 // bar, the page view and the signature dialogs read them.
+//
+// Who owns the results (one rule for the worker, the views and the dialogs):
+// - One verification makes one `sig_results` set (the field records and one
+//   `sig_result` per signed field). The verify worker builds it without
+//   touching the document and hands it to the main thread inside its
+//   "evt_verifyend" event; only the main thread installs it into the
+//   document (`install_sig_results`), so the worker never writes what a
+//   paint or a click reads.
+// - The set is shared. The document holds it through std::shared_ptr, and
+//   every window that keeps a result beyond the call that handed it the
+//   pointer (a dialog, the caller of a modal loop) holds a share of the whole
+//   set (`share_result`). Whatever replaces or drops the document's results
+//   (close, open, the reopen after a signing, a re-verification after a trust
+//   change, shutdown) only lets go of the document's share: a result, its
+//   record, chains and parsed data live as long as a window shows them.
+// - The document's topsigs, swis, swis_num and signed_num are main-thread
+//   views into its current set. A raw sig_result* may be passed down one call;
+//   nothing keeps it across an event without a share.
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "crypto/sigerr.h"
 #include "crypto/x509ui.h"
@@ -20,10 +40,14 @@ struct sig_status_cell {
     sigdata_record* data = nullptr;
 };
 
+class doc_base;
+struct sig_results;
+
 // One listed signature field. It owns its cells, chains and sigdata records
 // (ts.data and seal.data are the same records as sig.data's ts and seal);
-// the field record belongs to the document's record array.
+// the field record belongs to its set's record array.
 struct sig_result {
+    sig_results* set = nullptr;              // the set that owns it; null for one made on its own
     sigcheck_record* record = nullptr;
     sig_status_cell* sig = nullptr;          // always present
     cert_chain_ui* signer_chain = nullptr;   // null when not built
@@ -49,10 +73,43 @@ struct sig_result {
     bool check_valid();
 };
 
-// Verifies every signature of current_document into its topsigs (replacing
-// the previous run's results and records). Runs on the verify worker, which
-// holds the trust-list lock. Each signature is verified inside its own error
-// boundary; nothing is done while no page has been painted.
+// The results of one verification: the field records (calloc'ed, one per
+// signature field) and one result per signed field, freed with the set.
+struct sig_results : std::enable_shared_from_this<sig_results> {
+    sig_results() = default;
+    sig_results(const sig_results&) = delete;
+    sig_results& operator=(const sig_results&) = delete;
+    ~sig_results();
+
+    sigcheck_record* swis = nullptr;
+    int32_t swis_num = 0;
+    int32_t signed_num = 0;
+    std::vector<sig_result*> topsigs;
+    // The document verified (its serial): a set that arrives after that
+    // document went away is dropped, never installed into another.
+    uint64_t document_serial = 0;
+
+    // Takes a result over into the set.
+    void add(sig_result* result);
+};
+
+// A result kept alive by a share of its set. For a result that belongs to no
+// set (made on its own by its holder) it is a plain, non-owning pointer.
+using sig_result_ref = std::shared_ptr<sig_result>;
+sig_result_ref share_result(sig_result* result);
+
+// Verifies every signature of `doc` into a new set; the document's own
+// results are not touched. Runs on the verify worker, which holds the
+// trust-list lock. Each signature is verified inside its own error boundary;
+// nothing is done (null) while no page has been painted.
+std::shared_ptr<sig_results> verify_document(doc_base& doc);
+
+// Main thread: makes `results` the document's current set (null: none),
+// letting go of the previous one. A set made for another document is dropped.
+void install_sig_results(doc_base& doc, std::shared_ptr<sig_results> results);
+
+// Both in one call on the calling thread, on current_document (tools and
+// tests that verify without the workers).
 void verify_open_document();
 
 // The verdict on the signing time: 11 (no time, certificate expired), 12
@@ -70,10 +127,11 @@ VELK_OWNED_FREE(sig_result, free_sig_result(p));
 // as no-ops and the service client installs its functions at start-up.
 // report_sigdata_hook: one "sigdata" report of a field that failed to parse
 // or verify (type text, sigerr code, signature bytes). report_verify_results_hook:
-// the "verify-file" reports of every result of current_document.
+// the "verify-file" reports of every result of a verification just made.
 extern void (*report_sigdata_hook)(const char* type, int32_t status, const unsigned char* bytes, uint32_t length);
-extern void (*report_verify_results_hook)();
+extern void (*report_verify_results_hook)(const sig_results& results);
 
 // Installs the verification into doc_services(): verify_all_signatures,
-// free_sigcheck_records, free_sig_result and verify_open_document.
+// free_sigcheck_records, free_sig_result and verify_open_document (which
+// there is verify_document).
 void install_verification_services();

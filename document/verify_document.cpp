@@ -20,7 +20,7 @@
 namespace {
 
 void no_sigdata_report(const char*, int32_t, const unsigned char*, uint32_t) {}
-void no_verify_results_report() {}
+void no_verify_results_report(const sig_results&) {}
 
 // /M from its third character with a four-digit year; "" when too short or unreadable.
 std::string mtime_as_local(const char* mtime) {
@@ -91,7 +91,7 @@ void judge_later_revisions(doc_base* d, int32_t index, int certification, const 
 }  // namespace
 
 void (*report_sigdata_hook)(const char*, int32_t, const unsigned char*, uint32_t) = no_sigdata_report;
-void (*report_verify_results_hook)() = no_verify_results_report;
+void (*report_verify_results_hook)(const sig_results&) = no_verify_results_report;
 
 int32_t check_signing_time(const sigcheck_record& r, const sigdata_record& s, const x509ui& u) {
     std::string t;
@@ -195,32 +195,46 @@ bool sig_result::check_valid() {
     return true;
 }
 
-void verify_open_document() {
-    doc_base* d = current_document;
-    if (!d) return;
+sig_results::~sig_results() {
+    for (sig_result* x : topsigs) free_sig_result(x);
+    topsigs.clear();
+    free_sigcheck_records(&swis, &swis_num);
+}
+
+void sig_results::add(sig_result* x) {
+    x->set = this;
+    topsigs.push_back(x);
+}
+
+sig_result_ref share_result(sig_result* x) {
+    if (!x) return nullptr;
+    if (x->set) return sig_result_ref(x->set->shared_from_this(), x);
+    return sig_result_ref(sig_result_ref(), x);
+}
+
+std::shared_ptr<sig_results> verify_document(doc_base& doc) {
+    doc_base* d = &doc;
     auto painted = doc_services().page_painted;
-    if (painted && !painted()) return;
+    if (painted && !painted()) return nullptr;
 
-    for (sig_result* x : d->topsigs) free_sig_result(x);
-    d->topsigs.clear();
-    free_sigcheck_records(&d->swis, &d->swis_num);
+    auto set = std::make_shared<sig_results>();
+    set->document_serial = d->serial;
+    d->collect_signatures(set->swis, set->swis_num);
+    if (!set->swis || set->swis_num <= 0) return set;
 
-    d->collect_signatures(d->swis, d->swis_num);
-    if (!d->swis || d->swis_num <= 0) return;
-
-    d->signed_num = d->swis_num;
+    set->signed_num = set->swis_num;
     // The document's certification (DocMDP) judges what came after every
     // signature, whichever signature carries it.
     int certification = 0;
-    for (int32_t i = 0; i < d->swis_num; ++i)
-        if (d->swis[i].certified && !d->swis[i].empty_field && certification == 0)
-            certification = d->swis[i].permission;
-    for (int32_t i = 0; i < d->swis_num; ++i) {
-        sigcheck_record& r = d->swis[i];
+    for (int32_t i = 0; i < set->swis_num; ++i)
+        if (set->swis[i].certified && !set->swis[i].empty_field && certification == 0)
+            certification = set->swis[i].permission;
+    for (int32_t i = 0; i < set->swis_num; ++i) {
+        sigcheck_record& r = set->swis[i];
         // A prepared field awaits a signature and an empty field holds none:
         // neither is a signature, so neither gets a result.
         if (r.status == sigerr_tosign || r.empty_field) {
-            --d->signed_num;
+            --set->signed_num;
             continue;
         }
         owned<sig_result> x(new sig_result);  // freed on any failure before it reaches the list
@@ -228,7 +242,7 @@ void verify_open_document() {
         x->sig = new sig_status_cell{r.status, nullptr};
         if (is_unparsed_status(r.status)) {
             report_sigdata_hook(r.type, r.status, r.contents, r.contents_len);
-            d->topsigs.push_back(x.get());
+            set->add(x.get());
             x.release();
             continue;
         }
@@ -241,12 +255,28 @@ void verify_open_document() {
             diag_print("\n\n[ERROR] %s(), signature %d: %s [ERROR]\n", "", static_cast<int>(i), ex.what());
         }
         judge_later_revisions(d, i, certification, r, *x);
-        d->topsigs.push_back(x.get());
+        set->add(x.get());
         x.release();
     }
-    report_verify_results_hook();
-    diag_print("\n [INFO] %s(), swis_num: %d, topsigs num: %d\n", "", static_cast<int>(d->swis_num),
-               static_cast<int>(d->topsigs.size()));
+    report_verify_results_hook(*set);
+    diag_print("\n [INFO] %s(), swis_num: %d, topsigs num: %d\n", "", static_cast<int>(set->swis_num),
+               static_cast<int>(set->topsigs.size()));
+    return set;
+}
+
+void install_sig_results(doc_base& d, std::shared_ptr<sig_results> set) {
+    if (set && set->document_serial != d.serial) return;
+    d.results = std::move(set);
+    const sig_results* now = d.results.get();
+    d.swis = now ? now->swis : nullptr;
+    d.swis_num = now ? now->swis_num : 0;
+    d.signed_num = now ? now->signed_num : 0;
+    d.topsigs = now ? now->topsigs : std::vector<sig_result*>();
+}
+
+void verify_open_document() {
+    if (doc_base* d = current_document)
+        if (auto set = verify_document(*d)) install_sig_results(*d, std::move(set));
 }
 
 void install_verification_services() {
@@ -256,5 +286,5 @@ void install_verification_services() {
         free_sigcheck_records(&records, &count);
     };
     s.free_sig_result = free_sig_result;
-    s.verify_open_document = verify_open_document;
+    s.verify_open_document = verify_document;
 }

@@ -32,8 +32,8 @@ void trust_update_report(const std::string& old_id, const std::string& new_id, b
 void sigdata_report(const char* type, int32_t status, const unsigned char* bytes, uint32_t length) {
     guarded("sigdata", [&] { report_sigdata(type, status, bytes, length); });
 }
-void verify_results_report() {
-    guarded("verify-file", [] { report_verified_signatures(); });
+void verify_results_report(const sig_results& results) {
+    guarded("verify-file", [&] { report_verified_signatures(results); });
 }
 void signing_report(const sign_task& task, const x509ui* signer, bool ok, const std::string& failure) {
     guarded("sign-file", [&] { report_sign_task(task, signer, ok, failure); });

@@ -187,10 +187,8 @@ void report_update_trustlist(bool ok, const std::string& old_id, const std::stri
     queue_report(r);
 }
 
-void report_verified_signatures() {
-    doc_base* doc = current_document;
-    if (doc == nullptr) return;
-    for (const sig_result* x : doc->topsigs) {
+void report_verified_signatures(const sig_results& results) {
+    for (const sig_result* x : results.topsigs) {
         if (x == nullptr) continue;
         std::map<std::string, std::string> extra;
         extra["sig-type"] = x->record ? x->record->type : "";

@@ -60,8 +60,9 @@ void report_update_version(bool ok, bool queued, const std::string& old_version,
 void report_add_trust(const x509ui& cert);
 void report_update_trustlist(bool ok, const std::string& old_id, const std::string& new_id);
 
-// One "verify-file" report per top-level result of current_document.
-void report_verified_signatures();
+// One "verify-file" report per top-level result of a verification.
+struct sig_results;
+void report_verified_signatures(const sig_results& results);
 // One "verify-file" report; nothing without a status cell, its data or a chain.
 void report_verify_file(const sig_status_cell* status, const cert_chain_ui* chain,
                         const std::map<std::string, std::string>& extra);

@@ -46,6 +46,7 @@
 #include "ui/page_glcanvas.h"
 #include "ui/recent_panel.h"
 #include "ui/sign_panel.h"
+#include "ui/view_hooks.h"
 #include "forms/stamp_panel_base.h"
 #include "widgets/form_support.h"
 #include "widgets/theme_bitmaps.h"
@@ -339,7 +340,7 @@ void frame::update_toolbar(bool home) {
 void frame::update_page_number() {
     page_count_label->Enable(true);
     page_text->Enable(true);
-    const int count = current_document ? current_document->page_count : 0;
+    const int count = current_document ? current_document->page_count.load() : 0;
     page_count_label->SetLabel(wxString::Format("/ %d", count));
     page_text->ChangeValue(wxString::Format("%d", canvas()->requested_page + 1));
 }
@@ -707,6 +708,10 @@ void frame::on_thread_event(wxThreadEvent& event) {
         else
             free_payload(event);
     } else if (tag == evt_verifyend) {
+        // The new results replace the document's here, on the main thread;
+        // a set made for a document that is gone is dropped with the event.
+        if (std::shared_ptr<sig_results> fresh = verified_results(event))
+            if (current_document != nullptr) install_sig_results(*current_document, std::move(fresh));
         // A verification run after a trust change may end while the home page
         // is in view: the bar is updated but stays hidden there.
         info()->suppress_show = home_page_shown();
@@ -740,6 +745,9 @@ void frame::apply_trust_change(wxThreadEvent& event) {
             result->set_cert_trust(*cert, added);
         }
     delete cert;
+    // A signing reopens and verifies its output when it ends; meanwhile the
+    // document may be deleted under a verification started now.
+    if (reverify && doc_signing) return;
     if (reverify) {
         // Also when the newly trusted certificate is the missing issuer of a
         // chain left broken: marking entries cannot repair it, verifying can.
@@ -821,7 +829,7 @@ void frame::on_char_hook(wxKeyEvent& event) {
         return;
     }
     if (key == 'C' || key == 'c') {
-        if (event.AltDown() && !home_page_shown()) {
+        if (event.AltDown() && !home_page_shown() && !document_busy()) {
             doc_base* doc = current_document;
             if (doc != nullptr && !document_path.empty() && doc->signed_num > 0 && !doc->topsigs.empty()) {
                 sig_result* first = doc->topsigs.front();

@@ -53,8 +53,10 @@ void frame::connect_views() {
             dialog_calls().signature_properties(parent, result, page, dialog_show::modal);
     };
     view.show_signer_certificate = [](wxWindow* parent, sig_result* result) {
-        if (result && result->signer_chain && dialog_calls().certificate_chain)
-            dialog_calls().certificate_chain(parent, result->signer_chain, true, true, nullptr, dialog_show::modal,
+        // The modal loop may outlive the document's results: hold a share.
+        const sig_result_ref keep = share_result(result);
+        if (keep && keep->signer_chain && dialog_calls().certificate_chain)
+            dialog_calls().certificate_chain(parent, keep->signer_chain, true, true, nullptr, dialog_show::modal,
                                              wxString());
     };
 

@@ -232,7 +232,7 @@ void infobar::on_bar_click(wxMouseEvent& event) {
 
 void infobar::open_signature_dialog(int page, wxCommandEvent& event) {
     doc_base* doc = current_document;
-    if (ask_hook(the_view_hooks().home_page_shown) || !doc || doc->topsigs.empty()) {
+    if (ask_hook(the_view_hooks().home_page_shown) || !doc || doc->topsigs.empty() || document_busy()) {
         event.Skip();
         return;
     }

@@ -162,7 +162,7 @@ void left_panel::build_tree() {
 }
 
 bool left_panel::clicks_allowed() const {
-    return current_document && current_document->loaded && !doc_verifying &&
+    return current_document && current_document->loaded && !document_busy() &&
            !ask_hook(the_view_hooks().sign_panel_busy);
 }
 

@@ -14,7 +14,7 @@ constexpr float kEpsilon = 1.0f / 8388608.0f;  // 2^-23
 }
 
 bool document_locked_for_signing(const doc_base* doc) {
-    // The verify worker rebuilds the results while it runs: they are read after it ends.
+    // While a verification runs the results about to be replaced decide nothing.
     if (!doc || doc_verifying) return false;
     for (const sig_result* r : doc->topsigs) {
         if (!r || !r->record) continue;
@@ -37,7 +37,7 @@ void page_view_model::reset() {
     }
 }
 
-int page_view_model::page_count() const { return current_document ? current_document->page_count : 0; }
+int page_view_model::page_count() const { return current_document ? current_document->page_count.load() : 0; }
 
 int page_view_model::fit_zoom() const {
     const float w = std::fabs(page_box.x1 - page_box.x0), h = std::fabs(page_box.y1 - page_box.y0);

@@ -303,8 +303,9 @@ void page_view_model::move_stamp() {
 
 void page_view_model::handle_motion(bool left_down) {
     if (!left_down) {
-        // The results are not read while the verify worker rebuilds them.
-        if (!placing_mode() && current_document && !doc_verifying) {
+        // No hover while a verification is about to replace the results, or
+        // a signing in place may delete the document.
+        if (!placing_mode() && current_document && !document_busy()) {
             for (sig_result* r : current_document->topsigs) {
                 if (!r || !r->record) continue;
                 const sigcheck_record& c = *r->record;
@@ -367,7 +368,7 @@ void page_view_model::handle_motion(bool left_down) {
 }
 
 sig_result* page_view_model::signature_under_pointer() const {
-    if (!current_document || doc_verifying) return nullptr;
+    if (!current_document || document_busy()) return nullptr;
     for (sig_result* r : current_document->topsigs) {
         if (!r || !r->record) continue;
         const sigcheck_record& c = *r->record;

@@ -729,6 +729,12 @@ void sign_panel::fill_sign_task(sigstampui* stamp) {
 
 void sign_panel::on_start_sign(wxCommandEvent& event) {
     event.Skip();
+    // The verification decides what may be signed (locks, certification):
+    // the user is told to wait for it rather than left with a dead button.
+    if (doc_verifying && !doc_signing && current_document) {
+        flash(notice_colour, tr("Verifying document, please sign after it ends"));
+        return;
+    }
     // Nothing to sign, or the document is being replaced or read.
     if (doc_signing || doc_loading || doc_verifying || !main_frame || main_frame->load_pending ||
         main_frame->document_path.empty() || !current_document || !current_document->loaded)

@@ -233,7 +233,7 @@ void trustmgr_panel::on_thread_event(wxThreadEvent& event) {
         result_label->SetForegroundColour(theme_text_colour);
         result_label->SetLabel(wxGetTranslation(L"Reset Complete!"));
         // The open document's chains are judged again, unless a verification
-        // is rewriting its results right now.
+        // is about to replace its results.
         const bool shown = home_calls().document_shown && home_calls().document_shown();
         if (shown && !doc_verifying) {
             std::lock_guard<std::recursive_mutex> lock(document_mutex);

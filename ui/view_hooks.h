@@ -39,6 +39,10 @@ struct view_hooks {
 // The process's hooks; members left empty act as no-ops.
 view_hooks& the_view_hooks();
 
+// A signing or a verification runs: clicks that would open a result dialog
+// (or show results) are refused, as the other document actions are.
+bool document_busy();
+
 // Calls a hook when it is set.
 template <typename Hook, typename... Args>
 inline void call_hook(const Hook& hook, Args&&... args) {

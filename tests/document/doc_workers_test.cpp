@@ -24,17 +24,23 @@
 #include "crypto/trust_list.h"
 #include "document/doc_pdfium.h"
 #include "document/doc_services.h"
+#include "document/sig_result.h"
 #include "support/test_support.h"
 
 namespace {
 
 constexpr auto kBound = std::chrono::seconds(20);
 
-// Records the tags of the thread events it receives.
+// Records the tags of the thread events it receives, and the results a
+// verification's event carries.
 struct recording_sink : wxEvtHandler {
     std::vector<wxString> tags;
+    std::vector<std::shared_ptr<sig_results>> results;
     recording_sink() {
-        Bind(wxEVT_THREAD, [this](wxThreadEvent& e) { tags.push_back(e.GetString()); });
+        Bind(wxEVT_THREAD, [this](wxThreadEvent& e) {
+            tags.push_back(e.GetString());
+            if (auto r = verified_results(e)) results.push_back(r);
+        });
     }
     std::vector<wxString> drain() {
         while (m_pendingEvents && !m_pendingEvents->IsEmpty()) ProcessPendingEvents();  // one per call
@@ -67,7 +73,7 @@ void reset_state() {
     frame_sink = nullptr;
 }
 
-void fake_verify() {
+std::shared_ptr<sig_results> fake_verify(doc_base& doc) {
     ++verifications;
     flag_set_during_verify = doc_verifying.load();
     // The trust-list lock is ours for the whole verification: another thread cannot take it.
@@ -77,6 +83,9 @@ void fake_verify() {
                                   return !got;
                               }).get();
     if (fail_verification) throw exceptionex("(), broken signature table");
+    auto set = std::make_shared<sig_results>();
+    set->document_serial = doc.serial;
+    return set;
 }
 
 class DocWorkers : public ::testing::Test {
@@ -145,8 +154,18 @@ TEST_F(DocWorkers, LoadThenVerifyQueueTheirEventsInOrder) {
     EXPECT_EQ(verifications.load(), 1);
     EXPECT_TRUE(flag_set_during_verify.load());
     EXPECT_TRUE(lock_held_during_verify.load());
-    // "evt_verifyend" goes to the main window, not to the window that started it.
+    // "evt_verifyend" goes to the main window, not to the window that started
+    // it, and carries the results: the worker never installs them itself.
     EXPECT_EQ(frame.drain(), std::vector<wxString>{evt_verifyend});
+    ASSERT_EQ(frame.results.size(), 1u);
+    EXPECT_EQ(current_document->results, nullptr);
+    install_sig_results(*current_document, frame.results.front());
+    EXPECT_EQ(current_document->results, frame.results.front());
+    // A set made for another document is never installed.
+    auto foreign = std::make_shared<sig_results>();
+    foreign->document_serial = current_document->serial + 1;
+    install_sig_results(*current_document, foreign);
+    EXPECT_EQ(current_document->results, frame.results.front());
     EXPECT_EQ(window.drain(), std::vector<wxString>{evt_loadend});
     EXPECT_FALSE(doc_verifying.load());
     EXPECT_EQ(running_workers.load(), 0);
@@ -198,6 +217,7 @@ TEST_F(DocWorkers, FailuresStillQueueTheEventAndClearTheFlags) {
 
 TEST_F(DocWorkers, VerifyWaitsForThePaintedPageAndTheTrustList) {
     recording_sink window;
+    current_document = new doc_pdfium();
     auto verify = start_verify(&window);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_EQ(verifications.load(), 0);

@@ -54,7 +54,7 @@ protected:
         report_sigdata_hook = [](const char* type, int32_t status, const unsigned char*, uint32_t) {
             sigdata_reports.push_back({type, status});
         };
-        report_verify_results_hook = [] { ++verify_reports; };
+        report_verify_results_hook = [](const sig_results&) { ++verify_reports; };
         source = write_minimal_pdf(data->file("source.pdf"));
     }
     static void TearDownTestSuite() {

@@ -50,6 +50,7 @@
 #include "ui/homepage.h"
 #include "ui/infobar.h"
 #include "ui/page_glcanvas.h"
+#include "ui/sign_panel.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -345,7 +346,7 @@ protected:
     }
 
     frame* f = nullptr;
-    void (*saved_verify)() = nullptr;
+    decltype(document_services::verify_open_document) saved_verify = nullptr;
     dialog_capture capture;
     int made_documents = 0;
     int next_pages = 3;
@@ -655,6 +656,19 @@ TEST_F(frame_test, alt_c_opens_the_signer_chain_only_when_there_is_one) {
     x509ui_from_file(wpath(fixture_files::get().cert), signer);
     open_scripted(3);
     auto* doc = static_cast<scripted_doc*>(current_document);
+    ASSERT_TRUE(gui_test::run_until([] { return running_workers.load() == 0 && !doc_verifying; }));
+    // While a verification or a signing runs the key is refused, as every
+    // click that opens a result dialog is.
+    doc->add_result(0, new cert_chain_ui(1));
+    doc->topsigs.front()->signer_chain->front().cert = signer;
+    for (std::atomic<bool>* busy : {&doc_verifying, &doc_signing}) {
+        *busy = true;
+        key('C', wxMOD_ALT);
+        *busy = false;
+    }
+    EXPECT_EQ(capture.certificate_calls, 0);
+    for (sig_result* r : doc->topsigs) free_sig_result(r);
+    doc->topsigs.clear();
     // First field with a format error: nothing.
     doc->add_result(2, new cert_chain_ui(1));
     key('C', wxMOD_ALT);

@@ -62,48 +62,36 @@ x509ui scripted_signer(int run) {
 }
 
 // One visible signed field whose chain stops below the root (not trusted),
-// built as the verifier builds it: on the heap, with the record array from
-// calloc.
-struct scripted_run {
-    sigcheck_record* records = nullptr;
-    sig_result* result = nullptr;
-};
-scripted_run make_scripted_run(int run) {
-    scripted_run s;
-    s.records = static_cast<sigcheck_record*>(std::calloc(1, sizeof(sigcheck_record)));
-    sigcheck_record& r = s.records[0];
+// built as the verifier builds it.
+std::shared_ptr<sig_results> make_scripted_run(const doc_base& doc, int run) {
+    auto s = std::make_shared<sig_results>();
+    s->document_serial = doc.serial;
+    s->swis = static_cast<sigcheck_record*>(std::calloc(1, sizeof(sigcheck_record)));
+    s->swis_num = s->signed_num = 1;
+    sigcheck_record& r = s->swis[0];
     r.status = sigerr_okay;
     std::strcpy(r.type, dstn_pkcs7);
     std::strcpy(r.field_name, "Signature1");
     r.page_index = 0;
     const float rect[4] = {100, 100, 300, 200};
     std::memcpy(r.rect, rect, sizeof rect);
-    s.result = new sig_result;
-    s.result->record = &r;
+    auto* result = new sig_result;
+    result->record = &r;
     auto* data = new sigdata_record;
     data->type = dstn_pkcs7;
     data->signer = scripted_signer(run);
     data->sign_time = "2024-05-01 10:00:00";
-    s.result->sig = new sig_status_cell{sigerr_okay, data};
-    s.result->signer_chain = new cert_chain_ui{chain_cert_entry{certerr_not_trusted, scripted_signer(run)}};
+    result->sig = new sig_status_cell{sigerr_okay, data};
+    result->signer_chain = new cert_chain_ui{chain_cert_entry{certerr_not_trusted, scripted_signer(run)}};
+    s->add(result);
     return s;
 }
 
 std::atomic<int> verification_runs{0};
 
-// The verification of the scripted documents: every run replaces the
-// results with a new signed field, as the real one does.
-void scripted_verify() {
-    doc_base* d = current_document;
-    if (!d) return;
-    for (sig_result* x : d->topsigs) free_sig_result(x);
-    d->topsigs.clear();
-    free_sigcheck_records(&d->swis, &d->swis_num);
-    scripted_run s = make_scripted_run(++verification_runs);
-    d->swis = s.records;
-    d->swis_num = d->signed_num = 1;
-    d->topsigs.push_back(s.result);
-}
+// The verification of the scripted documents: every run makes new results
+// with a new signed field, as the real one does.
+std::shared_ptr<sig_results> scripted_verify(doc_base& doc) { return make_scripted_run(doc, ++verification_runs); }
 
 // A one-page document with a solid page; its signatures come from scripted_verify.
 class scripted_pdf : public doc_base {
@@ -174,10 +162,7 @@ sig_infodlg* open_signature_dialog() {
 
 // Presses the signature dialog's "show the signer's certificate" button.
 void ask_for_signer_certificate(sig_infodlg* dialog) {
-    wxButton* button = find_child<wxButton>(dialog, [](wxButton* b) {
-        wxCommandEvent probe;
-        return b->IsShown() && b->GetLabel().Lower().Contains("certificate");
-    });
+    wxButton* button = find_child<wxButton>(dialog, [](wxButton* b) { return b->GetLabel().Contains("Signer's"); });
     ASSERT_NE(button, nullptr);
     wxCommandEvent click(wxEVT_BUTTON, button->GetId());
     click.SetEventObject(button);
@@ -189,7 +174,7 @@ protected:
     testsupport::scratch_dir data_;
     fs::path pdf;
     frame* f = nullptr;
-    void (*saved_verify)() = nullptr;
+    decltype(document_services::verify_open_document) saved_verify = nullptr;
 
     void SetUp() override {
         set_data_root(data_.path());

@@ -184,7 +184,7 @@ protected:
     std::string picture, fake_path;
     frame* f = nullptr;
     sign_panel* panel = nullptr;
-    void (*saved_verify)() = nullptr;
+    decltype(document_services::verify_open_document) saved_verify = nullptr;
 };
 
 // ---------------------------------------------------------------- pure rules
@@ -430,12 +430,15 @@ TEST_F(sign_panel_test, start_refusals_leave_the_panel_idle) {
     EXPECT_TRUE(panel->start_button()->IsEnabled());
     EXPECT_EQ(panel->start_button()->GetLabel(), "Start Sign");
 
-    // While a load or a verification runs, Start Sign does nothing.
+    // While a load runs, Start Sign does nothing; while a verification runs
+    // it says why it waits.
     for (std::atomic<bool>* busy : {&doc_loading, &doc_verifying}) {
         *busy = true;
         panel->message_line()->saved_label.clear();
         start();
-        EXPECT_EQ(message(), wxString());
+        EXPECT_EQ(message(), busy == &doc_verifying ? wxString("Verifying document, please sign after it ends")
+                                                    : wxString());
+        EXPECT_FALSE(doc_signing);
         *busy = false;
     }
 
