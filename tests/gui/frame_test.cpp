@@ -766,7 +766,8 @@ void shoot_signed_pdf(const std::string& name) {
     ASSERT_NE(current_document, nullptr);
     EXPECT_TRUE(current_document->loaded);
     // The verification ends and its results reach the window.
-    ASSERT_TRUE(gui_test::run_until([] { return running_workers.load() == 0 && !doc_verifying; }, 20s));
+    ASSERT_TRUE(gui_test::run_until(
+        [] { return current_document->results && running_workers.load() == 0 && !doc_verifying; }, 20s));
     gui_test::settle(300ms);
     EXPECT_EQ(current_document->topsigs.size(), 2u);
     EXPECT_EQ(f->count_label()->GetLabel(), "/ 1");
