@@ -2,6 +2,8 @@
 // trust-list rebuild into the text shown to the user.
 #include "app/exceptionex.h"
 
+#include <cerrno>
+
 #include <wx/intl.h>
 #include <wx/string.h>
 
@@ -32,6 +34,10 @@ const error_row kRowsBeforeOpen[] = {
     {match::contains, "Failed to access system certificate", "Failed to access system certificate"},
     {match::contains, "Failed to access pfx certificate", "Failed to access pfx certificate"},
     {match::equals, "signature field name exist", "signature field name exist"},
+    // A file that cannot be written says why (write_failure_cause): before
+    // the other rows, which a file name in the text could match.
+    {match::contains, "no space left on the disk", "No space left on the disk, free some space or choose another folder"},
+    {match::contains, "the folder is not writable", "The folder cannot be written, choose another folder"},
 };
 
 const error_row kRowsAfterOpen[] = {
@@ -63,4 +69,18 @@ std::wstring translate_error_message(const std::string& english) {
     if (const char* d = find_row(english, std::begin(kRowsAfterOpen), std::end(kRowsAfterOpen)))
         return display_text(d).ToStdWstring();
     return display_text("Unknown error occured").ToStdWstring();
+}
+
+const char* write_failure_cause(int error_number) {
+    switch (error_number) {
+        case ENOSPC:
+        case EDQUOT:
+            return "no space left on the disk";
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return "the folder is not writable";
+        default:
+            return nullptr;
+    }
 }

@@ -44,3 +44,9 @@ void log_exception(const std::exception& ex);
 // Known English error texts of signing and the trust-list rebuild, turned into
 // the display text of the user-interface language.
 std::wstring translate_error_message(const std::string& english);
+
+// Why a file could not be written, for an errno value, as the fragment an
+// error text carries so that translate_error_message can name the cause:
+// "no space left on the disk", "the folder is not writable", or null for any
+// other cause.
+const char* write_failure_cause(int error_number);

@@ -14,7 +14,9 @@
 
 bool buff2file(const void* data, uint32_t size, const std::string& path) {
     if ((data || size == 0) && platform::write_buffer_atomically(path, data, size)) return true;
+    const int cause = errno;
     diag_print("\n\n[ERROR] %s(), faile to save to path: %s [ERROR]\n", "", path.c_str());
+    errno = cause;
     return false;
 }
 
@@ -22,8 +24,10 @@ bool buff2filew(const void* data, uint32_t size, const std::wstring& path) {
     // File names are UTF-8 bytes whatever the C locale is, so no character is lost.
     const std::string narrow = wide_to_utf8(path);
     if ((data || size == 0) && platform::write_buffer_atomically(narrow, data, size)) return true;
+    const int cause = errno;
     // The wide diagnostic line, printed as UTF-8 (stdout stays byte-oriented).
     diag_print("\n\n[ERROR] %s(), faile to save to path: %s [ERROR]\n", "", narrow.c_str());
+    errno = cause;
     return false;
 }
 

@@ -6,7 +6,8 @@
 // Writes `size` bytes to the file. The bytes go to a temporary file beside the
 // target, which is renamed over it once every write succeeded, so a failed
 // write never leaves a truncated file behind. On failure prints
-// "\n\n[ERROR] (), faile to save to path: <path> [ERROR]\n" and returns false.
+// "\n\n[ERROR] (), faile to save to path: <path> [ERROR]\n" and returns false,
+// errno telling why.
 bool buff2file(const void* data, uint32_t size, const std::string& path);
 bool buff2filew(const void* data, uint32_t size, const std::wstring& path);
 

@@ -231,22 +231,27 @@ void build_pkcs7_signature(BIO* data, X509* cert, STACK_OF(X509)* extra, EVP_PKE
     build_signature_from(feed, cert, extra, key, tsa_url, add_revocation, der, der_length);
 }
 
+bool feed_signed_pieces(const signed_pieces& pieces, const signed_block_sink& sink) {
+    if (pieces.stream) return pieces.stream(sink);
+    for (int i = 0; i < 2; ++i)
+        if (pieces.data[i] != nullptr && pieces.length[i] > 0 && !sink(pieces.data[i], pieces.length[i])) return false;
+    return true;
+}
+
 void build_pkcs7_signature(const signed_pieces& pieces, X509* cert, STACK_OF(X509)* extra, EVP_PKEY* key,
                            const char* tsa_url, int add_revocation, unsigned char** der, uint32_t* der_length) {
     const data_feeder feed = [&pieces](BIO* p7bio) {
-        // Large blocks straight from where the bytes lie; BIO_write takes an int.
-        constexpr std::size_t kBlock = std::size_t(1) << 30;
-        for (int i = 0; i < 2; ++i) {
-            const unsigned char* p = pieces.data[i];
-            std::size_t left = p != nullptr ? pieces.length[i] : 0;
+        return feed_signed_pieces(pieces, [p7bio](const unsigned char* p, std::size_t left) {
+            // BIO_write takes an int: large blocks go in slices.
+            constexpr std::size_t kSlice = std::size_t(1) << 30;
             while (left > 0) {
-                const int n = static_cast<int>(std::min(left, kBlock));
+                const int n = static_cast<int>(std::min(left, kSlice));
                 if (BIO_write(p7bio, p, n) != n) return false;
                 p += n;
                 left -= static_cast<std::size_t>(n);
             }
-        }
-        return true;
+            return true;
+        });
     };
     build_signature_from(feed, cert, extra, key, tsa_url, add_revocation, der, der_length);
 }
@@ -292,7 +297,7 @@ void p7sign_pfx(const signed_pieces& pieces, const char* pfx_path, const char* p
     *der_length = 0;
     key_material km;
     try {
-        if (pieces.data[0] == nullptr) throw exceptionex(kUndefinedText);
+        if (pieces.empty()) throw exceptionex(kUndefinedText);
         load_pfx(pfx_path, password, &km.cert, &km.chain, &km.key);
         if (km.cert == nullptr || km.key == nullptr || km.chain == nullptr)
             throw exceptionex("Failed to access pfx certificate");
@@ -319,7 +324,7 @@ void p7sign_syscert(const signed_pieces& pieces, const char* store, const std::w
     *der_length = 0;
     key_material km;
     try {
-        if (pieces.data[0] == nullptr) throw exceptionex(kUndefinedText);
+        if (pieces.empty()) throw exceptionex(kUndefinedText);
         char error[260] = {};
         load_store_private_key(store, issuer, subject, serial, &km.cert, &km.chain, &km.key, error);
         if (km.cert == nullptr || km.key == nullptr) throw exceptionex("Failed to access system certificate");

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // The signing operations follow the result convention: they return normally
@@ -25,13 +26,25 @@ void p7sign_syscert(const unsigned char* data, uint32_t length, const char* stor
                     const std::wstring& subject, const char* serial, const char* tsa_url, int add_revocation,
                     unsigned char** der, uint32_t* der_length);
 
+// Receives the signed bytes block by block, in order; false stops the reading.
+using signed_block_sink = std::function<bool(const unsigned char* data, std::size_t length)>;
+
 // The signed bytes given as up to two pieces, digested where they lie (a PDF
-// signature covers the file before and after its /Contents value). The
-// signature is the same as over the pieces joined.
+// signature covers the file before and after its /Contents value), or read
+// block by block by `stream` (a large file is never held in memory): it hands
+// every block to the sink in order and returns false when the bytes cannot
+// all be read or the sink refused one. The signature is the same as over the
+// pieces joined.
 struct signed_pieces {
     const unsigned char* data[2] = {nullptr, nullptr};
     std::size_t length[2] = {0, 0};
+    std::function<bool(const signed_block_sink& sink)> stream;
+
+    bool empty() const { return !stream && data[0] == nullptr; }
 };
+// Hands the signed bytes to the sink (from the stream when there is one);
+// false when they cannot all be handed over.
+bool feed_signed_pieces(const signed_pieces& pieces, const signed_block_sink& sink);
 void p7sign_pfx(const signed_pieces& pieces, const char* pfx_path, const char* password, const char* tsa_url,
                 int add_revocation, unsigned char** der, uint32_t* der_length);
 void p7sign_syscert(const signed_pieces& pieces, const char* store, const std::wstring& issuer,

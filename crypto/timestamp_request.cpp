@@ -53,16 +53,11 @@ size_t collect_reply(char* data, size_t size, size_t count, void* user) {
     return size * count;
 }
 
-// DER of a TimeStampReq for the digest of the data; empty on failure.
-std::vector<unsigned char> build_request_der(const unsigned char* data, uint32_t length,
+// DER of a TimeStampReq for a digest made with md; empty on failure.
+std::vector<unsigned char> build_request_der(const unsigned char* digest, unsigned int digest_length,
                                              const EVP_MD* md) {
     std::vector<unsigned char> der;
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int digest_length = 0;
-    if (md == nullptr ||
-        !EVP_Digest(data != nullptr ? data : reinterpret_cast<const unsigned char*>(""), length,
-                    digest, &digest_length, md, nullptr))
-        return der;
+    if (md == nullptr || digest == nullptr || digest_length == 0) return der;
     TimeStampReq* req = TimeStampReq_new();
     if (req == nullptr) return der;
     bool ok = ASN1_INTEGER_set(req->version, 1) &&
@@ -132,8 +127,20 @@ std::string post_request(const char* url, const std::vector<unsigned char>& body
 int request_timestamp(const unsigned char* data, uint32_t length, const char* url, const EVP_MD* md,
                       unsigned char** token, uint32_t* token_length) {
     if (url == nullptr) return -1;
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int digest_length = 0;
+    if (md == nullptr ||
+        !EVP_Digest(data != nullptr ? data : reinterpret_cast<const unsigned char*>(""), length, digest,
+                    &digest_length, md, nullptr))
+        fail("failed to build timestamp request");
+    return request_timestamp_for_digest(digest, digest_length, url, md, token, token_length);
+}
 
-    std::vector<unsigned char> request = build_request_der(data, length, md);
+int request_timestamp_for_digest(const unsigned char* digest, unsigned int digest_length, const char* url,
+                                 const EVP_MD* md, unsigned char** token, uint32_t* token_length) {
+    if (url == nullptr) return -1;
+
+    std::vector<unsigned char> request = build_request_der(digest, digest_length, md);
     if (request.empty()) fail("failed to build timestamp request");
 
     std::vector<unsigned char> reply;

@@ -51,3 +51,7 @@ DECLARE_ASN1_FUNCTIONS(TimeStampResp)
 // "reply granted without a token".
 int request_timestamp(const unsigned char* data, uint32_t length, const char* url, const EVP_MD* md,
                       unsigned char** token, uint32_t* token_length);
+// The same for a digest already made with md over the data (data read in
+// blocks, never held whole).
+int request_timestamp_for_digest(const unsigned char* digest, unsigned int digest_length, const char* url,
+                                 const EVP_MD* md, unsigned char** token, uint32_t* token_length);

@@ -6,56 +6,9 @@
 #include "app/text_utils.h"
 #include "document/mupdf_owned.h"
 #include "document/pdf_conversion.h"
+#include "document/pdf_file_output.h"
 #include "document/pdf_layer_mupdf.h"
 #include "platform/private_temp.h"
-
-namespace {
-
-// Writes the whole document to `path` as a complete (not incremental) file.
-// Returns false with the reason in `message`.
-bool write_full_pdf(fz_context* ctx, pdf_document* doc, const std::string& path, std::string& message) {
-    fz_buffer* buf = nullptr;
-    fz_output* out = nullptr;
-    volatile bool ok = true;
-    char text[256] = "";
-    fz_var(buf);
-    fz_var(out);
-    fz_try(ctx) {
-        buf = fz_new_buffer(ctx, 4096);
-        out = fz_new_output_with_buffer(ctx, buf);
-        pdf_write_options opts = pdf_default_write_options;
-        opts.do_compress = 1;
-        opts.do_compress_images = 1;
-        pdf_write_document(ctx, doc, out, &opts);
-        fz_close_output(ctx, out);
-    }
-    fz_always(ctx) {
-        fz_drop_output(ctx, out);
-    }
-    fz_catch(ctx) {
-        ok = false;
-        snprintf(text, sizeof text, "%s", fz_caught_message(ctx));
-    }
-    if (!ok) {
-        fz_drop_buffer(ctx, buf);
-        message = text;
-        return false;
-    }
-    unsigned char* data = nullptr;
-    size_t size = fz_buffer_storage(ctx, buf, &data);
-    FILE* f = fopen(path.c_str(), "wb");
-    if (f) {
-        bool written = fwrite(data, 1, size, f) == size;
-        ok = (fclose(f) == 0) && written;
-    } else {
-        ok = false;
-    }
-    fz_drop_buffer(ctx, buf);
-    if (!ok) message = "cannot write " + path;
-    return ok;
-}
-
-}  // namespace
 
 std::wstring image_to_pdf(const unsigned char* pixels, uint32_t width, uint32_t height, const std::wstring& path) {
     if (!pixels || width == 0 || height == 0 || width > 0x7FFFFFFF / 4 || height > 0x7FFFFFFF / (width * 4))
@@ -137,10 +90,16 @@ std::wstring image_to_pdf(const unsigned char* pixels, uint32_t width, uint32_t 
         if (path.empty()) remove(target.c_str());
         throw_ex_fmt("failed to save pdf file: %s", message);
     }
+    // Written straight to the file, never gathered in memory first.
     std::string reason;
-    bool saved = write_full_pdf(ctx, doc, target, reason);
+    int write_error = 0;
+    pdf_write_options opts = pdf_default_write_options;
+    opts.do_compress = 1;
+    opts.do_compress_images = 1;
+    const bool saved = write_pdf_to_file(ctx, doc, opts, target, &reason, &write_error);
     owner.reset();
     if (!saved && path.empty()) remove(target.c_str());
-    if (!saved) throw_ex_fmt("failed to save pdf file: %s", reason.c_str());
+    const char* cause = saved ? nullptr : write_failure_cause(write_error);
+    if (!saved) throw_ex_fmt("failed to save pdf file: %s%s%s", reason.c_str(), cause ? ", " : "", cause ? cause : "");
     return utf8_to_wide(target);
 }

@@ -209,6 +209,29 @@ FPDF_DOCUMENT FPDF_LoadDocument(const char* path, const char* password) {
     return open_document(ctx, nullptr, file, fp, size, password);
 }
 
+FPDF_DOCUMENT pdf_layer_load_stream(fz_stream* file, const char* password) {
+    PDF_LAYER_GUARD;
+    fz_context* ctx = pdf_layer_context();
+    if (!ctx || !file) {
+        if (ctx) fz_drop_stream(ctx, file);
+        pdf_layer_set_error(FPDF_ERR_FILE, "the file cannot be opened");
+        return nullptr;
+    }
+    volatile int64_t size = -1;
+    fz_try(ctx) {
+        fz_seek(ctx, file, 0, SEEK_END);
+        size = fz_tell(ctx, file);
+        fz_seek(ctx, file, 0, SEEK_SET);
+    }
+    fz_catch(ctx) { size = -1; }
+    if (size < 0) {
+        fz_drop_stream(ctx, file);
+        pdf_layer_set_error(FPDF_ERR_FILE, "the file cannot be opened");
+        return nullptr;
+    }
+    return open_document(ctx, nullptr, file, nullptr, size, password);
+}
+
 namespace {
 
 // Opens a document over `size` bytes, copied into a buffer of the library's

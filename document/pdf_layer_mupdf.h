@@ -34,6 +34,9 @@ struct fpdf_page_t__ {
 
 // A new, empty PDF document (no pages).
 FPDF_DOCUMENT FPDF_CreateNewDocument();
+// A document read from `file` as it needs it (the handle takes the stream
+// over, also on failure); null with the layer's error set when it does not open.
+FPDF_DOCUMENT pdf_layer_load_stream(fz_stream* file, const char* password);
 // The MuPDF objects behind the handles (owned by the handles).
 pdf_document* pdf_layer_document(FPDF_DOCUMENT doc);
 pdf_page* pdf_layer_page(FPDF_PAGE page);

@@ -166,6 +166,12 @@ bool ends_with_eof_marker(const pdf_save_buffer& buffer) {
 }
 }  // namespace
 
+void throw_save_failure(int code, int write_error) {
+    const char* cause = write_error ? write_failure_cause(write_error) : nullptr;
+    if (cause) throw_ex_fmt("failed to save pdf file: %d, %s", code, cause);
+    throw_ex_fmt("failed to save pdf file: %d", code);
+}
+
 void save_pdf_in_place(pdf_savable* document) {
     pdf_save_buffer& buffer = process_save_buffer();
     buffer.set_path(std::string());
@@ -179,11 +185,18 @@ void save_pdf(const std::wstring& path, pdf_savable* document, bool incremental)
     pdf_save_buffer& buffer = process_save_buffer();
     buffer.reset();
     buffer.set_path(wide_to_utf8(path));
-    if (!document) throw_ex_fmt("failed to save pdf file: %d", kSavePdfErrorUnknown);
+    if (!document) throw_save_failure(kSavePdfErrorUnknown);
     int error = document->save_into(buffer, incremental);
-    if (error != 0) throw_ex_fmt("failed to save pdf file: %d", error);
-    if (!ends_with_eof_marker(buffer)) throw_ex_fmt("failed to save pdf file: %d", kSavePdfErrorUnknown);
-    if (!buffer.path().empty() &&
-        (buffer.size() > UINT32_MAX || !buff2file(buffer.data(), static_cast<uint32_t>(buffer.size()), buffer.path())))
-        throw_ex_fmt("failed to save pdf file: %d", kSavePdfErrorFile);
+    if (error == 0 && !ends_with_eof_marker(buffer)) error = kSavePdfErrorUnknown;
+    if (buffer.path().empty()) {
+        if (error != 0) throw_save_failure(error);
+        return;
+    }
+    // Written to its file (or failed), the output is not needed in memory any more.
+    const bool written = error == 0 && buffer.size() <= UINT32_MAX &&
+                         buff2file(buffer.data(), static_cast<uint32_t>(buffer.size()), buffer.path());
+    const int cause = written || error != 0 ? 0 : errno;
+    buffer.reset();
+    if (error != 0) throw_save_failure(error);
+    if (!written) throw_save_failure(kSavePdfErrorFile, cause);
 }

@@ -105,9 +105,13 @@ constexpr int kSavePdfErrorFile = 2;     // the output file could not be written
 
 // Empties the process-wide buffer, remembers `path` (may be empty), has the
 // document write itself into the buffer (incrementally when asked) and, once
-// the output is complete, writes it to `path` in one checked write.
+// the output is complete, writes it to `path` in one checked write and empties
+// the buffer again (with an empty path the output stays in the buffer).
 // Raises exceptionex "failed to save pdf file: %d" on any failure.
 void save_pdf(const std::wstring& path, pdf_savable* document, bool incremental);
+// Raises "failed to save pdf file: <code>", followed by ", " and the cause
+// when the errno of a failed write names one (write_failure_cause).
+[[noreturn]] void throw_save_failure(int code, int write_error = 0);
 // An incremental save, memory only, into the process-wide buffer that already
 // holds the document's source (read with load_file, the document opened over
 // those bytes): the source is not copied again, the update is appended behind

@@ -2,9 +2,13 @@
 #include "document/pdf_save_document.h"
 
 #include "document/pdf_save.h"
+#include "document/pdf_file_output.h"
 #include "document/pdf_layer_mupdf.h"
+#include "app/text_utils.h"
+#include "platform/atomic_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <vector>
 
@@ -34,6 +38,21 @@ fz_stream* sb_as_stream(fz_context* ctx, void* opaque) {
     return fz_open_memory(ctx, b->data(), b->size());
 }
 
+// Whether the document can be saved incrementally; when not, the layer's
+// error says why.
+bool can_save_incrementally(fz_context* ctx, FPDF_DOCUMENT doc) {
+    volatile int can = 0;
+    fz_try(ctx) { can = pdf_can_be_saved_incrementally(ctx, doc->pdf); }
+    fz_catch(ctx) { can = 0; }
+    if (doc->repaired || !can || !pdf_layer_has_source(doc)) {
+        pdf_layer_set_error(FPDF_ERR_FORMAT, pdf_layer_has_source(doc) ? "the PDF is damaged (it had to be repaired "
+                                                                         "when opened) and cannot be saved incrementally"
+                                                                       : "a new document cannot be saved incrementally");
+        return false;
+    }
+    return true;
+}
+
 // An incremental save straight into `out`: the source bytes are copied in
 // once and MuPDF appends its update behind them. This keeps a large file in
 // memory twice at most (the document's source and the output), where going
@@ -42,15 +61,7 @@ int save_incremental_into(FPDF_DOCUMENT doc, pdf_save_buffer& out) {
     PDF_LAYER_GUARD;
     fz_context* ctx = pdf_layer_context();
     if (!ctx || !doc) return kSavePdfErrorUnknown;
-    volatile int can = 0;
-    fz_try(ctx) { can = pdf_can_be_saved_incrementally(ctx, doc->pdf); }
-    fz_catch(ctx) { can = 0; }
-    if (doc->repaired || !can || !pdf_layer_has_source(doc)) {
-        pdf_layer_set_error(FPDF_ERR_FORMAT, pdf_layer_has_source(doc) ? "the PDF is damaged (it had to be repaired when opened) "
-                                                           "and cannot be saved incrementally"
-                                                         : "a new document cannot be saved incrementally");
-        return FPDF_ERR_FORMAT;
-    }
+    if (!can_save_incrementally(ctx, doc)) return FPDF_ERR_FORMAT;
     // Room for the update too, so appending never moves the source bytes.
     const std::size_t size = pdf_layer_source_size(doc);
     if (!out.reserve(size + size / 64 + (4u << 20))) return kSavePdfErrorUnknown;
@@ -113,9 +124,79 @@ private:
 
 }  // namespace
 
+int append_update_to_file(FPDF_DOCUMENT doc, int fd, const std::string& path, int* write_error) {
+    PDF_LAYER_GUARD;
+    int ignored = 0;
+    if (!write_error) write_error = &ignored;
+    *write_error = 0;
+    fz_context* ctx = pdf_layer_context();
+    if (!ctx || !doc || fd < 0) return kSavePdfErrorUnknown;
+    if (!can_save_incrementally(ctx, doc)) return FPDF_ERR_FORMAT;
+    pdf_file_sink sink;
+    sink.fd = fd;
+    sink.path = path;
+    std::string message;
+    if (!append_pdf_update(ctx, doc->pdf, &sink, &message)) {
+        pdf_layer_set_error(sink.error ? FPDF_ERR_FILE : FPDF_ERR_UNKNOWN, message.c_str());
+        *write_error = sink.error;
+        return sink.error ? kSavePdfErrorFile : static_cast<int>(FPDF_ERR_UNKNOWN);
+    }
+    pdf_layer_set_error(FPDF_ERR_SUCCESS, "");
+    return 0;
+}
+
+namespace {
+
+// Writes the document straight to its file, never holding the output in
+// memory: whole, or (incremental) the source's bytes followed by the update,
+// through a temporary file beside `path` renamed onto it once complete.
+// Returns 0 or an error code; *write_error receives the errno of a failed write.
+int save_to_file(FPDF_DOCUMENT doc, const std::string& path, bool incremental, int* write_error) {
+    PDF_LAYER_GUARD;
+    *write_error = 0;
+    fz_context* ctx = pdf_layer_context();
+    if (!ctx || !doc) return kSavePdfErrorUnknown;
+    std::string message;
+    if (!incremental) {
+        if (write_pdf_to_file(ctx, doc->pdf, pdf_default_write_options, path, &message, write_error)) return 0;
+        pdf_layer_set_error(FPDF_ERR_FILE, message.c_str());
+        return *write_error ? kSavePdfErrorFile : static_cast<int>(FPDF_ERR_UNKNOWN);
+    }
+    if (!can_save_incrementally(ctx, doc)) return FPDF_ERR_FORMAT;
+    platform::atomic_file_writer file;
+    if (!file.open(path)) {
+        *write_error = errno;
+        return kSavePdfErrorFile;
+    }
+    const std::size_t size = pdf_layer_source_size(doc);
+    errno = EIO;
+    const bool copied = doc->source ? platform::write_buffer_at(file.fd(), doc->source->data, size, 0)
+                                    : doc->fp && platform::copy_file_prefix(fileno(doc->fp), file.fd(), size);
+    if (!copied) {
+        *write_error = errno;
+        return kSavePdfErrorFile;
+    }
+    const int error = append_update_to_file(doc, file.fd(), file.temp_path(), write_error);
+    if (error != 0) return error;
+    if (!file.commit()) {
+        *write_error = errno;
+        return kSavePdfErrorFile;
+    }
+    pdf_layer_set_error(FPDF_ERR_SUCCESS, "");
+    return 0;
+}
+
+}  // namespace
+
 void save_pdf(const std::wstring& path, FPDF_DOCUMENT doc, bool incremental) {
-    layer_document document(doc);
-    save_pdf(path, doc ? &document : nullptr, incremental);
+    if (path.empty() || !doc) {
+        layer_document document(doc);
+        save_pdf(path, doc ? &document : nullptr, incremental);
+        return;
+    }
+    int write_error = 0;
+    const int error = save_to_file(doc, wide_to_utf8(path), incremental, &write_error);
+    if (error != 0) throw_save_failure(error, write_error);
 }
 
 void save_pdf_in_place(FPDF_DOCUMENT doc) {

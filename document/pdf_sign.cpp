@@ -14,14 +14,21 @@
 #include "crypto/system_store.h"
 #include "crypto/timestamp_request.h"
 #include "document/doc_services.h"
+#include "document/pdf_file_output.h"
 #include "document/pdf_layer_mupdf.h"
 #include "document/pdf_save_document.h"
+#include "platform/atomic_file.h"
 #include "platform/owned.h"
 
 #include <openssl/evp.h>
 #include <openssl/x509.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -95,42 +102,95 @@ template <typename F>
     throw_succeed();
 }
 
-// Produces the signature (or token) bytes over the signed data (the saved
+// Produces the signature (or token) bytes over the signed data (the file's
 // bytes before and after /Contents); throws on failure.
 using signer_fn = std::function<void(const signed_pieces& data, unsigned char** der, uint32_t* der_length)>;
+
+// A failed write to the signed file, in words that name the cause where the
+// user can do something about it.
+[[noreturn]] void throw_write_failure(int error_number, const std::wstring& dst) {
+    const char* cause = write_failure_cause(error_number);
+    throw exceptionex(std::string("buff2filew() failed, ") + (cause ? cause : "may dstpath is inaccessible") +
+                      ",  file: " + wide_to_utf8(dst));
+}
+
+// Hands the bytes of the two signed ranges of the file to the sink, read in
+// blocks; a read that fails throws.
+bool stream_signed_ranges(int fd, const int64_t ranges[4], const signed_block_sink& sink) {
+    constexpr std::size_t kBlock = std::size_t(2) << 20;
+    std::unique_ptr<unsigned char[]> block(new unsigned char[kBlock]);
+    for (int i = 0; i < 2; ++i) {
+        uint64_t at = static_cast<uint64_t>(ranges[2 * i]);
+        uint64_t left = static_cast<uint64_t>(ranges[2 * i + 1]);
+        while (left > 0) {
+            const std::size_t want = static_cast<std::size_t>(std::min<uint64_t>(left, kBlock));
+            const ssize_t n = ::pread(fd, block.get(), want, static_cast<off_t>(at));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) throw_ex_fmt("cannot read the signed file: %s", n < 0 ? std::strerror(errno) : "it is shorter");
+            if (!sink(block.get(), static_cast<std::size_t>(n))) return false;
+            at += static_cast<uint64_t>(n);
+            left -= static_cast<uint64_t>(n);
+        }
+    }
+    return true;
+}
 
 // The loop shared by the three entry points.
 void sign_loop(const std::wstring& src, const std::wstring& dst, const sign_params* params, int size,
                const signer_fn& sign) {
     g_attempts = 0;
-    const fs::path source_path(wide_to_utf8(src));
+    const std::string source_path = wide_to_utf8(src);
     if (sign_placeholder_override > 0) size = sign_placeholder_override;
     {
         std::error_code ec;
-        const uintmax_t source_size = fs::file_size(source_path, ec);
+        const uintmax_t source_size = fs::file_size(fs::path(source_path), ec);
         if (!ec && source_size > kMaxSignedSize)
             throw_ex_fmt("the size of pdf to be signed is limited less than 1G Bytes");
-        if (ec || !fs::is_regular_file(source_path, ec))
+        if (ec || !fs::is_regular_file(fs::path(source_path), ec))
             throw_ex_fmt("copy src to mid file failed: %s", ec ? ec.message().c_str() : "not a regular file");
     }
-    // The save buffer holds the whole document while a signature is made: it
-    // is emptied on every way out, also when the signer fails.
-    const auto empty_buffer = on_scope_exit([] { process_save_buffer().reset(); });
+    // The signed file is built beside the output: the source's bytes first,
+    // copied by the kernel (sharing extents where the file system can), never
+    // read into memory.
+    platform::atomic_file_writer out;
+    uint64_t source_size = 0;
+    {
+        const int in = ::open(source_path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (in < 0) throw_ex_fmt("copy src to mid file failed: %s", std::strerror(errno));
+        const auto close_source = on_scope_exit([in] { ::close(in); });
+        struct stat st {};
+        if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode))
+            throw_ex_fmt("copy src to mid file failed: %s", "not a regular file");
+        source_size = static_cast<uint64_t>(st.st_size);
+        if (source_size > kMaxSignedSize) throw_ex_fmt("the size of pdf to be signed is limited less than 1G Bytes");
+        if (!out.open(wide_to_utf8(dst))) throw_write_failure(errno, dst);
+        if (!platform::copy_file_prefix(in, out.fd(), source_size)) {
+            const int error = errno;
+            if (write_failure_cause(error)) throw_write_failure(error, dst);
+            throw_ex_fmt("copy src to mid file failed: %s", std::strerror(error));
+        }
+    }
+    // The copy starts on its way to the disk while the signature is made, so
+    // the final flush has less left to wait for.
+    (void)::sync_file_range(out.fd(), 0, static_cast<off64_t>(source_size), SYNC_FILE_RANGE_WRITE);
+    (void)::posix_fadvise(out.fd(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    const std::wstring working_copy = utf8_to_wide(out.temp_path());
+
     bool misfit = false;
     for (;;) {
         ++g_attempts;
-        const unsigned char* saved = nullptr;
-        std::size_t saved_length = 0, contents_pos = 0;
-        int64_t ranges[4] = {0, 0, 0, 0};
-        // The PDF layer reads the whole source into memory when it opens it
-        // and never writes to it, so the source itself is the working copy.
-        prepare_signature(src, params, size / 2, &saved, &saved_length, nullptr, nullptr, &contents_pos, ranges);
-        // The signed bytes are digested where they lie in the saved output.
+        signature_layout layout;
+        try {
+            prepare_signature(working_copy, out.fd(), params, size / 2, &layout);
+        } catch (const signing_write_error& ex) {
+            throw_write_failure(ex.error, dst);
+        }
+        // The signed bytes are read back from the file as the signer digests them.
         signed_pieces pieces;
-        pieces.data[0] = saved + ranges[0];
-        pieces.length[0] = static_cast<std::size_t>(ranges[1]);
-        pieces.data[1] = saved + ranges[2];
-        pieces.length[1] = static_cast<std::size_t>(ranges[3]);
+        const int fd = out.fd();
+        pieces.stream = [fd, &layout](const signed_block_sink& sink) {
+            return stream_signed_ranges(fd, layout.byte_ranges, sink);
+        };
 
         unsigned char* der_raw = nullptr;
         uint32_t der_length = 0;
@@ -145,16 +205,12 @@ void sign_loop(const std::wstring& src, const std::wstring& dst, const sign_para
         const std::string hex = der ? bytes_to_hex(der.get(), der_length) : std::string();
         if (hex.empty()) throw_ex_fmt("result sig hex string is null");
         if (hex.size() <= static_cast<std::size_t>(size)) {
-            pdf_save_buffer& buffer = process_save_buffer();
-            if (!buffer.seek(static_cast<int64_t>(contents_pos), SEEK_SET) || !buffer.write(hex.data(), hex.size()))
-                throw_ex_fmt("%s", kUndefinedText);
-            const bool written = buffer.size() <= UINT32_MAX &&
-                                 buff2filew(buffer.data(), static_cast<uint32_t>(buffer.size()), dst);
-            buffer.reset();
-            if (!written) throw_ex_wfmt(L"buff2filew() failed, may dstpath is inaccessible,  file: %ls", dst.c_str());
+            if (!platform::write_buffer_at(out.fd(), hex.data(), hex.size(), layout.contents_pos) || !out.commit())
+                throw_write_failure(errno, dst);
             return;
         }
-        process_save_buffer().reset();
+        // Only the update goes: the source's bytes stay where they are.
+        if (::ftruncate(out.fd(), static_cast<off_t>(source_size)) != 0) throw_write_failure(errno, dst);
         size = misfit ? size + 4096 : static_cast<int>(hex.size()) + 8;
         misfit = true;
     }
@@ -230,18 +286,56 @@ void new_field_name(FPDF_DOCUMENT doc, char* name_256) {
     std::snprintf(name_256, 256, "Signature%ld", highest + 1);
 }
 
-void prepare_signature(const std::wstring& path, const sign_params* params, int placeholder_bytes,
-                       const unsigned char** saved, std::size_t* saved_length, unsigned char** signed_data,
-                       std::size_t* signed_length, std::size_t* contents_pos, int64_t byte_ranges[4]) {
-    if (path.empty() || !params || !saved || !saved_length || !contents_pos || !signed_data != !signed_length)
-        throw_ex_fmt("param : null");
-    *saved = nullptr;
-    *saved_length = *contents_pos = 0;
-    if (signed_length) *signed_length = 0;
-    if (signed_data) *signed_data = nullptr;
+namespace {
+
+// The offset of the last `needle` in the file's bytes [from, to), read
+// backwards in blocks; -1 when there is none. A read that fails throws.
+int64_t find_last_in_file(int fd, uint64_t from, uint64_t to, const std::string& needle) {
+    constexpr std::size_t kBlock = std::size_t(1) << 20;
+    if (needle.empty() || to < from || to - from < needle.size()) return -1;
+    std::vector<unsigned char> block;
+    uint64_t end = to;
+    for (;;) {
+        const uint64_t start = end - from > kBlock ? end - kBlock : from;
+        block.resize(static_cast<std::size_t>(end - start));
+        std::size_t got = 0;
+        while (got < block.size()) {
+            const ssize_t n = ::pread(fd, block.data() + got, block.size() - got, static_cast<off_t>(start + got));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) throw_ex_fmt("cannot read the signed file: %s", n < 0 ? std::strerror(errno) : "it is shorter");
+            got += static_cast<std::size_t>(n);
+        }
+        const int64_t at = find_last_bytes(block.data(), block.size(),
+                                           reinterpret_cast<const unsigned char*>(needle.data()), needle.size());
+        if (at >= 0) return static_cast<int64_t>(start) + at;
+        if (start == from) return -1;
+        // The next block overlaps this one by the needle's length less one.
+        end = start + needle.size() - 1;
+    }
+}
+
+std::string read_file_bytes(int fd, uint64_t at, std::size_t n) {
+    std::string bytes(n, '\0');
+    std::size_t got = 0;
+    while (got < n) {
+        const ssize_t r = ::pread(fd, &bytes[got], n - got, static_cast<off_t>(at + got));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) break;
+        got += static_cast<std::size_t>(r);
+    }
+    bytes.resize(got);
+    return bytes;
+}
+
+}  // namespace
+
+void prepare_signature(const std::wstring& path, int fd, const sign_params* params, int placeholder_bytes,
+                       signature_layout* layout) {
+    if (path.empty() || fd < 0 || !params || !layout) throw_ex_fmt("param : null");
+    *layout = signature_layout{};
 
     const std::string utf8_path = wide_to_utf8(path);
-    // The size test comes first, so a too-large file is never read whole.
+    // The size test comes first, so a too-large file is never opened.
     std::error_code ec;
     const uintmax_t file_size = fs::file_size(fs::path(utf8_path), ec);
     if (!ec && file_size > kMaxSignedSize) throw_ex_fmt("the size of pdf to be signed is limited less than 1G Bytes");
@@ -259,104 +353,88 @@ void prepare_signature(const std::wstring& path, const sign_params* params, int 
             if (doc) FPDF_CloseDocument(doc);
         }
     } h;
-    pdf_save_buffer& buffer = process_save_buffer();
     try {
-        // The source is read straight into the save buffer and the document
-        // opened over it, so the incremental save appends its update where
-        // the source lies instead of copying it. An update larger than the
-        // room left falls back to a separate copy of the source.
-        const std::size_t room = (ec ? 0 : static_cast<std::size_t>(file_size / 64)) + (std::size_t(64) << 20);
-        bool in_place = !ec && buffer.load_file(utf8_path, room);
-        for (;;) {
-            h.doc = in_place ? FPDF_LoadSharedMemDocument(buffer.data(), buffer.size(), "")
-                             : FPDF_LoadDocument(utf8_path.c_str(), "");
-            if (!h.doc) throw_ex_fmt("unable to open file");
-            if (h.doc->repaired)
-                throw_ex_fmt("the PDF file is damaged (it had to be repaired when opened) and cannot be signed");
-
-            char field_name[256] = {0};
-            if (params->field_name[0]) {
-                if (field_name_exists(h.doc, params->field_name)) throw_ex_fmt("signature field name exist");
-                std::snprintf(field_name, sizeof field_name, "%s", params->field_name);
-            } else {
-                new_field_name(h.doc, field_name);
+        // The document reads the working copy as it needs it; the update is
+        // appended behind the bytes it was opened from.
+        {
+            fz_context* ctx = pdf_layer_context();
+            fz_stream* volatile file = nullptr;
+            if (ctx) {
+                fz_try(ctx) { file = open_pdf_file_stream(ctx, fd); }
+                fz_catch(ctx) { file = nullptr; }
             }
-            if (FPDF_GetSignatureCount(h.doc) == -1) throw_ex_fmt("%s", kUndefinedText);
+            h.doc = file ? pdf_layer_load_stream(file, "") : nullptr;
+        }
+        if (!h.doc) throw_ex_fmt("unable to open file");
+        if (h.doc->repaired)
+            throw_ex_fmt("the PDF file is damaged (it had to be repaired when opened) and cannot be signed");
+        const uint64_t source_size = pdf_layer_source_size(h.doc);
 
-            const bool visible = params->picture[0] && params->x0 != params->x1 && params->y0 != params->y1;
-            h.page = FPDF_LoadPage(h.doc, visible ? params->page : 0);
-            if (!h.page) throw_ex_fmt("%s", kUndefinedText);
-            int width = 0, height = 0;
-            if (visible) {
-                try {
-                    load_stamp_image(params->picture, &h.pixels, &width, &height);
-                } catch (const std::exception& ex) {
-                    check_result(ex);
-                }
+        char field_name[256] = {0};
+        if (params->field_name[0]) {
+            if (field_name_exists(h.doc, params->field_name)) throw_ex_fmt("signature field name exist");
+            std::snprintf(field_name, sizeof field_name, "%s", params->field_name);
+        } else {
+            new_field_name(h.doc, field_name);
+        }
+        if (FPDF_GetSignatureCount(h.doc) == -1) throw_ex_fmt("%s", kUndefinedText);
+
+        const bool visible = params->picture[0] && params->x0 != params->x1 && params->y0 != params->y1;
+        h.page = FPDF_LoadPage(h.doc, visible ? params->page : 0);
+        if (!h.page) throw_ex_fmt("%s", kUndefinedText);
+        int width = 0, height = 0;
+        if (visible) {
+            try {
+                load_stamp_image(params->picture, &h.pixels, &width, &height);
+            } catch (const std::exception& ex) {
+                check_result(ex);
             }
-            if (!ec && file_size > kMaxSignedSize) throw_ex_fmt("the size of pdf to be signed is limited less than 1G Bytes");
-
-            const FS_RECTF rect{params->x0, params->y1, params->x1, params->y0};
-            h.annot = FPDFPage_CreateSignatureField(h.page, field_name, params->reason, params->location, params->contact,
-                                                    params->signing_time, &rect, visible ? h.pixels : nullptr,
-                                                    visible ? width : 0, visible ? height : 0, params->certify ? 1 : 0,
-                                                    params->lock, params->permission, params->timestamp_only,
-                                                    placeholder_bytes);
-            if (!h.annot) throw_ex_fmt("failed to create sig annot");
-            FPDFPage_CloseAnnot(h.annot);
-            h.annot = nullptr;
-
-            if (in_place) {
-                bool saved_in_place = true;
-                try {
-                    save_pdf_in_place(h.doc);
-                } catch (const std::exception& ex) {
-                    if (is_success_exception(ex)) throw;
-                    saved_in_place = false;
-                }
-                if (!saved_in_place) {
-                    FPDF_ClosePage(h.page);
-                    h.page = nullptr;
-                    FPDF_CloseDocument(h.doc);
-                    h.doc = nullptr;
-                    std::free(h.pixels);
-                    h.pixels = nullptr;
-                    buffer.reset();
-                    in_place = false;
-                    continue;
-                }
-            } else {
-                save_pdf(std::wstring(), h.doc, true);
-            }
-            // The document (and its copy of the source) is not needed any more.
-            FPDF_ClosePage(h.page);
-            h.page = nullptr;
-            FPDF_CloseDocument(h.doc);
-            h.doc = nullptr;
-            buffer.unpin();
-            break;
         }
 
-        const unsigned char* bytes = buffer.data();
-        const std::size_t length = buffer.size();
+        const FS_RECTF rect{params->x0, params->y1, params->x1, params->y0};
+        h.annot = FPDFPage_CreateSignatureField(h.page, field_name, params->reason, params->location, params->contact,
+                                                params->signing_time, &rect, visible ? h.pixels : nullptr,
+                                                visible ? width : 0, visible ? height : 0, params->certify ? 1 : 0,
+                                                params->lock, params->permission, params->timestamp_only,
+                                                placeholder_bytes);
+        if (!h.annot) throw_ex_fmt("failed to create sig annot");
+        FPDFPage_CloseAnnot(h.annot);
+        h.annot = nullptr;
 
+        int write_error = 0;
+        const int saved = append_update_to_file(h.doc, fd, utf8_path, &write_error);
+        if (saved != 0 && write_error)
+            throw signing_write_error(write_error, std::string("failed to save pdf file: ") + std::to_string(saved));
+        if (saved != 0) {
+            const char* reason = FPDF_GetLastErrorText();
+            throw_ex_fmt("failed to save pdf file: %d%s%s", saved, reason && reason[0] ? ", " : "",
+                         reason ? reason : "");
+        }
+        FPDF_ClosePage(h.page);
+        h.page = nullptr;
+        FPDF_CloseDocument(h.doc);
+        h.doc = nullptr;
+
+        struct stat st {};
+        if (::fstat(fd, &st) != 0) throw signing_write_error(errno, "cannot read the signed file");
+        const uint64_t length = static_cast<uint64_t>(st.st_size);
+
+        // The placeholder and /ByteRange are looked for in the update only.
         const std::string marker = marker_text();
-        const int64_t p = find_last_bytes(bytes, length, reinterpret_cast<const unsigned char*>(marker.data()),
-                                          marker.size());
+        const int64_t p = find_last_in_file(fd, source_size, length, marker);
         if (p < 0) throw_ex_fmt("failed to locate Contents");
         const uint64_t digits = 2 * static_cast<uint64_t>(placeholder_bytes);
         const uint64_t q = static_cast<uint64_t>(p) + digits + 2;
-        if (q > length || bytes[q - 1] != '>') throw_ex_fmt("failed to locate Contents");
+        if (q > length || read_file_bytes(fd, q - 1, 1) != ">") throw_ex_fmt("failed to locate Contents");
 
-        static const char kByteRange[] = "/ByteRange[";
-        const int64_t b = find_last_bytes(bytes, length, reinterpret_cast<const unsigned char*>(kByteRange),
-                                          sizeof kByteRange - 1);
+        static const std::string kByteRange = "/ByteRange[";
+        const int64_t b = find_last_in_file(fd, source_size, length, kByteRange);
         if (b < 0) throw_ex_fmt("failed to locate byte range");
         // The placeholder runs to its "]"; its width is measured, not assumed.
-        const unsigned char* close =
-            static_cast<const unsigned char*>(std::memchr(bytes + b, ']', std::min<std::size_t>(length - b, 128)));
-        if (!close) throw_ex_fmt("failed to locate byte range");
-        const std::size_t width_br = static_cast<std::size_t>(close - (bytes + b)) + 1;
+        const std::string around = read_file_bytes(fd, static_cast<uint64_t>(b), 128);
+        const std::size_t close = around.find(']');
+        if (close == std::string::npos) throw_ex_fmt("failed to locate byte range");
+        const std::size_t width_br = close + 1;
         const uint64_t r = length - q;
         const int64_t ranges[4] = {0, p, static_cast<int64_t>(q), static_cast<int64_t>(r)};
         char text[128];
@@ -367,15 +445,12 @@ void prepare_signature(const std::wstring& path, const sign_params* params, int 
             throw_ex_fmt("failed to locate byte range");
         std::string patch(text, static_cast<std::size_t>(n));
         patch.resize(width_br, ' ');
-        if (!buffer.seek(b, SEEK_SET) || !buffer.write(patch.data(), patch.size()))
-            throw_ex_fmt("%s", kUndefinedText);
+        if (!platform::write_buffer_at(fd, patch.data(), patch.size(), static_cast<uint64_t>(b)))
+            throw signing_write_error(errno, "cannot write the byte range");
 
-        if (signed_data && !concat_byte_ranges(ranges, buffer.data(), buffer.size(), signed_data, signed_length))
-            throw_ex_fmt("%s", kUndefinedText);
-        if (byte_ranges) std::copy(ranges, ranges + 4, byte_ranges);
-        *saved = buffer.data();
-        *saved_length = buffer.size();
-        *contents_pos = static_cast<std::size_t>(p) + 1;
+        layout->length = length;
+        layout->contents_pos = static_cast<uint64_t>(p) + 1;
+        std::copy(ranges, ranges + 4, layout->byte_ranges);
     } catch (const std::exception& ex) {
         if (is_success_exception(ex)) throw;
         log_failure(ex);
@@ -434,13 +509,20 @@ void sign_doc_timestamp(const std::wstring& src, const char* tsurl, const std::w
         sign_loop(src, dst, params, kPlaceholderDocTimestamp,
                   [&](const signed_pieces& data, unsigned char** der, uint32_t* der_length) {
                       if (!tsurl) return;  // no token: "result sig hex string is null"
-                      // The request digests one block: join the two pieces.
-                      std::vector<unsigned char> joined;
-                      joined.reserve(data.length[0] + data.length[1]);
-                      joined.insert(joined.end(), data.data[0], data.data[0] + data.length[0]);
-                      joined.insert(joined.end(), data.data[1], data.data[1] + data.length[1]);
-                      request_timestamp(joined.data(), static_cast<uint32_t>(joined.size()), tsurl, EVP_sha256(),
-                                        der, der_length);
+                      // The request carries the digest, made as the bytes are read.
+                      const EVP_MD* md = EVP_sha256();
+                      owned<EVP_MD_CTX> ctx(EVP_MD_CTX_new());
+                      unsigned char digest[EVP_MAX_MD_SIZE];
+                      unsigned int digest_length = 0;
+                      const bool made =
+                          ctx && EVP_DigestInit_ex(ctx.get(), md, nullptr) == 1 &&
+                          feed_signed_pieces(data,
+                                             [&](const unsigned char* p, std::size_t n) {
+                                                 return EVP_DigestUpdate(ctx.get(), p, n) == 1;
+                                             }) &&
+                          EVP_DigestFinal_ex(ctx.get(), digest, &digest_length) == 1;
+                      if (!made) throw_ex_fmt("Failed to add timestamp - failed to digest the document");
+                      request_timestamp_for_digest(digest, digest_length, tsurl, md, der, der_length);
                   });
     });
 }

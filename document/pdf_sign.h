@@ -1,16 +1,19 @@
 #pragma once
-// Signing one PDF file into an output file: a new signature field with a
-// placeholder, an incremental save, the real /ByteRange written into the saved
-// bytes, the signature computed over the ranges and written hex-encoded into
-// the placeholder. A signature longer than its placeholder repeats the attempt
-// with a larger one. The source is never modified; the output is written once,
-// complete, and only on success.
+// Signing one PDF file into an output file: the source's bytes are copied
+// (by the kernel) to a temporary file beside the output, a new signature field
+// with a placeholder is appended to it as an incremental update, the real
+// /ByteRange is written into the update, the signature is computed over the
+// ranges read back from the file in blocks and written hex-encoded into the
+// placeholder, and the file is flushed and renamed onto the output. A
+// signature longer than its placeholder rewrites only the update with a larger
+// one. Memory stays flat whatever the size of the document; the source is
+// never modified; the output appears only complete, and only on success.
 //
 // The entry points follow the result convention (they end by throwing
-// exceptionex; "Succeed" is success). They run on the sign worker; every save
-// goes through the process-wide save buffer, so two signings must not overlap.
+// exceptionex; "Succeed" is success). They run on the sign worker.
 #include <cstddef>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 
 #include "document/pdf_layer.h"
@@ -24,16 +27,27 @@ void sign_with_syscert(const std::wstring& src, const char* store, const std::ws
 void sign_doc_timestamp(const std::wstring& src, const char* tsurl, const std::wstring& dst,
                         const sign_params* params);
 
-// One attempt on the file at `path` (read, never written): creates the field with a placeholder of
-// `placeholder_bytes`, saves incrementally and fixes /ByteRange. *saved points
-// into the process-wide save buffer (valid until the next save); *signed_data
-// is a new malloc'ed buffer the caller frees (signed_data and signed_length
-// both null: not joined); *contents_pos is the offset of the first hex digit
-// of /Contents in the saved bytes; byte_ranges (when not null) receives the
-// four /ByteRange values.
-void prepare_signature(const std::wstring& path, const sign_params* params, int placeholder_bytes,
-                       const unsigned char** saved, std::size_t* saved_length, unsigned char** signed_data,
-                       std::size_t* signed_length, std::size_t* contents_pos, int64_t byte_ranges[4] = nullptr);
+// Where the signature goes in a prepared file.
+struct signature_layout {
+    uint64_t length = 0;        // the file's length with the update
+    uint64_t contents_pos = 0;  // offset of the first hex digit of /Contents
+    int64_t byte_ranges[4] = {0, 0, 0, 0};
+};
+
+// One attempt on the working copy at `path`, open read-write as `fd`, which
+// holds exactly the source's bytes: opens it (the library reads it as it
+// needs it), creates the field with a placeholder of `placeholder_bytes`,
+// appends the incremental update to the file and writes the real /ByteRange
+// into it. A write that fails throws signing_write_error.
+void prepare_signature(const std::wstring& path, int fd, const sign_params* params, int placeholder_bytes,
+                       signature_layout* layout);
+
+// The failure of a write to the signed file, with its errno.
+struct signing_write_error : std::runtime_error {
+    signing_write_error(int error_number, const std::string& what)
+        : std::runtime_error(what), error(error_number) {}
+    int error;
+};
 
 // Whether a signature field of the document is named `utf8_name` (its /T).
 // Throws "exist field name > max field name length" for a name that cannot be read.

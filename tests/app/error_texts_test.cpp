@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <clocale>
 #include <langinfo.h>
 #include <memory>
@@ -40,6 +41,10 @@ const table_case kEnglishCases[] = {
     // Earlier rows win over "ltv" further on in the text.
     {"Failed to add timestamp for ltv", L"Failed to add timestamp, try again, or check URL"},
     {"dstpath is inaccessible", L"Save path is opened, close it first"},
+    // A write that failed names its cause, whatever the file is called.
+    {"buff2filew() failed, no space left on the disk,  file: /x/ltv.pdf",
+     L"No space left on the disk, free some space or choose another folder"},
+    {"failed to save pdf file: 2, the folder is not writable", L"The folder cannot be written, choose another folder"},
     {"(), Failed to load image: stamp.png", L"The image of the stamp is invalid, please change it"},
     {"get sign cert failed", L"get sign cert failed"},
     {"get sign cert failed!", L"Unknown error occured"},
@@ -91,6 +96,10 @@ TEST_F(ChineseCatalogue, DisplayTextsComeOutInChinese) {
     EXPECT_EQ(translate_error_message("unable to open file"), L"无法打开文件。文件类型不受支持，或文件已损坏");
     EXPECT_EQ(translate_error_message("add ltv"), L"为签名添加 LTV 失败");
     EXPECT_EQ(translate_error_message("something else"), L"未知错误");
+    EXPECT_EQ(translate_error_message("buff2filew() failed, no space left on the disk,  file: a.pdf"),
+              L"磁盘空间不足，请释放空间或选择其他文件夹");
+    EXPECT_EQ(translate_error_message("buff2filew() failed, the folder is not writable,  file: a.pdf"),
+              L"无法写入该文件夹，请选择其他文件夹");
     // The C run-time locale is UTF-8, so narrow error texts hold the Chinese intact.
     EXPECT_STREQ(nl_langinfo(CODESET), "UTF-8");
     EXPECT_EQ(mb_to_wide(wide_to_mb(translate_error_message("get sign cert failed"))), L"获取签名证书失败");
@@ -101,4 +110,10 @@ TEST_F(ChineseCatalogue, EnglishInterfaceAddsNoChineseCatalogue) {
     EXPECT_FALSE(setup_ui_language(*locale_));
     EXPECT_EQ(translate_error_message("get sign cert failed"), L"get sign cert failed");
     EXPECT_STREQ(nl_langinfo(CODESET), "UTF-8");
+}
+
+TEST(ErrorTexts, WriteFailureCauses) {
+    for (int e : {ENOSPC, EDQUOT}) EXPECT_STREQ(write_failure_cause(e), "no space left on the disk");
+    for (int e : {EACCES, EPERM, EROFS}) EXPECT_STREQ(write_failure_cause(e), "the folder is not writable");
+    for (int e : {0, ENOENT, EBUSY, EIO}) EXPECT_EQ(write_failure_cause(e), nullptr);
 }

@@ -25,9 +25,14 @@
 #include <openssl/pkcs7.h>
 #include <openssl/x509.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <memory>
 #include <regex>
 #include <string>
@@ -446,6 +451,118 @@ TEST_F(pdf_signing, failures_leave_no_output_and_never_touch_the_source) {
     ASSERT_EQ(sign_pfx_file(inplace, inplace, pki->f("leaf.p12"), p), "Succeed");
     testsupport::write_file(f("orig.pdf"), before);
     expect_sound_signature(f("orig.pdf"), inplace);
+}
+
+// The names in a folder, to see that nothing was left behind.
+std::vector<std::string> names_in(const std::string& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+ino_t inode_of(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
+// A disk that fills up while signing: the source stays whole, no output
+// appears and nothing is left beside it, and the error names the cause.
+// Each row fails at another step: the copy of the source, the update.
+TEST_F(pdf_signing, a_full_disk_leaves_the_source_whole_and_no_output) {
+    const std::string outside = testsupport::write_large_pdf(f("outside.pdf"), 3);
+    const std::string outside_bytes = read_file(outside);
+    struct row {
+        const char* name;
+        bool in_place;
+        long long spare;  // free bytes left once the source is there (-1: the copy and one block)
+    };
+    for (const row& r :
+         {row{"copy", false, 64 * 1024}, row{"copy_in_place", true, 4096}, row{"update_in_place", true, -1}}) {
+        SCOPED_TRACE(r.name);
+        const std::string disk = f(r.name);
+        testsupport::scratch_mount mount(disk, "size=8m");
+        if (!mount.mounted()) GTEST_SKIP() << "no small file system can be mounted here (needs root)";
+        std::string src = outside, out = disk + "/out.pdf";
+        if (r.in_place) {
+            src = out = disk + "/doc.pdf";
+            testsupport::write_file(src, outside_bytes);
+        }
+        // The update needs more than the one block left after the copy.
+        const unsigned long long copy = (outside_bytes.size() + 4095) / 4096 * 4096;
+        ASSERT_TRUE(testsupport::leave_free_space(disk, "filler", r.spare < 0 ? copy + 4096 : r.spare));
+        const std::vector<std::string> before = names_in(disk);
+        const ino_t inode = inode_of(src);
+        const std::string text = sign_pfx_file(src, out, pki->f("leaf.p12"), invisible_params());
+        EXPECT_EQ(text, "buff2filew() failed, no space left on the disk,  file: " + out);
+        EXPECT_EQ(translate_error_message(text), L"No space left on the disk, free some space or choose another folder");
+        EXPECT_EQ(names_in(disk), before) << "no output and no temporary file";
+        EXPECT_EQ(read_file(src), outside_bytes);
+        EXPECT_EQ(inode_of(src), inode);
+    }
+}
+
+TEST_F(pdf_signing, a_folder_that_cannot_be_written_is_named) {
+    const std::string src = testsupport::write_minimal_pdf(f("src.pdf"));
+    const std::string folder = f("read-only");
+    // Root writes anywhere a file system lets it: a read-only one stops it.
+    std::unique_ptr<testsupport::scratch_mount> mount;
+    if (::geteuid() == 0) {
+        mount = std::make_unique<testsupport::scratch_mount>(folder, "ro,size=1m");
+        if (!mount->mounted()) GTEST_SKIP() << "no read-only file system can be mounted here";
+    } else {
+        std::filesystem::create_directory(folder);
+        std::filesystem::permissions(folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    }
+    const std::string out = folder + "/out.pdf";
+    const std::string text = sign_pfx_file(src, out, pki->f("leaf.p12"), invisible_params());
+    EXPECT_EQ(text, "buff2filew() failed, the folder is not writable,  file: " + out);
+    EXPECT_EQ(translate_error_message(text), L"The folder cannot be written, choose another folder");
+    EXPECT_TRUE(names_in(folder).empty());
+    if (!mount) std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
+}
+
+// A large document is signed from and to files, judged by the independent
+// tools; the source is an exact prefix of the output.
+TEST_F(pdf_signing, a_100_mb_document_is_signed_and_judged) {
+    const std::string src = testsupport::write_large_pdf(f("big.pdf"), 100);
+    const std::string out = f("big-signed.pdf");
+    ASSERT_EQ(sign_pfx_file(src, out, pki->f("leaf.p12"), invisible_params()), "Succeed");
+    const std::string sig = pdfsig(out);
+    EXPECT_NE(sig.find("Signature is Valid"), std::string::npos) << sig;
+    EXPECT_NE(sig.find("Total document signed"), std::string::npos) << sig;
+    auto q = run_command("qpdf --check " + shell_quote(out));
+    EXPECT_EQ(q.status, 0) << q.output;
+    const auto source_size = std::filesystem::file_size(src);
+    ASSERT_GT(std::filesystem::file_size(out), source_size);
+    EXPECT_EQ(run_command("cmp -n " + std::to_string(source_size) + " " + shell_quote(src) + " " + shell_quote(out))
+                  .status,
+              0)
+        << "the source is not an unchanged prefix";
+
+    // The signature and the bytes it covers, cut out of the file by its /ByteRange.
+    FPDF_DOCUMENT doc = FPDF_LoadDocument(out.c_str(), nullptr);
+    ASSERT_NE(doc, nullptr);
+    ASSERT_EQ(FPDF_GetSignatureCount(doc), 1);
+    FPDF_SIGNATURE field = FPDF_GetSignatureObject(doc, 0);
+    std::string contents(FPDFSignatureObj_GetContents(field, nullptr, 0), '\0');
+    FPDFSignatureObj_GetContents(field, &contents[0], static_cast<unsigned long>(contents.size()));
+    int br[4] = {0};
+    ASSERT_EQ(FPDFSignatureObj_GetByteRange(field, br, 4), 4);
+    FPDF_CloseDocument(doc);
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(contents.data());
+    PKCS7* p7 = d2i_PKCS7(nullptr, &p, static_cast<long>(contents.size()));
+    ASSERT_NE(p7, nullptr);
+    PKCS7_free(p7);
+    testsupport::write_file(f("big.der"), contents.substr(0, p - reinterpret_cast<const unsigned char*>(contents.data())));
+    const auto cut = run_command("head -c " + std::to_string(br[1]) + " " + shell_quote(out) + " > " +
+                                 shell_quote(f("big.covered")) + " && tail -c +" + std::to_string(br[2] + 1) + " " +
+                                 shell_quote(out) + " >> " + shell_quote(f("big.covered")));
+    ASSERT_EQ(cut.status, 0) << cut.output;
+    auto cms = run_command("openssl cms -verify -binary -inform DER -in " + shell_quote(f("big.der")) + " -content " +
+                           shell_quote(f("big.covered")) + " -CAfile " + shell_quote(pki->f("root.pem")) +
+                           " -purpose any -out /dev/null 2>&1");
+    EXPECT_EQ(cms.status, 0) << cms.output;
 }
 
 TEST_F(pdf_signing, byte_ranges_outside_the_saved_bytes_are_refused) {

@@ -2,7 +2,9 @@
 
 #include "platform/private_temp.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -12,6 +14,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <sys/socket.h>
+#include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -111,6 +114,79 @@ std::string write_minimal_pdf(const std::string& path, int pages, int width, int
            std::to_string(xref) + "\n%%EOF\n";
     write_file(path, out);
     return path;
+}
+
+std::string write_large_pdf(const std::string& path, int megabytes) {
+    const std::size_t width = 1024;
+    const std::size_t rows = (static_cast<std::size_t>(megabytes) << 20) / width;
+    const std::size_t length = width * rows;
+    std::ofstream out(path, std::ios::binary);
+    std::vector<std::size_t> offsets;
+    std::size_t pos = 0;
+    auto put = [&](const std::string& s) {
+        out << s;
+        pos += s.size();
+    };
+    auto object = [&](const std::string& head) {
+        offsets.push_back(pos);
+        put(std::to_string(offsets.size()) + " 0 obj\n" + head);
+    };
+    const std::string content = "q 500 0 0 700 50 50 cm /Im0 Do Q\n";
+    put("%PDF-1.7\n%\xE2\xE3\xCF\xD3\n");
+    object("<< /Type /Catalog /Pages 2 0 R >>\nendobj\n");
+    object("<< /Type /Pages /Kids [3 0 R] /Count 1 >>\nendobj\n");
+    object("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /XObject << /Im0 5 0 R >> >> "
+           "/Contents 4 0 R >>\nendobj\n");
+    object("<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream\nendobj\n");
+    object("<< /Type /XObject /Subtype /Image /Width " + std::to_string(width) + " /Height " +
+           std::to_string(rows) + " /ColorSpace /DeviceGray /BitsPerComponent 8 /Length " +
+           std::to_string(length) + " >>\nstream\n");
+    std::vector<uint64_t> block(1 << 16);
+    uint64_t x = 0x9E3779B97F4A7C15ull;
+    for (std::size_t left = length; left;) {
+        for (auto& v : block) {  // xorshift: varied, cheap bytes
+            x ^= x << 13;
+            x ^= x >> 7;
+            x ^= x << 17;
+            v = x;
+        }
+        const std::size_t n = std::min(left, block.size() * sizeof(uint64_t));
+        out.write(reinterpret_cast<const char*>(block.data()), static_cast<std::streamsize>(n));
+        pos += n;
+        left -= n;
+    }
+    put("\nendstream\nendobj\n");
+    const std::size_t xref = pos;
+    put("xref\n0 " + std::to_string(offsets.size() + 1) + "\n0000000000 65535 f \n");
+    for (std::size_t off : offsets) {
+        char line[32];
+        std::snprintf(line, sizeof line, "%010zu 00000 n \n", off);
+        put(line);
+    }
+    put("trailer\n<< /Size " + std::to_string(offsets.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
+        std::to_string(xref) + "\n%%EOF\n");
+    return path;
+}
+
+scratch_mount::scratch_mount(const std::string& dir, const std::string& options) : dir_(dir) {
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    mounted_ = ::geteuid() == 0 &&
+               run_command("mount -t tmpfs -o " + shell_quote(options) + " tmpfs " + shell_quote(dir)).status == 0;
+}
+
+scratch_mount::~scratch_mount() {
+    if (mounted_) run_command("umount " + shell_quote(dir_));
+}
+
+bool leave_free_space(const std::string& dir, const std::string& name, unsigned long long bytes) {
+    struct statvfs vfs {};
+    if (::statvfs(dir.c_str(), &vfs) != 0) return false;
+    const unsigned long long free_bytes = static_cast<unsigned long long>(vfs.f_bavail) * vfs.f_frsize;
+    if (free_bytes < bytes) return false;
+    const unsigned long long fill = (free_bytes - bytes) / vfs.f_frsize * vfs.f_frsize;
+    return run_command("fallocate -l " + std::to_string(fill) + " " + shell_quote(dir + "/" + name)).status == 0 ||
+           fill == 0;
 }
 
 loopback_server::loopback_server(const std::string& routes_json, const std::string& tls_cert,

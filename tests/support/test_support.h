@@ -66,6 +66,28 @@ bool corpus_available();
 // Writes a small valid PDF (pages of width x height points with a line of
 // text each) and returns its path; for tests that need an unsigned source.
 std::string write_minimal_pdf(const std::string& path, int pages = 1, int width = 612, int height = 792);
+// Writes a PDF of about `megabytes` MB, streamed to the file: one page
+// showing a large uncompressed grey picture of varied bytes.
+std::string write_large_pdf(const std::string& path, int megabytes);
+
+// A small file system of its own (tmpfs) mounted on `dir` with the mount
+// options given (e.g. "size=2m" or "ro,size=1m"), unmounted when destroyed.
+// Only root may mount: mounted() tells whether it worked.
+class scratch_mount {
+public:
+    scratch_mount(const std::string& dir, const std::string& options);
+    ~scratch_mount();
+    scratch_mount(const scratch_mount&) = delete;
+    scratch_mount& operator=(const scratch_mount&) = delete;
+    bool mounted() const { return mounted_; }
+
+private:
+    std::string dir_;
+    bool mounted_ = false;
+};
+// Fills the file system of `dir` with a file named `name` until only about
+// `bytes` remain free (rounded to its blocks); false when it cannot.
+bool leave_free_space(const std::string& dir, const std::string& name, unsigned long long bytes);
 
 // An HTTP server on 127.0.0.1 on a free port, driven by a routes table (see
 // loopback_server.py); it logs every request and stops when destroyed (or by
