@@ -16,6 +16,7 @@
 
 #include <openssl/err.h>
 #include <openssl/objects.h>
+#include <openssl/x509.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -156,6 +157,9 @@ void build_signature_from(const data_feeder& feed, X509* cert, STACK_OF(X509)* e
         st.p7 = PKCS7_new();
         if (st.p7 == nullptr || !PKCS7_set_type(st.p7, NID_pkcs7_signed)) throw exceptionex(kUndefinedText);
         if (cert == nullptr || key == nullptr) throw exceptionex("add signer failed");
+        // A key that is not the certificate's would make a signature that
+        // names a signer who never made it.
+        if (X509_check_private_key(cert, key) != 1) throw exceptionex("add signer failed");
 
         PKCS7_SIGNER_INFO* si = nullptr;
         // The signer info follows the signing key, not how the issuer signed

@@ -453,24 +453,53 @@ TEST_F(signing, key_and_argument_failures) {
     // Null out-parameters: nothing happens.
     EXPECT_NO_THROW(p7sign_pfx(reinterpret_cast<const unsigned char*>("x"), 1, f("leaf.p12").c_str(), kPassword,
                                nullptr, 0, nullptr, nullptr));
-    // An RSA key under an SM2-signed certificate has no signer path.
-    X509* sm2 = load_pem(f("sm2.pem"));
-    FILE* fp = std::fopen(f("leaf.key").c_str(), "r");
-    EVP_PKEY* rsa = PEM_read_PrivateKey(fp, nullptr, nullptr, nullptr);
-    std::fclose(fp);
-    if (sm2 != nullptr) {
+    // A key that is not the certificate's is refused, whatever the two
+    // algorithms are and whatever was signed before.
+    auto read_key = [](const std::string& path) {
+        FILE* fp = std::fopen(path.c_str(), "r");
+        EVP_PKEY* key = fp != nullptr ? PEM_read_PrivateKey(fp, nullptr, nullptr, nullptr) : nullptr;
+        if (fp != nullptr) std::fclose(fp);
+        return key;
+    };
+    X509* sm2 = nullptr;  // an empty output path fails after the certificate is made
+    make_self_signed_pfx("/CN=Velk SM2 Signer", pfx_key_sm2, pfx_digest_sm3, {NID_client_auth}, kPassword, L"", &sm2);
+    ASSERT_NE(sm2, nullptr);
+    X509* rsa_cert = load_pem(f("leaf.pem"));
+    X509* ec_cert = load_pem(f("ec.pem"));
+    EVP_PKEY* rsa = read_key(f("leaf.key"));
+    EVP_PKEY* ec = read_key(f("ec.key"));
+    EVP_PKEY* other_sm2 = EVP_PKEY_Q_keygen(nullptr, nullptr, "SM2");
+    ASSERT_TRUE(rsa_cert && ec_cert && rsa && ec && other_sm2);
+    struct row {
+        const char* name;
+        X509* cert;
+        EVP_PKEY* key;
+        const char* failure;
+    };
+    const row rows[] = {
+        {"RSA key, SM2 certificate", sm2, rsa, "add signer failed"},
+        {"another SM2 key, SM2 certificate", sm2, other_sm2, "add signer failed"},
+        {"SM2 key, RSA certificate", rsa_cert, other_sm2, "add signer failed"},
+        {"EC key, RSA certificate", rsa_cert, ec, "add signer failed"},
+        {"RSA key, EC certificate", ec_cert, rsa, "add signer failed"},
+        {"RSA key, its own certificate", rsa_cert, rsa, ""},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.name);
         BIO* in = BIO_new_mem_buf("x", 1);
+        der_buffer out;
         std::string text;
         try {
-            build_pkcs7_signature(in, sm2, nullptr, rsa, nullptr, 0, &sig.data, &sig.length);
+            build_pkcs7_signature(in, r.cert, nullptr, r.key, nullptr, 0, &out.data, &out.length);
         } catch (const std::exception& ex) {
             text = ex.what();
         }
-        EXPECT_EQ(text, "add signer failed");
         BIO_free(in);
-        X509_free(sm2);
+        EXPECT_EQ(text, r.failure);
+        EXPECT_EQ(out.data != nullptr, r.failure[0] == '\0');
     }
-    EVP_PKEY_free(rsa);
+    for (EVP_PKEY* k : {rsa, ec, other_sm2}) EVP_PKEY_free(k);
+    for (X509* c : {sm2, rsa_cert, ec_cert}) X509_free(c);
     // The store path without such a certificate.
     std::string text;
     try {
