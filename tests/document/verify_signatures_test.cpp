@@ -50,6 +50,9 @@ protected:
         trust_list.clear();
         p = new sigfix::pki;
         if (p->ok) trust_file("ca.pem");
+        saved_services = doc_services();
+        saved_sigdata_hook = report_sigdata_hook;
+        saved_verify_results_hook = report_verify_results_hook;
         install_verification_services();
         report_sigdata_hook = [](const char* type, int32_t status, const unsigned char*, uint32_t) {
             sigdata_reports.push_back({type, status});
@@ -58,6 +61,11 @@ protected:
         source = write_minimal_pdf(data->file("source.pdf"));
     }
     static void TearDownTestSuite() {
+        // What this suite installed is taken back: later suites may expect
+        // the services unwired.
+        doc_services() = saved_services;
+        report_sigdata_hook = saved_sigdata_hook;
+        report_verify_results_hook = saved_verify_results_hook;
         delete p;
         p = nullptr;
         trust_list.clear();
@@ -114,6 +122,9 @@ protected:
     static scratch_dir* data;
     static sigfix::pki* p;
     static std::string source;
+    static inline document_services saved_services;
+    static inline decltype(report_sigdata_hook) saved_sigdata_hook = nullptr;
+    static inline decltype(report_verify_results_hook) saved_verify_results_hook = nullptr;
 };
 scratch_dir* VerifySignatures::data = nullptr;
 sigfix::pki* VerifySignatures::p = nullptr;
