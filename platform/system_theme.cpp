@@ -16,7 +16,10 @@ std::function<bool()>& probe_slot() {
 bool system_uses_dark_theme() {
     if (probe_slot()) return probe_slot()();
     // The appearance can only be asked once the GUI toolkit is running.
-    if (!wxTheApp || !wxTheApp->IsGUI()) return false;
+    // Asked through the console base: the running application object need
+    // not be a GUI one (wxTheApp would cast it to one).
+    const wxAppConsole* app = wxAppConsole::GetInstance();
+    if (app == nullptr || !app->IsGUI()) return false;
     return wxSystemSettings::GetAppearance().IsDark();
 }
 

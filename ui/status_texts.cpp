@@ -55,8 +55,10 @@ wxString translated(const char* id) { return wxGetTranslation(wxString::FromUTF8
 
 wxString signature_status_text(int32_t sigerr) {
     const int32_t count = static_cast<int32_t>(std::size(signature_texts));
-    const int32_t index = sigerr + 1;
-    return translated(index >= 0 && index < count ? signature_texts[index] : signature_texts[0]);
+    // The table starts at code -1; the comparison comes before the shift so
+    // that the largest code cannot overflow.
+    const bool known = sigerr >= -1 && sigerr < count - 1;
+    return translated(known ? signature_texts[sigerr + 1] : signature_texts[0]);
 }
 
 wxString certificate_status_text(int32_t certerr) {
