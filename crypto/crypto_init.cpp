@@ -53,14 +53,20 @@ int on_demand_object(const object_row& row) {
     return find_or_create(row);
 }
 
-void load_provider(const char* name) {
-    if (OSSL_PROVIDER_load(nullptr, name) == nullptr) {
+// The providers init_crypto loaded, in load order; unload_crypto_providers
+// gives them back.
+OSSL_PROVIDER* loaded_providers[2] = {};
+
+OSSL_PROVIDER* load_provider(const char* name) {
+    OSSL_PROVIDER* provider = OSSL_PROVIDER_load(nullptr, name);
+    if (provider == nullptr) {
         unsigned long e = ERR_peek_error();
         char text[256] = "";
         if (e != 0) ERR_error_string_n(e, text, sizeof text);
         diag_print("\n %s(), %s", "", text);
         ERR_clear_error();
     }
+    return provider;
 }
 
 }  // namespace
@@ -83,10 +89,17 @@ void init_crypto() {
     ERR_clear_error();  // engines missing from this build are not an error here
     OPENSSL_init_crypto(OPENSSL_INIT_ADD_ALL_CIPHERS | OPENSSL_INIT_ADD_ALL_DIGESTS, nullptr);
 
-    load_provider("legacy");
-    load_provider("default");
+    loaded_providers[0] = load_provider("legacy");
+    loaded_providers[1] = load_provider("default");
 
     crypto_initialised = true;
+}
+
+void unload_crypto_providers() {
+    for (int i = 1; i >= 0; --i) {
+        if (loaded_providers[i] != nullptr) OSSL_PROVIDER_unload(loaded_providers[i]);
+        loaded_providers[i] = nullptr;
+    }
 }
 
 int oid_text_to_nid(const char* oid_text, int32_t* nid) {
