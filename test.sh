@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Velkorant and runs the whole test suite.
-# Exit code: the test suite's.
+# Installs what is missing, builds Velkorant and runs the whole test suite:
+# every test in a process of its own (ctest), then every test executable once
+# whole in a shuffled order, so that no test depends on what another left.
+# Exit code: 0 when everything passed.
 set -eu
 cd "$(dirname "$0")"
 . ./scripts/deps.sh
+. ./scripts/test_runs.sh
 velk_install_deps
-velk_build build
-cd build
-# GUI tests need a display: the whole suite runs under a virtual one.
+rc=0
 set +e
-xvfb-run -a -s "-screen 0 1920x1200x24" ctest --output-on-failure -j "$(nproc)" --timeout 600
-rc=$?
+velk_build build || exit 1
+velk_run_ctest build || rc=1
+velk_run_whole build "${VELK_TEST_EXECUTABLES[@]}" || rc=1
 exit $rc

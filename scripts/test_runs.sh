@@ -1,0 +1,48 @@
+# Shared by test.sh: the ways the test suite runs. Each function takes the
+# build folder first and returns non-zero when anything failed.
+
+VELK_SCREEN="-screen 0 1920x1200x24"
+VELK_TEST_EXECUTABLES=(test_platform test_app test_net test_crypto test_document test_service test_gui)
+
+# Every test in a process of its own, under a virtual display (the GUI tests
+# start one of their own each).
+velk_run_ctest() {
+  local dir="$1"; shift
+  (cd "$dir" && xvfb-run -a -s "$VELK_SCREEN" ctest --output-on-failure -j "$(nproc)" --timeout 600 "$@")
+}
+
+# Each named test executable once as one process, side by side, in a shuffled
+# order: what one test leaves behind reaches the tests after it, as it never
+# does under ctest. A failure names its seed; the same order comes back with
+#   <executable> --gtest_shuffle --gtest_random_seed=<seed>
+velk_run_whole() {
+  local dir="$1"; shift
+  local logs="$dir/whole-runs"
+  mkdir -p "$logs"
+  local names=() pids=() seeds=() exe
+  for exe in "$@"; do
+    [ -x "$dir/tests/$exe" ] || continue
+    local launcher=() seed=$((RANDOM % 99999 + 1))
+    [ "$exe" = test_gui ] && launcher=(xvfb-run -a -s "$VELK_SCREEN")
+    # A bound for a hung run; a whole executable normally takes minutes.
+    timeout --kill-after=30 2400 "${launcher[@]}" "$dir/tests/$exe" --gtest_shuffle --gtest_random_seed="$seed" \
+      --gtest_brief=1 >"$logs/$exe.log" 2>&1 &
+    names+=("$exe")
+    pids+=($!)
+    seeds+=("$seed")
+  done
+  local i rc=0
+  for i in "${!pids[@]}"; do
+    exe="${names[$i]}"
+    if wait "${pids[$i]}"; then
+      echo "whole shuffled run of $exe (seed ${seeds[$i]}): passed"
+    else
+      rc=1
+      echo "whole shuffled run of $exe (seed ${seeds[$i]}): FAILED, log in $logs/$exe.log"
+      grep -E "^\[  FAILED  \]|ERROR: .*Sanitizer|WARNING: ThreadSanitizer|runtime error:|^SUMMARY: " \
+        "$logs/$exe.log" | head -40
+      tail -n 20 "$logs/$exe.log"
+    fi
+  done
+  return $rc
+}
