@@ -5,13 +5,22 @@
 #include <mutex>
 #include <string>
 
-void diag_print(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
+namespace {
+
+// One line in one locked write, flushed at once.
+void print_line(const char* format, va_list args) {
     flockfile(stdout);
     std::vfprintf(stdout, format, args);
     std::fflush(stdout);
     funlockfile(stdout);
+}
+
+}  // namespace
+
+void diag_print(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    print_line(format, args);
     va_end(args);
 }
 
@@ -45,10 +54,7 @@ void diag_repeated(const char* key, const char* format, ...) {
     if (count == 1) {
         va_list args;
         va_start(args, format);
-        flockfile(stdout);
-        std::vfprintf(stdout, format, args);
-        std::fflush(stdout);
-        funlockfile(stdout);
+        print_line(format, args);
         va_end(args);
     } else if (count >= 10 && is_power_of_ten(count)) {
         diag_print("\n %s: %ld times so far\n", key ? key : "", count);
