@@ -188,6 +188,8 @@ protected:
         pdf = fs::path(data_.path()) / "scripted.pdf";
         std::ofstream(pdf) << "%PDF-1.4 scripted";
         install_dialogs();
+        // As the program does at start-up; the verification itself is scripted.
+        install_verification_services();
         saved_verify = doc_services().verify_open_document;
         doc_services().verify_open_document = scripted_verify;
         frame::document_maker = [](const std::wstring&) -> doc_base* { return new scripted_pdf; };
