@@ -2,7 +2,13 @@
 
 #include <algorithm>
 
+#include <vector>
+
 #include <wx/display.h>
+#include <wx/scrolwin.h>
+#include <wx/settings.h>
+#include <wx/sizer.h>
+#include <wx/toplevel.h>
 #include <wx/window.h>
 
 std::int32_t screen_scale_percent = 100;
@@ -41,10 +47,109 @@ void scale_dialog(wxWindow* dialog, int percent) {
     dialog->Layout();
 }
 
+namespace {
+
+const char scroller_name[] = "screen_fit_scroller";
+
+// Keeps [pos, pos + length) inside [start, start + extent) where it can.
+int fit_axis(int pos, int length, int start, int extent);
+
+// A shown window is placed by whoever opened it (beside its opener, centred
+// on its parent): only then is its final rectangle known, and it is checked
+// again against the work area.
+void fit_when_shown(wxShowEvent& event) {
+    event.Skip();
+    auto* window = dynamic_cast<wxTopLevelWindow*>(event.GetEventObject());
+    if (window && event.IsShown()) fit_to_screen(window);
+}
+
+}  // namespace
+
+wxWindow* scroll_content(wxWindow* window) {
+    wxSizer* content = window->GetSizer();
+    // No size at creation: that would become the scroller's minimum.
+    auto* scroller = new wxScrolledWindow(window, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                                          wxVSCROLL | wxHSCROLL | wxTAB_TRAVERSAL, scroller_name);
+    scroller->SetSize(window->GetClientSize());
+    scroller->SetBackgroundColour(window->GetBackgroundColour());
+    scroller->SetForegroundColour(window->GetForegroundColour());
+    scroller->SetFont(window->GetFont());
+    std::vector<wxWindow*> children;
+    for (wxWindow* child : window->GetChildren())
+        if (child != scroller && !child->IsTopLevel()) children.push_back(child);
+    for (wxWindow* child : children) child->Reparent(scroller);
+    window->SetSizer(nullptr, false);
+    scroller->SetSizer(content);
+    scroller->SetScrollRate(10, 10);
+    auto* outer = new wxBoxSizer(wxVERTICAL);
+    outer->Add(scroller, 1, wxEXPAND);
+    window->SetSizer(outer);
+    return scroller;
+}
+
 void scale_dialog_to_screen(wxWindow* dialog) {
     if (!dialog) return;
     screen_scale_percent = dpi_scale_percent(dialog);
     scale_dialog(dialog, screen_scale_percent);
+    keep_on_screen(dynamic_cast<wxTopLevelWindow*>(dialog));
+}
+
+void keep_on_screen(wxTopLevelWindow* window) {
+    if (!window) return;
+    fit_to_screen(window);
+    window->Unbind(wxEVT_SHOW, fit_when_shown);
+    window->Bind(wxEVT_SHOW, fit_when_shown);
+}
+
+wxRect display_client_area(const wxWindow* window) {
+    int index = window ? wxDisplay::GetFromWindow(window) : wxNOT_FOUND;
+    if (index == wxNOT_FOUND || index >= static_cast<int>(wxDisplay::GetCount())) index = 0;
+    return wxDisplay(static_cast<unsigned>(index)).GetClientArea();
+}
+
+wxRect rect_inside(const wxRect& rect, const wxRect& area) {
+    const int width = std::min(rect.width, area.width);
+    const int height = std::min(rect.height, area.height);
+    return wxRect(fit_axis(rect.x, width, area.x, area.width), fit_axis(rect.y, height, area.y, area.height), width,
+                  height);
+}
+
+wxWindow* fitted_scroller(const wxWindow* window) {
+    if (!window) return nullptr;
+    for (wxWindow* child : window->GetChildren())
+        if (child->GetName() == scroller_name) return child;
+    return nullptr;
+}
+
+void fit_to_screen(wxTopLevelWindow* window) {
+    if (!window) return;
+    const wxRect area = display_client_area(window);
+    // Decorations drawn around the client area by the window manager.
+    const wxSize frame = window->GetSize() - window->GetClientSize();
+    const wxSize room(area.width - frame.x, area.height - frame.y);
+    wxSize size = window->GetSize();
+    if (wxSizer* sizer = window->GetSizer(); sizer && !fitted_scroller(window)) {
+        const wxSize needed = sizer->CalcMin();
+        if (needed.x > room.x || needed.y > room.y) {
+            scroll_content(window);
+            // Room for the vertical scroll bar beside content as wide as it needs.
+            const int bar = wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, window);
+            size.x = std::max(size.x, needed.x + std::max(bar, 0) + frame.x);
+        }
+    }
+    // A minimum larger than the area would hold the window beyond it.
+    const wxSize min = window->GetMinSize();
+    if (min.x > area.width || min.y > area.height)
+        window->SetMinSize(wxSize(std::min(min.x, area.width), std::min(min.y, area.height)));
+    // A window not yet shown is placed by whoever shows it: only its size is
+    // fitted now, its position when it is shown.
+    const wxRect placed = rect_inside(wxRect(window->GetPosition(), size), area);
+    if (!window->IsShown()) {
+        if (placed.GetSize() != window->GetSize()) window->SetSize(placed.GetSize());
+    } else if (placed != window->GetRect()) {
+        window->SetSize(placed);
+    }
+    window->Layout();
 }
 
 namespace {
@@ -71,11 +176,7 @@ wxRect main_window_placement(const wxRect& area, const wxPoint& position, const 
             width = area.width * 7 / 10;
         return wxRect(area.x + (area.width - width) / 2, area.y, width, area.height);
     }
-    const int width = std::min(size.x, area.width);
-    const int height = std::min(size.y, area.height);
-    const int x = fit_axis(position.x, size.x, area.x, area.width);
-    const int y = fit_axis(position.y, size.y, area.y, area.height);
-    return wxRect(x, y, width, height);
+    return rect_inside(wxRect(position, size), area);
 }
 
 void place_main_window(wxWindow* window, wxPoint& position, wxSize& size) {

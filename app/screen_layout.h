@@ -4,6 +4,7 @@
 
 #include <wx/gdicmn.h>
 
+class wxTopLevelWindow;
 class wxWindow;
 
 // The current screen scale in percent (100 on a 96-DPI screen). At 199 or
@@ -25,8 +26,33 @@ wxSize scaled_dialog_size(const wxSize& size, int percent);
 void scale_dialog(wxWindow* dialog, int percent);
 
 // What a dialog does when it is built: stores the scale of its screen in
-// screen_scale_percent and enlarges itself by it.
+// screen_scale_percent, enlarges itself by it and keeps itself inside the
+// work area of its display (keep_on_screen).
 void scale_dialog_to_screen(wxWindow* dialog);
+
+// The work area (the display less task bars and panels) of the display that
+// shows the window, of the primary display when it is on none.
+wxRect display_client_area(const wxWindow* window);
+
+// `rect` shrunk to `area` where it is larger and moved into it.
+wxRect rect_inside(const wxRect& rect, const wxRect& area);
+
+// Keeps a top-level window inside the work area of its display: a window
+// whose content needs more room than the area gets its content put into a
+// scrolled window (once), then the window is shrunk to the area where it is
+// larger and moved into it.
+void fit_to_screen(wxTopLevelWindow* window);
+
+// fit_to_screen now and whenever the window is shown (after its opener has
+// placed it).
+void keep_on_screen(wxTopLevelWindow* window);
+
+// Puts everything `window` shows (its children, laid out by its sizer) into
+// one scrolled window that fills it, and returns that window.
+wxWindow* scroll_content(wxWindow* window);
+
+// The window that scroll_content put a window's content into, or null.
+wxWindow* fitted_scroller(const wxWindow* window);
 
 // Where the main window goes in the work area `area`, given the remembered
 // position and size (a width or height of 0 or less: nothing remembered).

@@ -11,6 +11,7 @@
 
 #include "app/exceptionex.h"
 #include "app/screen_layout.h"
+#include "forms/dialog_keys.h"
 #include "app/thread_event.h"
 #include "crypto/cert_loading.h"
 #include "crypto/local_time.h"
@@ -109,6 +110,7 @@ void cert_infodlg::pick_pictures() {
     add_trust_button->SetBitmap(picture_pair(bitmap_add_28(), bitmap_add_56()), wxLEFT);
     add_trust_details_button->SetBitmap(picture_pair(bitmap_add_28(), bitmap_add_56()), wxLEFT);
     scale_dialog_to_screen(this);
+    close_on_escape(this, close_button);
 }
 
 void cert_infodlg::fill_pages() {

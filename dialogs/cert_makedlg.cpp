@@ -9,6 +9,7 @@
 #include <wx/filedlg.h>
 
 #include "app/screen_layout.h"
+#include "forms/dialog_keys.h"
 #include "app/thread_event.h"
 #include "crypto/cert_chain.h"
 #include "crypto/local_time.h"
@@ -69,6 +70,7 @@ cert_makedlg::cert_makedlg(wxWindow* parent, X509** cert_out_, certstore_sumfile
     make_bitmap->SetBitmap(picture_pair(bitmap_user_32(), bitmap_user_64()));
     import_bitmap->SetBitmap(picture_pair(bitmap_certificate_32(), bitmap_certificate_64()));
     scale_dialog_to_screen(this);
+    close_on_escape(this, close_button);
     const int half = GetClientSize().x / 2;
     for (wxWindow* field : {static_cast<wxWindow*>(name_text), static_cast<wxWindow*>(algorithm_combo),
                             static_cast<wxWindow*>(password_text), static_cast<wxWindow*>(pfx_path_text),

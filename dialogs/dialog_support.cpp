@@ -30,8 +30,10 @@ bool place_beside_opener(wxDialog* dialog, const wxRect& opener, int display_wid
 
 void place_beside_opener(wxDialog* dialog, const wxRect* opener) {
     if (!opener) return;
-    const int width = wxDisplay(0u).GetGeometry().GetWidth();
-    place_beside_opener(dialog, *opener, width);
+    const wxRect area = display_client_area(dialog);
+    place_beside_opener(dialog, *opener, area.GetRight() + 1);
+    // Centred on a smaller opener, a tall dialog would start above the screen.
+    dialog->Move(rect_inside(dialog->GetRect(), area).GetPosition());
 }
 
 void grow_to_fit(wxDialog* dialog) {
@@ -41,11 +43,13 @@ void grow_to_fit(wxDialog* dialog) {
     const wxSize needed = sizer->CalcMin();
     const wxSize client = dialog->GetClientSize();
     if (needed.x <= client.x && needed.y <= client.y) return;
-    const wxRect area = wxDisplay(0u).GetClientArea();
+    const wxRect area = display_client_area(dialog);
     const wxSize frame = dialog->GetSize() - client;
     dialog->SetClientSize(std::min(std::max(needed.x, client.x), area.width - frame.x),
                           std::min(std::max(needed.y, client.y), area.height - frame.y));
     dialog->Layout();
+    // What did not fit scrolls; a dialog grown on screen stays on it.
+    fit_to_screen(dialog);
 }
 
 wxBitmapBundle picture_pair(const wxBitmap& normal, const wxBitmap& doubled) {

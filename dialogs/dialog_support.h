@@ -20,12 +20,14 @@ struct x509ui;
 // scale, else its left edge when the right side does not fit on the display,
 // else left where it is. Returns false when it stayed.
 bool place_beside_opener(wxDialog* dialog, const wxRect& opener, int display_width);
-// The same with the primary display's width and screen_scale_percent.
+// The same on the work area of the dialog's display and screen_scale_percent;
+// the dialog is then moved inside that area.
 void place_beside_opener(wxDialog* dialog, const wxRect* opener);
 
 // GTK's fonts are larger than the forms were drawn for: a dialog whose
 // contents need more room than its size grows to what they need (never
-// beyond the display's work area), so no control is squeezed or clipped.
+// beyond the display's work area, where what does not fit scrolls), so no
+// control is squeezed or clipped.
 void grow_to_fit(wxDialog* dialog);
 
 // A picture in its normal and doubled forms: the toolkit draws the doubled

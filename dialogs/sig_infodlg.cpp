@@ -6,6 +6,7 @@
 #include <wx/sizer.h>
 
 #include "app/screen_layout.h"
+#include "forms/dialog_keys.h"
 #include "app/thread_event.h"
 #include "crypto/cert_loading.h"
 #include "crypto/x509ui.h"
@@ -13,6 +14,7 @@
 #include "dialogs/dialog_support.h"
 #include "forms/dynamic_resource.h"
 #include "forms/pictures.h"
+#include "ui/certificate_list_size.h"
 #include "ui/status_texts.h"
 
 namespace {
@@ -134,6 +136,7 @@ void sig_infodlg::pick_scaled_icons() {
     timestamp_summary_bitmap->SetBitmap(icon_ts_valid);
     timestamp_validity_bitmap->SetBitmap(icon_ts_valid);
     scale_dialog_to_screen(this);
+    close_on_escape(this, close_button);
 }
 
 void sig_infodlg::fill_pages() {
@@ -371,7 +374,7 @@ void sig_infodlg::on_init_dialog(wxInitDialogEvent& event) {
     event.Skip();
     const int w = GetClientSize().x;
     embedded_signer_column->SetWidth(static_cast<int>(w * 0.4));
-    embedded_algorithm_column->SetWidth(static_cast<int>(w * 0.2));
+    embedded_algorithm_column->SetWidth(column_width_for(embedded_list, embedded_algorithm_column, w * 0.2));
     embedded_time_column->SetWidth(static_cast<int>(w * 0.3));
     wrap_width = static_cast<int>(w * 0.9);
     signature_validity_label->Wrap(wrap_width);

@@ -1,6 +1,7 @@
 #include "dialogs/simple_sigdlg.h"
 
 #include "app/screen_layout.h"
+#include "forms/dialog_keys.h"
 #include "crypto/x509ui.h"
 #include "dialogs/cert_infodlg.h"
 #include "dialogs/dialog_support.h"
@@ -87,6 +88,7 @@ void simple_sigdlg::on_init_dialog(wxInitDialogEvent& event) {
     }
     initialised = true;
     scale_dialog_to_screen(this);
+    close_on_escape(this, close_button);
     signature_properties_link->set_action_colour(*wxBLACK, true);
     certificate_link->set_action_colour(*wxBLACK, true);
     event.Skip();

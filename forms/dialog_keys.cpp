@@ -72,3 +72,15 @@ void answer_dialog_keys(wxDialog* dialog) {
         event.Skip();
     });
 }
+
+void close_on_escape(wxDialog* dialog, wxWindow* button) {
+    dialog->Bind(wxEVT_CHAR_HOOK, [button](wxKeyEvent& event) {
+        if (event.GetKeyCode() == WXK_ESCAPE && !event.HasAnyModifiers() && usable(button)) {
+            wxCommandEvent clicked(wxEVT_BUTTON, button->GetId());
+            clicked.SetEventObject(button);
+            button->GetEventHandler()->ProcessEvent(clicked);
+            return;
+        }
+        event.Skip();
+    });
+}

@@ -8,3 +8,7 @@
 #include <wx/dialog.h>
 
 void answer_dialog_keys(wxDialog* dialog);
+
+// Escape clicks `button` (the dialog's Close or Cancel) while it is shown and
+// enabled, whatever its id: every dialog with such a button closes on Escape.
+void close_on_escape(wxDialog* dialog, wxWindow* button);

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "app/screen_layout.h"
+#include "forms/dialog_keys.h"
 #include "app/text_utils.h"
 #include "app/theme_colours.h"
 #include "forms/dynamic_resource.h"
@@ -55,6 +56,7 @@ feedback_dlg::feedback_dlg(wxWindow* parent)
     result_label->Hide();
 
     scale_dialog_to_screen(this);
+    close_on_escape(this, close_button);
     target = make_event_target(this);
     Bind(wxEVT_THREAD, &feedback_dlg::on_submitted, this);
 }

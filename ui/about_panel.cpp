@@ -4,6 +4,7 @@
 
 #include <wx/stattext.h>
 
+#include "app/screen_layout.h"
 #include "app/theme_colours.h"
 #include "forms/maker_addresses.h"
 #include "ui/home_calls.h"
@@ -21,6 +22,9 @@ about_panel::about_panel(wxWindow* parent, wxWindowID id, const wxPoint& pos, co
     version_label->SetLabel(wxGetTranslation(L"Velkorant") + wxGetTranslation(L", ") +
                             wxString::FromUTF8(VELK_PRODUCT_VERSION));
     mail_link->set_link(mail_target(), accent_colour, true);
+    // The column is taller than a page on a 200 % screen: it scrolls there
+    // rather than losing its buttons below the edge.
+    scroll_content(this);
     Layout();
 }
 

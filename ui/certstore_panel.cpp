@@ -64,8 +64,16 @@ certstore_panel::certstore_panel(wxWindow* parent, wxWindowID id, const wxPoint&
     // The form paints these labelled picture buttons white on dark grey; they
     // take the page's colours so that they neither stand out as dark blocks
     // nor keep a white label on a light page.
-    for (wxButton* b : {create_import_button, remove_button, refresh_button}) {
-        theme_bitmap_button(b, theme_panel_colour);
+    const struct {
+        wxButton* button;
+        const wxBitmap &normal, &doubled;
+    } pictures[] = {
+        {create_import_button, bitmap_plus_32(), bitmap_plus_64()},
+        {remove_button, bitmap_minus_32(), bitmap_minus_64()},
+        {refresh_button, bitmap_refresh_32(), bitmap_refresh_64()},
+    };
+    for (const auto& [b, normal, doubled] : pictures) {
+        theme_bitmap_button(b, theme_panel_colour, normal, doubled);
         b->SetForegroundColour(theme_text_colour);
     }
 

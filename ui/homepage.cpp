@@ -48,6 +48,9 @@ homepage::homepage(wxWindow* parent, const wxString& name)
     }
 
     donate_label->SetLabel(wxGetTranslation(L"Velkorant Application") + L" - " + donate_label->GetLabel());
+    // Six buttons under the logo need more height than a 200 % screen leaves
+    // the home page: the column scrolls rather than losing About below the edge.
+    scroll_content(nav_panel);
 
     int index = 0;
     for (wxButton* b : buttons) {
@@ -144,5 +147,6 @@ void homepage::on_donate(wxCommandEvent&) {
     scale_dialog(&dialog, screen_scale_percent < doubled_picture_scale ? 100 : 130);
     dialog.Layout();
     dialog.Centre(wxBOTH);
+    keep_on_screen(&dialog);
     dialog.ShowModal();
 }

@@ -35,6 +35,11 @@ void page_glcanvas::on_size(wxSizeEvent& event) {
 }
 
 void page_glcanvas::on_wheel(wxMouseEvent& event) {
+    // A sideways wheel or touch-pad swipe neither scrolls nor turns pages.
+    if (event.GetWheelAxis() != wxMOUSE_WHEEL_VERTICAL) {
+        event.Skip();
+        return;
+    }
     const wxPoint p = ScreenToClient(wxGetMousePosition());
     const wxSize size = GetClientSize();
     const bool inside = p.x >= 0 && p.y >= 0 && p.x < size.x && p.y < size.y;

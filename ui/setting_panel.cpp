@@ -55,6 +55,9 @@ const std::vector<file_kind>& file_kinds() {
 
 setting_panel::setting_panel(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style)
     : setting_base(parent, id, pos, size, style, "wn_setting") {
+    // The form holds its scrolled body at least 600 pixels high, more than a
+    // 200 % screen leaves the page: the body scrolls instead of being cut.
+    body_panel->SetMinSize(wxSize(-1, -1));
     apply_colours();
     if (screen_scale_percent >= doubled_picture_scale && dynamic_resources) {
         general_bitmap->SetBitmap(dynamic_resources->settings_general_bitmap->GetBitmap());

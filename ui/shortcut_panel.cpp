@@ -8,6 +8,9 @@
 
 shortcut_panel::shortcut_panel(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style)
     : shortcut_base(parent, id, pos, size, style, "wn_shortcut") {
+    // The form holds its scrolled body at least 600 pixels high, more than a
+    // 200 % screen leaves the page: the body scrolls instead of being cut.
+    table_panel->SetMinSize(wxSize(-1, -1));
     SetForegroundColour(theme_text_colour);
     SetBackgroundColour(theme_panel_colour);
     // The table panel's own look follows the theme through its colours (the

@@ -535,6 +535,14 @@ void sign_panel::collapse_right_pane() {
 
 void sign_panel::on_hint_left_down(wxMouseEvent&) { collapse_right_pane(); }
 
+void sign_panel::on_title_left_down(wxMouseEvent& event) {
+    // The panel's own margins, above the stamp list and from the top of
+    // "Start Sign" down, close the pane; the rows between them do not.
+    const int y = event.GetPosition().y;
+    if (y < stamp_list_panel->GetPosition().y || y > start_sign_button->GetPosition().y) collapse_right_pane();
+    event.Skip();
+}
+
 void sign_panel::on_row_click(wxMouseEvent& event) {
     const int id = event.GetId();
     int key = 0;

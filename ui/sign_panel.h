@@ -115,6 +115,7 @@ public:
     void on_sign_mode(wxCommandEvent& event) override;
     void on_lock_document(wxCommandEvent& event) override;
     void on_start_sign(wxCommandEvent& event) override;
+    void on_title_left_down(wxMouseEvent& event) override;
     void on_hint_left_down(wxMouseEvent& event) override;
     void on_permission_choice(wxCommandEvent& event);
     void on_row_click(wxMouseEvent& event);

@@ -100,8 +100,16 @@ trustmgr_panel::trustmgr_panel(wxWindow* parent, wxWindowID id, const wxPoint& p
     // The form paints these labelled picture buttons white on dark grey; they
     // take the page's colours so that they neither stand out as dark blocks
     // nor keep a white label on a light page.
-    for (wxButton* b : {add_trusted_button, distrust_button, reset_button}) {
-        theme_bitmap_button(b, theme_panel_colour);
+    const struct {
+        wxButton* button;
+        const wxBitmap &normal, &doubled;
+    } pictures[] = {
+        {add_trusted_button, bitmap_plus_32(), bitmap_plus_64()},
+        {distrust_button, bitmap_minus_32(), bitmap_minus_64()},
+        {reset_button, bitmap_reset_32(), bitmap_reset_64()},
+    };
+    for (const auto& [b, normal, doubled] : pictures) {
+        theme_bitmap_button(b, theme_panel_colour, normal, doubled);
         b->SetForegroundColour(theme_text_colour);
     }
 

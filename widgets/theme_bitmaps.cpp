@@ -1,5 +1,8 @@
 #include "widgets/theme_bitmaps.h"
 
+#include <vector>
+
+#include <wx/bmpbndl.h>
 #include <wx/image.h>
 
 #include "app/screen_layout.h"
@@ -27,17 +30,33 @@ void recolour_bitmap_for_theme(wxBitmap& bitmap) {
     bitmap = wxBitmap(recoloured_image(image, is_dark_theme ? *wxWHITE : *wxBLACK), -1);
 }
 
+namespace {
+
+// The pictures recoloured, as one bundle of their sizes.
+wxBitmapBundle recoloured_bundle(const std::vector<wxImage>& images, const wxColour& colour) {
+    wxVector<wxBitmap> bitmaps;
+    for (const wxImage& image : images) bitmaps.push_back(wxBitmap(recoloured_image(image, colour), -1));
+    return wxBitmapBundle::FromBitmaps(bitmaps);
+}
+
+}  // namespace
+
 void theme_bitmap_button(wxAnyButton* button, const wxColour& background) {
-    const wxBitmap normal = button->GetBitmap();
+    theme_bitmap_button(button, background, button->GetBitmap(), wxNullBitmap);
+}
+
+void theme_bitmap_button(wxAnyButton* button, const wxColour& background, const wxBitmap& normal,
+                         const wxBitmap& doubled) {
     if (!normal.IsOk()) return;
-    const wxImage image = normal.ConvertToImage();
-    if (image.HasAlpha()) {
+    std::vector<wxImage> images{normal.ConvertToImage()};
+    if (doubled.IsOk()) images.push_back(doubled.ConvertToImage());
+    if (images.front().HasAlpha()) {
         const wxColour accent(0, 122, 204);
-        button->SetBitmap(wxBitmap(recoloured_image(image, is_dark_theme ? *wxWHITE : *wxBLACK), -1), wxLEFT);
-        button->SetBitmapFocus(wxBitmap(recoloured_image(image, accent), -1));
-        button->SetBitmapCurrent(wxBitmap(recoloured_image(image, accent), -1));
-        button->SetBitmapPressed(wxBitmap(recoloured_image(image, accent), -1));
-        button->SetBitmapDisabled(wxBitmap(recoloured_image(image, wxColour(225, 225, 225)), -1));
+        button->SetBitmap(recoloured_bundle(images, is_dark_theme ? *wxWHITE : *wxBLACK), wxLEFT);
+        button->SetBitmapFocus(recoloured_bundle(images, accent));
+        button->SetBitmapCurrent(recoloured_bundle(images, accent));
+        button->SetBitmapPressed(recoloured_bundle(images, accent));
+        button->SetBitmapDisabled(recoloured_bundle(images, wxColour(225, 225, 225)));
     }
     button->SetBackgroundColour(background);
 }

@@ -10,6 +10,10 @@ void recolour_bitmap_for_theme(wxBitmap& bitmap);
 // Gives the button theme-coloured state pictures made from its normal one
 // and the background colour. Works on labelled buttons with a picture too.
 void theme_bitmap_button(wxAnyButton* button, const wxColour& background);
+// The same from the picture and its doubled form: the toolkit draws the
+// doubled one where a logical pixel is two device pixels.
+void theme_bitmap_button(wxAnyButton* button, const wxColour& background, const wxBitmap& normal,
+                         const wxBitmap& doubled);
 
 // The image with every pixel of non-zero alpha painted in one colour.
 wxImage recoloured_image(const wxImage& image, const wxColour& colour);

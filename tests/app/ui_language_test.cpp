@@ -71,6 +71,21 @@ TEST(MainWindowPlacement, NothingRemembered) {
     }
 }
 
+TEST(MainWindowPlacement, WindowsAreShrunkToTheAreaAndMovedIntoIt) {
+    const wxRect area(0, 0, 960, 600);  // 1920 x 1200 at 200 %
+    struct {
+        wxRect window, expected;
+    } cases[] = {
+        {wxRect(100, -200, 500, 800), wxRect(100, 0, 500, 600)},  // centred on a smaller opener
+        {wxRect(700, 100, 487, 400), wxRect(473, 100, 487, 400)},
+        {wxRect(-30, 550, 300, 200), wxRect(0, 400, 300, 200)},
+        {wxRect(10, 10, 2000, 300), wxRect(0, 10, 960, 300)},
+        {wxRect(10, 10, 300, 200), wxRect(10, 10, 300, 200)},
+    };
+    for (const auto& c : cases) EXPECT_EQ(rect_inside(c.window, area), c.expected) << c.window.x << "," << c.window.y;
+    EXPECT_EQ(rect_inside(wxRect(0, 0, 300, 200), wxRect(1920, 40, 1280, 984)), wxRect(1920, 40, 300, 200));
+}
+
 TEST(MainWindowPlacement, RememberedPositionIsKeptOnTheArea) {
     const wxRect area(0, 0, 1920, 1040);
     struct {

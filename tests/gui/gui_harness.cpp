@@ -4,6 +4,7 @@
 #include <clocale>
 #include <wx/translation.h>
 
+#include "app/screen_layout.h"
 #include "app/theme_colours.h"
 
 #include <gtest/gtest.h>
@@ -174,6 +175,23 @@ void check_children(wxWindow* parent, std::vector<std::string>& faults) {
 }
 
 }  // namespace
+
+std::vector<std::string> windows_off_the_screen() {
+    auto text_of = [](const wxRect& r) {
+        return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" +
+               std::to_string(r.height);
+    };
+    std::vector<std::string> faults;
+    for (wxWindow* w : wxTopLevelWindows) {
+        if (!w->IsShown()) continue;
+        const wxRect area = display_client_area(w);
+        const wxRect r = w->GetScreenRect();
+        if (!area.Contains(r))
+            faults.push_back("\"" + w->GetLabel().utf8_string() + "\" at " + text_of(r) + " outside the work area " +
+                             text_of(area));
+    }
+    return faults;
+}
 
 std::vector<std::string> layout_faults(wxWindow* root) {
     std::vector<std::string> faults;

@@ -41,6 +41,10 @@ std::string save_screenshot(wxWindow* window, const std::string& name);
 // reaches outside its parent's client area, or two overlapping siblings.
 std::vector<std::string> layout_faults(wxWindow* root);
 
+// Shown top-level windows that reach outside the work area of their
+// display, one line each (title, rectangle, area).
+std::vector<std::string> windows_off_the_screen();
+
 // The Chinese interface as start-up sets it up, for the life of the object;
 // undone afterwards so that the other tests of the process see English forms.
 class chinese_interface {

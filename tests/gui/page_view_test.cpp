@@ -499,6 +499,33 @@ TEST(page_view_pixels, an_invalid_signature_gets_the_red_cross_and_a_failed_rend
     EXPECT_EQ(after[0], 150);
 }
 
+// Only the vertical wheel axis scrolls and turns pages: a sideways wheel or a
+// touch-pad swipe that reaches the view leaves it where it is.
+TEST(page_view_pixels, a_sideways_wheel_neither_scrolls_nor_turns_pages) {
+    view_options options;
+    fake_document doc(std::vector<fake_document::page_spec>(3, {400, 400}));
+    current_document_scope scope(&doc);
+    view_window w;
+    ASSERT_TRUE(w.paint());
+    w.view->WarpPointer(w.view->GetClientSize().x / 2, w.view->GetClientSize().y / 2);
+    gui_test::settle(std::chrono::milliseconds(50));
+    auto wheel = [&](wxMouseWheelAxis axis) {
+        wxMouseEvent e(wxEVT_MOUSEWHEEL);
+        e.m_wheelAxis = axis;
+        e.m_wheelRotation = -120;
+        e.m_wheelDelta = 120;
+        e.SetEventObject(w.view);
+        w.view->GetEventHandler()->ProcessEvent(e);
+    };
+    const int page = w.view->requested_page, offset = w.view->v_offset;
+    for (int i = 0; i < 3; ++i) wheel(wxMOUSE_WHEEL_HORIZONTAL);
+    EXPECT_EQ(w.view->requested_page, page);
+    EXPECT_EQ(w.view->v_offset, offset);
+    // The same turn on the vertical axis moves the view.
+    wheel(wxMOUSE_WHEEL_VERTICAL);
+    EXPECT_TRUE(w.view->requested_page != page || w.view->v_offset != offset);
+}
+
 // A page turn while the verify worker is inside a PDF-library call waits for
 // that call: the paint takes the library's lock per call, and the worker
 // holds it per call only, so the turn goes through between two calls.

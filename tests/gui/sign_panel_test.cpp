@@ -244,6 +244,29 @@ TEST_F(sign_panel_test, loading_drops_unusable_stamps_and_keeps_a_time_stamp_sta
     ASSERT_EQ(stamp_list.size(), 3u);
 }
 
+// A click on the panel's own margin above the stamp list or from the top of
+// "Start Sign" down closes the right pane; one between them does not.
+TEST_F(sign_panel_test, a_click_above_the_list_or_below_start_sign_closes_the_pane) {
+    make_frame();
+    wxWindow* body = panel->start_button()->GetParent();
+    ASSERT_EQ(panel->stamp_list_window()->GetParent(), body);
+    const int list_top = panel->stamp_list_window()->GetPosition().y;
+    const int start_top = panel->start_button()->GetPosition().y;
+    ASSERT_LT(list_top + 4, start_top);
+    auto still_open_after_click_at = [&](int y) {
+        f->right_bar()->set_expanded(true);
+        wxMouseEvent down(wxEVT_LEFT_DOWN);
+        down.SetPosition(wxPoint(3, y));
+        down.SetEventObject(body);
+        body->GetEventHandler()->ProcessEvent(down);
+        return is_expand_right;
+    };
+    EXPECT_FALSE(still_open_after_click_at(list_top - 2));
+    EXPECT_TRUE(still_open_after_click_at(list_top + 2));
+    EXPECT_TRUE(still_open_after_click_at(start_top - 2));
+    EXPECT_FALSE(still_open_after_click_at(start_top + 2));
+}
+
 TEST_F(sign_panel_test, a_new_stamp_always_gets_its_row_and_removal_deletes_the_picture) {
     stamp_list.push_back(ts_stamp(pki().url("/tsa")));
     make_frame();
