@@ -216,14 +216,21 @@ protected:
         doc_signing = false;
     }
 
+    // Waits until a verification after run `runs` has ended and its results arrived.
+    static bool verified_after(int runs) {
+        const bool ended = gui_test::run_until([&] {
+            return verification_runs > runs && running_workers.load() == 0 && !doc_verifying;
+        }, 10s);
+        gui_test::settle(100ms);
+        return ended;
+    }
+
     // Opens the scripted PDF and waits until its results are shown.
     void open_and_verify() {
         const int runs = verification_runs;
         f->open_file(pdf.wstring(), 0);
-        ASSERT_TRUE(gui_test::run_until([&] {
-            return !f->load_pending && verification_runs > runs && running_workers.load() == 0 && !doc_verifying;
-        }, 10s));
-        gui_test::settle(100ms);
+        ASSERT_TRUE(verified_after(runs));
+        ASSERT_FALSE(f->load_pending);
         ASSERT_NE(current_document, nullptr);
         ASSERT_EQ(current_document->topsigs.size(), 1u);
     }
@@ -238,10 +245,7 @@ protected:
         event.SetPayload(wxString("ok"));
         const int runs = verification_runs;
         panel->GetEventHandler()->ProcessEvent(event);
-        EXPECT_TRUE(gui_test::run_until([&] {
-            return verification_runs > runs && running_workers.load() == 0 && !doc_verifying;
-        }, 10s));
-        gui_test::settle(100ms);
+        EXPECT_TRUE(verified_after(runs));
     }
 };
 
@@ -309,10 +313,7 @@ TEST_F(result_ownership, a_trust_change_reverifying_under_a_modeless_signature_d
     const int runs = verification_runs;
     wxThreadEvent added = wxt_thread_event(evt_addtrust, new x509ui(root));
     f->GetEventHandler()->ProcessEvent(added);
-    ASSERT_TRUE(gui_test::run_until([&] {
-        return verification_runs > runs && running_workers.load() == 0 && !doc_verifying;
-    }, 10s));
-    gui_test::settle(100ms);
+    ASSERT_TRUE(verified_after(runs));
     ASSERT_EQ(current_document->topsigs.size(), 1u);
     modal_script script;
     properties = open_signature_dialog();
