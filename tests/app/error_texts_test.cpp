@@ -11,6 +11,7 @@
 #include <memory>
 
 #include <wx/init.h>
+#include <wx/arrstr.h>
 #include <wx/translation.h>
 
 namespace {
@@ -74,12 +75,25 @@ protected:
 std::unique_ptr<wxInitializer> ChineseCatalogue::init_;
 
 TEST_F(ChineseCatalogue, EmbeddedCatalogueIsFoundWhateverTheLetterCase) {
-    // The toolkit does not export the catalogue's destructor: these few
-    // objects are left to the end of the test process.
+    // A wxTranslations owns what its loader returns and frees it (the
+    // toolkit does not export the catalogue's destructor).
+    struct one_catalogue : wxTranslationsLoader {
+        wxString domain, lang;
+        wxMsgCatalog* LoadCatalog(const wxString&, const wxString&) override {
+            return load_embedded_catalogue(domain, lang);
+        }
+        wxArrayString GetAvailableTranslations(const wxString&) const override { return wxArrayString(1, &lang); }
+    };
     for (const auto& [domain, lang] : {std::pair("velkorant", "zh_CN"), std::pair("VELKORANT", "zh_cn")}) {
-        wxMsgCatalog* catalogue = load_embedded_catalogue(domain, lang);
-        ASSERT_NE(catalogue, nullptr) << domain << " " << lang;
-        const wxString* text = catalogue->GetString("File not exist");
+        SCOPED_TRACE(domain);
+        wxTranslations translations;
+        auto* loader = new one_catalogue;
+        loader->domain = domain;
+        loader->lang = lang;
+        translations.SetLoader(loader);
+        translations.SetLanguage("zh_CN");
+        ASSERT_TRUE(translations.AddCatalog("velkorant"));
+        const wxString* text = translations.GetTranslatedString("File not exist", "velkorant");
         ASSERT_NE(text, nullptr);
         EXPECT_EQ(text->ToStdWstring(), L"文件不存在");
     }
