@@ -46,3 +46,27 @@ velk_run_whole() {
   done
   return $rc
 }
+
+# The suite built with AddressSanitizer and UndefinedBehaviorSanitizer in
+# build-asan, then the executables that start workers built with
+# ThreadSanitizer in build-tsan and run whole. The suppression files hold the
+# toolkit's own leaks and races only (GTK, GLib, fontconfig, Mesa, X11).
+velk_run_sanitized() {
+  local supp="$PWD/tests/sanitizers"
+  local rc=0
+  (
+    export ASAN_OPTIONS="detect_leaks=1:fast_unwind_on_malloc=0:detect_stack_use_after_return=0"
+    export LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0"
+    export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:suppressions=$supp/ubsan.supp"
+    velk_build build-asan -DVELK_SANITIZE=address &&
+      velk_run_ctest build-asan
+  ) || rc=1
+  (
+    export TSAN_OPTIONS="suppressions=$supp/tsan.supp:halt_on_error=0:exitcode=66:second_deadlock_stack=1"
+    local workers=(test_document test_gui test_service)
+    VELK_BUILD_TARGET="${workers[0]}" velk_build build-tsan -DVELK_SANITIZE=thread &&
+      cmake --build build-tsan -j "$(nproc)" --target "${workers[@]}" &&
+      velk_run_whole build-tsan "${workers[@]}"
+  ) || rc=1
+  return $rc
+}
