@@ -165,7 +165,6 @@ bool write_pdf_to_file(fz_context* ctx, pdf_document* doc, const pdf_write_optio
     }
     pdf_file_sink sink;
     sink.fd = file.fd();
-    sink.path = file.temp_path();
     if (!write_through(ctx, doc, options, &sink, message)) {
         if (write_error) *write_error = sink.error;
         return false;

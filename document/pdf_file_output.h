@@ -15,11 +15,10 @@
 // hundred bytes. Throws a MuPDF error when it cannot be made.
 fz_stream* open_pdf_file_stream(fz_context* ctx, int fd);
 
-// Where an output writes: an open file (read-write), its path (to read back
-// what was written) and the position of the next write.
+// Where an output writes: an open file (read-write, also read back) and the
+// position of the next write.
 struct pdf_file_sink {
     int fd = -1;
-    std::string path;
     int64_t position = 0;
     int error = 0;  // errno of the first write, seek or truncate that failed
 };

@@ -167,6 +167,25 @@ FPDF_DOCUMENT open_document(fz_context* ctx, fz_buffer* buf, fz_stream* file, FI
     return handle;
 }
 
+// Opens a document read from `file` (over `fp` when given), measuring its
+// size first; takes both over.
+FPDF_DOCUMENT open_file_stream(fz_context* ctx, fz_stream* file, FILE* fp, const char* password) {
+    volatile int64_t size = -1;
+    fz_try(ctx) {
+        fz_seek(ctx, file, 0, SEEK_END);
+        size = fz_tell(ctx, file);
+        fz_seek(ctx, file, 0, SEEK_SET);
+    }
+    fz_catch(ctx) { size = -1; }
+    if (size < 0) {
+        fz_drop_stream(ctx, file);
+        if (fp) std::fclose(fp);
+        pdf_layer_set_error(FPDF_ERR_FILE, "the file cannot be opened");
+        return nullptr;
+    }
+    return open_document(ctx, nullptr, file, fp, size, password);
+}
+
 }  // namespace
 
 FPDF_DOCUMENT FPDF_LoadDocument(const char* path, const char* password) {
@@ -192,21 +211,14 @@ FPDF_DOCUMENT FPDF_LoadDocument(const char* path, const char* password) {
         return nullptr;
     }
     fz_stream* volatile file = nullptr;
-    volatile int64_t size = -1;
-    fz_try(ctx) {
-        file = fz_open_file_ptr_no_close(ctx, fp);
-        fz_seek(ctx, file, 0, SEEK_END);
-        size = fz_tell(ctx, file);
-        fz_seek(ctx, file, 0, SEEK_SET);
-    }
-    fz_catch(ctx) { size = -1; }
-    if (size < 0) {
-        fz_drop_stream(ctx, file);
+    fz_try(ctx) { file = fz_open_file_ptr_no_close(ctx, fp); }
+    fz_catch(ctx) { file = nullptr; }
+    if (!file) {
         std::fclose(fp);
         pdf_layer_set_error(FPDF_ERR_FILE, "the file cannot be opened");
         return nullptr;
     }
-    return open_document(ctx, nullptr, file, fp, size, password);
+    return open_file_stream(ctx, file, fp, password);
 }
 
 FPDF_DOCUMENT pdf_layer_load_stream(fz_stream* file, const char* password) {
@@ -217,19 +229,7 @@ FPDF_DOCUMENT pdf_layer_load_stream(fz_stream* file, const char* password) {
         pdf_layer_set_error(FPDF_ERR_FILE, "the file cannot be opened");
         return nullptr;
     }
-    volatile int64_t size = -1;
-    fz_try(ctx) {
-        fz_seek(ctx, file, 0, SEEK_END);
-        size = fz_tell(ctx, file);
-        fz_seek(ctx, file, 0, SEEK_SET);
-    }
-    fz_catch(ctx) { size = -1; }
-    if (size < 0) {
-        fz_drop_stream(ctx, file);
-        pdf_layer_set_error(FPDF_ERR_FILE, "the file cannot be opened");
-        return nullptr;
-    }
-    return open_document(ctx, nullptr, file, nullptr, size, password);
+    return open_file_stream(ctx, file, nullptr, password);
 }
 
 namespace {

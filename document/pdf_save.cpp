@@ -172,15 +172,6 @@ void throw_save_failure(int code, int write_error) {
     throw_ex_fmt("failed to save pdf file: %d", code);
 }
 
-void save_pdf_in_place(pdf_savable* document) {
-    pdf_save_buffer& buffer = process_save_buffer();
-    buffer.set_path(std::string());
-    if (!document) throw_ex_fmt("failed to save pdf file: %d", kSavePdfErrorUnknown);
-    int error = document->save_into(buffer, true);
-    if (error != 0) throw_ex_fmt("failed to save pdf file: %d", error);
-    if (!ends_with_eof_marker(buffer)) throw_ex_fmt("failed to save pdf file: %d", kSavePdfErrorUnknown);
-}
-
 void save_pdf(const std::wstring& path, pdf_savable* document, bool incremental) {
     pdf_save_buffer& buffer = process_save_buffer();
     buffer.reset();

@@ -112,8 +112,3 @@ void save_pdf(const std::wstring& path, pdf_savable* document, bool incremental)
 // Raises "failed to save pdf file: <code>", followed by ", " and the cause
 // when the errno of a failed write names one (write_failure_cause).
 [[noreturn]] void throw_save_failure(int code, int write_error = 0);
-// An incremental save, memory only, into the process-wide buffer that already
-// holds the document's source (read with load_file, the document opened over
-// those bytes): the source is not copied again, the update is appended behind
-// it. Raises the same failures as save_pdf.
-void save_pdf_in_place(pdf_savable* document);

@@ -124,7 +124,7 @@ private:
 
 }  // namespace
 
-int append_update_to_file(FPDF_DOCUMENT doc, int fd, const std::string& path, int* write_error) {
+int append_update_to_file(FPDF_DOCUMENT doc, int fd, int* write_error) {
     PDF_LAYER_GUARD;
     int ignored = 0;
     if (!write_error) write_error = &ignored;
@@ -134,7 +134,6 @@ int append_update_to_file(FPDF_DOCUMENT doc, int fd, const std::string& path, in
     if (!can_save_incrementally(ctx, doc)) return FPDF_ERR_FORMAT;
     pdf_file_sink sink;
     sink.fd = fd;
-    sink.path = path;
     std::string message;
     if (!append_pdf_update(ctx, doc->pdf, &sink, &message)) {
         pdf_layer_set_error(sink.error ? FPDF_ERR_FILE : FPDF_ERR_UNKNOWN, message.c_str());
@@ -176,7 +175,7 @@ int save_to_file(FPDF_DOCUMENT doc, const std::string& path, bool incremental, i
         *write_error = errno;
         return kSavePdfErrorFile;
     }
-    const int error = append_update_to_file(doc, file.fd(), file.temp_path(), write_error);
+    const int error = append_update_to_file(doc, file.fd(), write_error);
     if (error != 0) return error;
     if (!file.commit()) {
         *write_error = errno;
@@ -197,9 +196,4 @@ void save_pdf(const std::wstring& path, FPDF_DOCUMENT doc, bool incremental) {
     int write_error = 0;
     const int error = save_to_file(doc, wide_to_utf8(path), incremental, &write_error);
     if (error != 0) throw_save_failure(error, write_error);
-}
-
-void save_pdf_in_place(FPDF_DOCUMENT doc) {
-    layer_document document(doc);
-    save_pdf_in_place(doc ? &document : nullptr);
 }

@@ -9,14 +9,10 @@
 #include <string>
 
 void save_pdf(const std::wstring& path, FPDF_DOCUMENT doc, bool incremental);
-// An incremental save, memory only, of a document opened with
-// FPDF_LoadSharedMemDocument over the bytes the process-wide save buffer
-// holds (pdf_save_buffer::load_file): the update is appended behind them.
-void save_pdf_in_place(FPDF_DOCUMENT doc);
 
 // Appends the incremental update of `doc` to the file open read-write as `fd`
-// (UTF-8 `path`, read back by the library as it writes), which holds the
+// (read back by the library as it writes), which holds the
 // bytes the document was opened from: the update goes behind them. Returns 0,
 // or an error code with the layer's error text set; *write_error (may be null)
 // receives the errno of a write that failed, 0 when none did.
-int append_update_to_file(FPDF_DOCUMENT doc, int fd, const std::string& path, int* write_error);
+int append_update_to_file(FPDF_DOCUMENT doc, int fd, int* write_error);

@@ -402,7 +402,7 @@ void prepare_signature(const std::wstring& path, int fd, const sign_params* para
         h.annot = nullptr;
 
         int write_error = 0;
-        const int saved = append_update_to_file(h.doc, fd, utf8_path, &write_error);
+        const int saved = append_update_to_file(h.doc, fd, &write_error);
         if (saved != 0 && write_error)
             throw signing_write_error(write_error, std::string("failed to save pdf file: ") + std::to_string(saved));
         if (saved != 0) {
