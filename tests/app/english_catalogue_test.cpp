@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "catalogue_fixture.h"
+
 #include <clocale>
 #include <cstdint>
 #include <cstring>
@@ -159,20 +161,7 @@ std::map<std::string, std::string> catalogue_entries(const platform::embedded_re
     return entries;
 }
 
-class EnglishCatalogue : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { init_ = std::make_unique<wxInitializer>(); }
-    static void TearDownTestSuite() { init_.reset(); }
-    void TearDown() override {
-        locale_.reset();
-        if (wxTranslations::Get()) wxTranslations::Set(nullptr);
-        set_ui_language_setting("oslang");
-        std::setlocale(LC_ALL, "C.UTF-8");
-    }
-    static std::unique_ptr<wxInitializer> init_;
-    std::unique_ptr<wxLocale> locale_ = std::make_unique<wxLocale>();
-};
-std::unique_ptr<wxInitializer> EnglishCatalogue::init_;
+class EnglishCatalogue : public catalogue_test {};
 
 }  // namespace
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "catalogue_fixture.h"
+
 #include <cerrno>
 #include <clocale>
 #include <langinfo.h>
@@ -59,20 +61,7 @@ TEST(ErrorTexts, EnglishTable) {
     for (const auto& c : kEnglishCases) EXPECT_EQ(translate_error_message(c.english), c.display) << c.english;
 }
 
-class ChineseCatalogue : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { init_ = std::make_unique<wxInitializer>(); }
-    static void TearDownTestSuite() { init_.reset(); }
-    void TearDown() override {
-        locale_.reset();
-        if (wxTranslations::Get()) wxTranslations::Set(nullptr);
-        set_ui_language_setting("oslang");
-        std::setlocale(LC_ALL, "C.UTF-8");
-    }
-    static std::unique_ptr<wxInitializer> init_;
-    std::unique_ptr<wxLocale> locale_ = std::make_unique<wxLocale>();
-};
-std::unique_ptr<wxInitializer> ChineseCatalogue::init_;
+class ChineseCatalogue : public catalogue_test {};
 
 TEST_F(ChineseCatalogue, EmbeddedCatalogueIsFoundWhateverTheLetterCase) {
     // A wxTranslations owns what its loader returns and frees it (the
