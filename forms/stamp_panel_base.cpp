@@ -65,7 +65,10 @@ stamp_panel_base::stamp_panel_base(wxWindow* parent, wxWindowID id, const wxPoin
     SetBackgroundColour(panel_grey);
     auto* top = new wxBoxSizer(wxVERTICAL);
 
-    scroll_panel = new wxScrolledWindow(this, wxID_ANY, wxDefaultPosition, wxSize(-1, -1), wxTAB_TRAVERSAL, "panel");
+    // Without scroll-bar styles GTK gives a scrolled window no bars at all:
+    // the editor, taller than a 200 % screen, would be cut off.
+    scroll_panel = new wxScrolledWindow(this, wxID_ANY, wxDefaultPosition, wxSize(-1, -1),
+                                        wxVSCROLL | wxHSCROLL | wxTAB_TRAVERSAL, "panel");
     scroll_panel->SetScrollRate(5, 5);
     scroll_panel->SetForegroundColour(white);
     auto* scroll = new wxBoxSizer(wxVERTICAL);

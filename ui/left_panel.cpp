@@ -1,6 +1,10 @@
 #include "ui/left_panel.h"
 
+#include <algorithm>
+#include <vector>
+
 #include <wx/imaglist.h>
+#include <wx/settings.h>
 
 #include "app/screen_layout.h"
 #include "app/theme_colours.h"
@@ -45,7 +49,46 @@ void left_panel::setup() {
     images->Add(valid);
     images->Add(invalid);
     signature_tree->AssignImageList(images);
+    signature_tree->Bind(wxEVT_TREE_ITEM_EXPANDED, [this](wxTreeEvent& event) {
+        event.Skip();
+        fit_width();
+    });
     Layout();
+}
+
+void left_panel::fit_width() {
+    if (base_width <= 0) base_width = GetMinSize().x > 0 ? GetMinSize().x : GetSize().x;
+    wxWindow* top = wxGetTopLevelParent(this);
+    const int limit = std::max(base_width, top ? top->GetClientSize().x / 2 : base_width);
+    wxTreeCtrl* t = signature_tree;
+    // The tree lays its rows out when it is idle; asking its best size lays
+    // them out now. Then the right edge of the widest open row is measured.
+    t->InvalidateBestSize();
+    t->GetBestSize();
+    int widest = 0;
+    std::vector<wxTreeItemId> open{t->GetRootItem()};
+    for (size_t n = 0; n < open.size(); ++n) {
+        if (!open[n].IsOk()) continue;
+        wxTreeItemIdValue cookie;
+        for (wxTreeItemId c = t->GetFirstChild(open[n], cookie); c.IsOk(); c = t->GetNextChild(open[n], cookie)) {
+            wxRect r;
+            if (t->GetBoundingRect(c, r, true)) widest = std::max(widest, r.GetRight() + 1);
+            if (t->IsExpanded(c)) open.push_back(c);
+        }
+    }
+    int scrolled = 0;
+    t->GetViewStart(&scrolled, nullptr);
+    int unit = 0;
+    t->GetScrollPixelsPerUnit(&unit, nullptr);
+    widest += scrolled * unit;
+    // Beside the rows the pane keeps its margins and room for the scroll bar.
+    const int bar = std::max(0, wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, t));
+    const int wanted = widest + 8 + bar + (GetSize().x - t->GetClientSize().x);
+    const int width = std::clamp(wanted, base_width, limit);
+    if (width == GetMinSize().x && width == GetMaxSize().x) return;
+    SetMinSize(wxSize(width, -1));
+    SetMaxSize(wxSize(width, -1));
+    if (GetParent()) GetParent()->Layout();
 }
 
 bool left_panel::Enable(bool enable) { return signature_tree->Enable(enable); }
@@ -159,6 +202,7 @@ void left_panel::build_tree() {
         }
     }
     expand_click = false;
+    fit_width();
 }
 
 bool left_panel::clicks_allowed() const {

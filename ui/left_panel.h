@@ -31,6 +31,10 @@ public:
     bool Enable(bool enable = true) override;
 
     wxTreeCtrl* tree() const { return signature_tree; }
+    // The pane's width follows its open rows (a long signer name, the source
+    // of trust): never narrower than the width it was given, at most half
+    // the window; rows wider still scroll sideways.
+    void fit_width();
     // Acts on an item as a selection would (tests, label-edit veto).
     void act_on_item(const wxTreeItemId& item);
 
@@ -50,6 +54,7 @@ public:
 
 private:
     void setup();
+    int base_width = 0;  // the width the window gave the pane
     // False when clicks must be ignored (no loaded document, verifying, signing starts).
     bool clicks_allowed() const;
 };

@@ -190,9 +190,15 @@ void stamp_panel::fit_to_width() {
     certificate_hint_label->Wrap(wrap);
     cloud_services_label->Wrap(wrap);
     result_tip_label->Wrap(wrap);
-    certificate_status_label->SetMinSize(wxSize(w / 2, -1));
-    certificate_status_label->Wrap(w * 3 / 5);
-    certificate_info_bitmap->SetMinSize(wxSize(std::max(w / 6, certificate_info_bitmap->GetBestSize().x), -1));
+    // The rows of the certificate share the pane's width: the field and the
+    // state take what their label, the picture and "Select" leave, so that
+    // "Select" is never pushed past the pane's edge.
+    store_certificate_text->SetMinSize(wxSize(50, -1));
+    const int info_width = std::max(w / 6, certificate_info_bitmap->GetBestSize().x);
+    const int state_room = w - certificate_state_label->GetBestSize().x - info_width - 40;
+    certificate_status_label->SetMinSize(wxSize(std::max(50, std::min(w / 2, state_room)), -1));
+    certificate_status_label->Wrap(std::max(50, std::min(w * 3 / 5, state_room)));
+    certificate_info_bitmap->SetMinSize(wxSize(info_width, -1));
     // 0.8w, but never past the panel's edge beside its label.
     const int address_room = w - cloud_address_label->GetBestSize().x - 40;
     cloud_address_text->SetMinSize(wxSize(std::max(50, std::min(w * 8 / 10, address_room)), -1));

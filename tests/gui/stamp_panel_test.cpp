@@ -4,6 +4,8 @@
 // results (a stale one dropped).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <filesystem>
 #include <regex>
 #include <string>
@@ -22,6 +24,7 @@
 
 #include "app/data_dirs.h"
 #include "app/report_hooks.h"
+#include "app/screen_layout.h"
 #include "app/settings.h"
 #include "app/sigstampui.h"
 #include "app/text_utils.h"
@@ -46,6 +49,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The right pane of the main window: 415 pixels and its borders wide, at
+// most the work area high.
+wxSize pane_size() { return wxSize(425, std::min(1000, display_client_area(nullptr).height - 90)); }
+
+// Whether the window is seen whole inside the editor's visible part.
+bool seen_whole(wxWindow* editor, wxWindow* w) {
+    return editor->GetScreenRect().Contains(w->GetScreenRect());
+}
+
 class editor_probe : public stamp_panel {
 public:
     using stamp_panel::stamp_panel;
@@ -61,6 +73,7 @@ public:
     using stamp_panel_base::result_tip_label;
     using stamp_panel_base::save_button;
     using stamp_panel_base::select_certificate_button;
+    using stamp_panel_base::store_certificate_text;
     using stamp_panel_base::signing_book;
     using stamp_panel_base::stamp_image_button;
     using stamp_panel_base::stamp_image_hint_label;
@@ -158,7 +171,7 @@ protected:
             save_sigstampuis();
         };
 
-        frame_ = new wxFrame(nullptr, wxID_ANY, "stamp", wxPoint(0, 0), wxSize(520, 1000));
+        frame_ = new wxFrame(nullptr, wxID_ANY, "stamp", wxPoint(0, 0), pane_size());
         book_ = new wxSimplebook(frame_, wxID_ANY);
         book_->AddPage(new wxPanel(book_), "list");
         editor_ = new editor_probe(book_, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL, "stamppanel");
@@ -547,6 +560,9 @@ TEST_F(StampEditor, gallery) {
         editor_->click(editor_->select_certificate_button);
         ASSERT_TRUE(wait_checked());
         editor_->SendSizeEvent();
+        gui_test::settle(std::chrono::milliseconds(100));
+        EXPECT_TRUE(seen_whole(editor_, editor_->select_certificate_button)) << language;
+        EXPECT_TRUE(seen_whole(editor_, editor_->store_certificate_text)) << language;
         EXPECT_FALSE(gui_test::save_screenshot(editor_, "stamp_editor_local_" + language).empty());
         editor_->click(editor_->cloud_signing_button);
         editor_->radio(editor_->cloud_account_radio);
@@ -562,7 +578,7 @@ TEST_F(StampEditor, gallery) {
         editor_->wait_certificate_check();
         frame_->Destroy();
         gui_test::settle(std::chrono::milliseconds(50));
-        frame_ = new wxFrame(nullptr, wxID_ANY, "stamp", wxPoint(0, 0), wxSize(520, 1000));
+        frame_ = new wxFrame(nullptr, wxID_ANY, "stamp", wxPoint(0, 0), pane_size());
         book_ = new wxSimplebook(frame_, wxID_ANY);
         book_->AddPage(new wxPanel(book_), "list");
         editor_ = new editor_probe(book_);

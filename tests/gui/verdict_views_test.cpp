@@ -7,6 +7,7 @@
 #include <clocale>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 #include <openssl/x509.h>
 #include <wx/animate.h>
@@ -106,7 +107,7 @@ class verdict_window {
 public:
     verdict_window() {
         set_fixed_colours();  // as start-up does
-        frame = new wxFrame(nullptr, wxID_ANY, "Velkorant", wxPoint(0, 0), wxSize(940, 580));
+        frame = new wxFrame(nullptr, wxID_ANY, "Velkorant", wxPoint(0, 0), wxSize(1280, 580));
         auto* column = new wxBoxSizer(wxVERTICAL);
         bar = new infobar(frame, wxDefaultPosition, wxSize(-1, 42), "infobar");
         column->Add(bar, 0, wxEXPAND);
@@ -563,6 +564,21 @@ void shoot_verdicts(const std::string& suffix) {
         gui_test::run_until([&] { return w.view->painted.load(); });
         // Opened for the picture, so that every line can be read.
         w.pane->tree()->ExpandAll();
+        gui_test::settle(std::chrono::milliseconds(100));
+        // Every open row is read whole: the pane widened to its rows.
+        wxTreeCtrl* tree = w.pane->tree();
+        std::vector<wxTreeItemId> items{tree->GetRootItem()};
+        for (size_t n = 0; n < items.size(); ++n) {
+            wxTreeItemIdValue cookie;
+            for (wxTreeItemId c = tree->GetFirstChild(items[n], cookie); c.IsOk(); c = tree->GetNextChild(items[n], cookie))
+                items.push_back(c);
+        }
+        items.erase(items.begin());  // the hidden root
+        for (const wxTreeItemId& item : items) {
+            wxRect r;
+            if (tree->GetBoundingRect(item, r, true))
+                EXPECT_LE(r.GetRight(), tree->GetClientSize().x) << tree->GetItemText(item).utf8_string();
+        }
         const std::string stem = std::filesystem::path(name).stem().string();
         std::printf("%s: %s\n", stem.c_str(), w.bar->message().utf8_string().c_str());
         for (const std::string& line : w.tree_lines()) std::printf("  %s\n", line.c_str());
