@@ -53,9 +53,11 @@ namespace {
 // most the work area high.
 wxSize pane_size() { return wxSize(425, std::min(1000, display_client_area(nullptr).height - 90)); }
 
-// Whether the window is seen whole inside the editor's visible part.
+// Whether the window lies within the editor's width (the editor scrolls
+// up and down where the screen is lower than it).
 bool seen_whole(wxWindow* editor, wxWindow* w) {
-    return editor->GetScreenRect().Contains(w->GetScreenRect());
+    const wxRect e = editor->GetScreenRect(), r = w->GetScreenRect();
+    return r.x >= e.x && r.GetRight() <= e.GetRight();
 }
 
 class editor_probe : public stamp_panel {
