@@ -487,6 +487,16 @@ TEST_F(Documents, ImageDocument) {
 }
 
 TEST_F(Documents, SigningAndVerificationFailUntilWired) {
+    // Other suites of this executable wire the services; this one needs them unwired.
+    const document_services saved = doc_services();
+    doc_services().verify_all_signatures = nullptr;
+    doc_services().sign_with_pfx = nullptr;
+    doc_services().sign_with_syscert = nullptr;
+    doc_services().sign_doc_timestamp = nullptr;
+    struct put_back {
+        const document_services& services;
+        ~put_back() { doc_services() = services; }
+    } put_back_at_end{saved};
     doc_pdfium doc;
     auto text_of = [](auto fn) -> std::string {
         try {
