@@ -3,6 +3,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -178,6 +179,20 @@ bool bar_active(wxWindow* w, int orient) {
 }
 }  // namespace
 
+void page_glcanvas::set_scrollbar(int orient, int position, int thumb, int range) {
+    // The bars are set at every paint. GTK re-queues the window's layout on
+    // every change of a bar's adjustment, even to the values it has, and
+    // that layout paints the view again: setting only what differs is what
+    // lets a shown page go idle.
+    // The bar's own rules, so that the comparison sees what it would hold.
+    if (range < 1) range = thumb = 1;
+    if (thumb < 1) thumb = 1;
+    position = std::max(0, std::min(position, range - thumb));
+    if (GetScrollPos(orient) == position && GetScrollThumb(orient) == thumb && GetScrollRange(orient) == range)
+        return;
+    SetScrollbar(orient, position, thumb, range, true);
+}
+
 void page_glcanvas::update_horizontal_scrollbar() {
     if (page_texture.texture_id == 0) return;
     const double scale = pixel_scale();
@@ -185,11 +200,11 @@ void page_glcanvas::update_horizontal_scrollbar() {
     bool changed;
     // The bar counts in window units; the view works in pixels.
     if (page_width_px > client_width) {
-        SetScrollbar(wxHORIZONTAL, (int)(std::abs(painted_h_offset) / scale), (int)(client_width / scale),
-                     (int)(page_width_px / scale), true);
+        set_scrollbar(wxHORIZONTAL, (int)(std::abs(painted_h_offset) / scale), (int)(client_width / scale),
+                      (int)(page_width_px / scale));
         changed = !was_active;
     } else {
-        SetScrollbar(wxHORIZONTAL, 0, (int)(page_width_px / scale), (int)(page_width_px / scale), true);
+        set_scrollbar(wxHORIZONTAL, 0, (int)(page_width_px / scale), (int)(page_width_px / scale));
         changed = was_active;
     }
     if (changed) Refresh(false);  // the client area changed size: paint again
@@ -198,7 +213,7 @@ void page_glcanvas::update_horizontal_scrollbar() {
 void page_glcanvas::update_vertical_scrollbar() {
     const int count = page_count();
     if (count > 1) {
-        SetScrollbar(wxVERTICAL, page, 1, count, true);
+        set_scrollbar(wxVERTICAL, page, 1, count);
         return;
     }
     if (count != 1 || page_texture.texture_id == 0) return;
@@ -206,11 +221,11 @@ void page_glcanvas::update_vertical_scrollbar() {
     const bool was_active = bar_active(this, wxVERTICAL);
     bool changed;
     if (page_height_px > client_height) {
-        SetScrollbar(wxVERTICAL, (int)(((page_height_px - client_height) - std::abs(painted_v_offset)) / scale),
-                     (int)(client_height / scale), (int)(page_height_px / scale), true);
+        set_scrollbar(wxVERTICAL, (int)(((page_height_px - client_height) - std::abs(painted_v_offset)) / scale),
+                      (int)(client_height / scale), (int)(page_height_px / scale));
         changed = !was_active;
     } else {
-        SetScrollbar(wxVERTICAL, 0, (int)(page_height_px / scale), (int)(page_height_px / scale), true);
+        set_scrollbar(wxVERTICAL, 0, (int)(page_height_px / scale), (int)(page_height_px / scale));
         changed = was_active;
     }
     if (changed) Refresh(false);  // the client area changed size: paint again

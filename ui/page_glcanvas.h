@@ -69,6 +69,8 @@ protected:
     void draw_stamp(const std::wstring& path);
     void render_page();
     void update_horizontal_scrollbar();
+    // SetScrollbar, when any of the values differs from the bar's.
+    void set_scrollbar(int orient, int position, int thumb, int range);
     void take_pointer();
     void toggle_pane(bool left);
 
