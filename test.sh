@@ -6,6 +6,7 @@
 #   ./test.sh --sanitize  under AddressSanitizer and UndefinedBehaviorSanitizer
 #                         (./build-asan), then the executables that start
 #                         workers under ThreadSanitizer (./build-tsan)
+# VELK_JOBS=<n> bounds the parallel build and test jobs (default: every core).
 # Exit code: 0 when everything passed.
 set -eu
 cd "$(dirname "$0")"

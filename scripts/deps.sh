@@ -38,12 +38,15 @@ velk_install_deps() {
 # Configures and builds into the folder; VELK_BUILD_TARGET limits the build
 # to one target (default: everything). A folder that was configured before is
 # configured again only when options are given: the build itself re-runs CMake
-# when a CMakeLists.txt changed.
+# when a CMakeLists.txt changed. VELK_JOBS bounds the parallel jobs of builds
+# and test runs (default: every core), for a machine others share.
+velk_jobs() { echo "${VELK_JOBS:-$(nproc)}"; }
+
 velk_build() {
   local dir="$1"; shift
   export CCACHE_DIR="${CCACHE_DIR:-$PWD/.ccache}"
   if [ ! -f "$dir/CMakeCache.txt" ] || [ $# -gt 0 ]; then
     cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
   fi
-  cmake --build "$dir" -j "$(nproc)" ${VELK_BUILD_TARGET:+--target "$VELK_BUILD_TARGET"}
+  cmake --build "$dir" -j "$(velk_jobs)" ${VELK_BUILD_TARGET:+--target "$VELK_BUILD_TARGET"}
 }

@@ -8,7 +8,7 @@ VELK_TEST_EXECUTABLES=(test_platform test_app test_net test_crypto test_document
 # start one of their own each).
 velk_run_ctest() {
   local dir="$1"; shift
-  (cd "$dir" && xvfb-run -a -s "$VELK_SCREEN" ctest --output-on-failure -j "$(nproc)" --timeout 600 "$@")
+  (cd "$dir" && xvfb-run -a -s "$VELK_SCREEN" ctest --output-on-failure -j "$(velk_jobs)" --timeout 600 "$@")
 }
 
 # Each named test executable once as one process, side by side, in a shuffled
@@ -65,7 +65,7 @@ velk_run_sanitized() {
     export TSAN_OPTIONS="suppressions=$supp/tsan.supp:halt_on_error=0:exitcode=66:second_deadlock_stack=1"
     local workers=(test_document test_gui test_service)
     VELK_BUILD_TARGET="${workers[0]}" velk_build build-tsan -DVELK_SANITIZE=thread &&
-      cmake --build build-tsan -j "$(nproc)" --target "${workers[@]}" &&
+      cmake --build build-tsan -j "$(velk_jobs)" --target "${workers[@]}" &&
       velk_run_whole build-tsan "${workers[@]}"
   ) || rc=1
   return $rc
