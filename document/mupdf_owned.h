@@ -4,7 +4,7 @@
 // MuPDF error unwinds by longjmp, which skips destructors.
 //
 //   owned<fpdf_document_t__> doc(FPDF_CreateNewDocument());   FPDF_CloseDocument
-//   mupdf_owned<pdf_document> pdf(ctx, pdf_create_document(ctx));   pdf_drop_document
+//   mupdf_owned<pdf_document> pdf(ctx, pdf_create_document(ctx));   pdf_layer_drop_document
 #include "document/pdf_layer.h"
 #include "document/pdf_layer_mupdf.h"
 #include "platform/owned.h"
@@ -17,7 +17,7 @@ template <class T>
 struct mupdf_drop;
 template <>
 struct mupdf_drop<pdf_document> {
-    static void drop(fz_context* ctx, pdf_document* p) { pdf_drop_document(ctx, p); }
+    static void drop(fz_context* ctx, pdf_document* p) { pdf_layer_drop_document(ctx, p); }
 };
 template <>
 struct mupdf_drop<pdf_obj> {

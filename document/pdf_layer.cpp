@@ -44,7 +44,10 @@ fz_context* base_context() {
 struct thread_context {
     fz_context* ctx = nullptr;
     ~thread_context() {
-        if (ctx) fz_drop_context(ctx);
+        if (!ctx) return;
+        // A clone shares the store and the caches it drops its references to.
+        std::lock_guard<std::recursive_mutex> guard(pdf_library_lock());
+        fz_drop_context(ctx);
     }
 };
 thread_local thread_context t_context;
@@ -62,6 +65,21 @@ void set_success() {
 std::recursive_mutex& pdf_library_lock() {
     static std::recursive_mutex lock;
     return lock;
+}
+
+void pdf_layer_drop_document(fz_context* ctx, pdf_document* doc) {
+    if (!ctx || !doc) return;
+    PDF_LAYER_GUARD;
+    // The resource store is shared by all contexts and keyed by PDF objects.
+    // An item whose key belongs to a dropped document stays behind as a key
+    // into freed memory: the next lookup compares against it (reading the
+    // freed cross-reference table) and the next reap drops it. So the store
+    // forgets the document's items while the document is still whole, and
+    // is emptied once more after the drop for anything the drop released.
+    fz_try(ctx) { pdf_empty_store(ctx, doc); }
+    fz_catch(ctx) { fz_empty_store(ctx); }
+    pdf_drop_document(ctx, doc);
+    fz_empty_store(ctx);
 }
 
 fz_context* pdf_layer_context() {
@@ -117,6 +135,9 @@ FPDF_DOCUMENT open_document(fz_context* ctx, fz_buffer* buf, fz_stream* file, FI
         if (fp) std::fclose(fp);
     };
     if (!opened) {
+        // MuPDF dropped the half-opened document itself: forget whatever of
+        // it reached the store.
+        fz_empty_store(ctx);
         release();
         pdf_layer_set_error(FPDF_ERR_FORMAT, message[0] ? message : "not a PDF file");
         return nullptr;
@@ -138,13 +159,13 @@ FPDF_DOCUMENT open_document(fz_context* ctx, fz_buffer* buf, fz_stream* file, FI
         pages = -1;
     }
     if (needs && !authenticated) {
-        pdf_drop_document(ctx, doc);
+        pdf_layer_drop_document(ctx, doc);
         release();
         pdf_layer_set_error(FPDF_ERR_PASSWORD, "the PDF needs a password");
         return nullptr;
     }
     if (pages < 0) {
-        pdf_drop_document(ctx, doc);
+        pdf_layer_drop_document(ctx, doc);
         release();
         pdf_layer_set_error(FPDF_ERR_FORMAT, message[0] ? message : "the PDF cannot be read");
         return nullptr;
@@ -152,7 +173,7 @@ FPDF_DOCUMENT open_document(fz_context* ctx, fz_buffer* buf, fz_stream* file, FI
 
     auto* handle = new (std::nothrow) fpdf_document_t__;
     if (!handle) {
-        pdf_drop_document(ctx, doc);
+        pdf_layer_drop_document(ctx, doc);
         release();
         pdf_layer_set_error(FPDF_ERR_UNKNOWN, "out of memory");
         return nullptr;
@@ -292,7 +313,7 @@ FPDF_DOCUMENT FPDF_CreateNewDocument() {
     }
     auto* handle = new (std::nothrow) fpdf_document_t__;
     if (!handle) {
-        pdf_drop_document(ctx, doc);
+        pdf_layer_drop_document(ctx, doc);
         return nullptr;
     }
     handle->pdf = doc;
@@ -303,16 +324,11 @@ void FPDF_CloseDocument(FPDF_DOCUMENT doc) {
     PDF_LAYER_GUARD;
     if (!doc) return;
     fz_context* ctx = pdf_layer_context();
-    pdf_drop_document(ctx, doc->pdf);
+    pdf_layer_drop_document(ctx, doc->pdf);
     fz_drop_buffer(ctx, doc->source);
     fz_drop_stream(ctx, doc->file);  // the document's own reference went with it: the stream is gone
     if (doc->fp) std::fclose(doc->fp);
     delete doc;
-    // The resource store is shared by all contexts and keyed by PDF objects;
-    // MuPDF 1.21 compares a new key against keys of closed documents and reads
-    // their freed cross-reference tables. Emptying the store at every close
-    // leaves no such keys behind (the program keeps one document open).
-    fz_empty_store(ctx);
 }
 
 pdf_document* pdf_layer_document(FPDF_DOCUMENT doc) { return doc ? doc->pdf : nullptr; }

@@ -37,6 +37,10 @@ FPDF_DOCUMENT FPDF_CreateNewDocument();
 // A document read from `file` as it needs it (the handle takes the stream
 // over, also on failure); null with the layer's error set when it does not open.
 FPDF_DOCUMENT pdf_layer_load_stream(fz_stream* file, const char* password);
+// Drops a MuPDF document and makes the shared resource store forget it.
+// Every document is dropped through here, never by pdf_drop_document alone.
+// Takes the library lock.
+void pdf_layer_drop_document(fz_context* ctx, pdf_document* doc);
 // The MuPDF objects behind the handles (owned by the handles).
 pdf_document* pdf_layer_document(FPDF_DOCUMENT doc);
 pdf_page* pdf_layer_page(FPDF_PAGE page);
