@@ -8,6 +8,7 @@
 
 #include "app/exceptionex.h"
 #include "app/text_utils.h"
+#include "app/worker_flags.h"
 #include "document/doc_services.h"
 #include "platform/private_temp.h"
 
@@ -17,7 +18,9 @@ void doc_text::set_text_layout(const std::string& font_path, int style) { fill_t
 
 void doc_text::load(const std::wstring& file) {
     text_path = file;
-    std::wstring text = read_text_file(file);
+    // A long text takes seconds to read and lay out: shutdown must not wait for it.
+    std::wstring text = read_text_file(file, &stop_workers);
+    layout.stop = &stop_workers;
     std::lock_guard<std::recursive_mutex> guard(pdf_library_lock());
     pdf_doc = text_to_pdf(layout, text);
     finish_load();

@@ -1,6 +1,7 @@
 #pragma once
 // Turning plain text and pictures into PDF documents, so that they can be
 // shown, verified and signed like any PDF.
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -14,6 +15,9 @@ struct text_layout {
     std::string font_path;        // the CJK font: a TrueType font file (not a collection)
     std::string latin_font_path;  // the font of every other character (full Latin-1, the Euro sign, ...)
     uint32_t font_size = 0;
+    // When set, the layout looks at it every few thousand characters and
+    // ends with "%s(), stopped" once it is true (a long text at shutdown).
+    const std::atomic<bool>* stop = nullptr;
 };
 
 // The fonts text documents are set in, chosen per character: a TrueType font
@@ -83,7 +87,8 @@ void add_text_line(fz_context* ctx, pdf_document* doc, text_page& page, text_fon
 // Appends `c` to a line buffer: tab -> four spaces, en space or form feed -> one space.
 void append_line_char(std::wstring& buffer, wchar_t c);
 
-// Lays `text` out as new pages of `doc`. Throws exceptionex on failure.
+// Lays `text` out as new pages of `doc`. Throws exceptionex on failure and
+// when the layout's stop flag ends it.
 void lay_out_text_document(fz_context* ctx, pdf_document* doc, const text_layout& layout, const std::wstring& text);
 
 // The layout of `text` as a new document owned by the caller. Throws exceptionex.

@@ -20,6 +20,7 @@
 #include "app/encoding.h"
 #include "app/exceptionex.h"
 #include "app/text_utils.h"
+#include "app/worker_flags.h"
 #include "crypto/cert_loading.h"
 #include "crypto/digests.h"
 #include "crypto/ses_seal.h"
@@ -151,6 +152,9 @@ public:
 
 protected:
     bool read_bytes(uint64_t offset, unsigned char* out, std::size_t length) override {
+        // A block takes milliseconds; the ranges of a large file take
+        // seconds, which shutdown does not wait for: the check ends failed.
+        if (stop_workers.load()) return false;
         const auto at = static_cast<int64_t>(offset);
         auto n = static_cast<int64_t>(length);
         if (at < first_) {

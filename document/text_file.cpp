@@ -2,14 +2,17 @@
 // GB 18030 (which covers every Unicode character, and GBK with it).
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <fstream>
+#include <cstdio>
 #include <stdexcept>
-#include <iterator>
 #include <string>
+#include <vector>
 
+#include "app/exceptionex.h"
 #include "app/text_utils.h"
 #include "document/doc_text.h"
+#include "platform/owned.h"
 
 namespace {
 
@@ -52,10 +55,23 @@ std::string gb18030_to_utf8(const std::string& bytes) {
 
 }  // namespace
 
-std::wstring read_text_file(const std::wstring& path) {
-    std::ifstream in(wide_to_utf8(path), std::ios::binary);
+std::wstring read_text_file(const std::wstring& path, const std::atomic<bool>* stop) {
+    auto check_stop = [stop] {
+        if (stop && stop->load(std::memory_order_relaxed)) throw_ex_fmt("%s(), stopped", "");
+    };
+    // Read and decoded in blocks, each taking milliseconds, so that a stop
+    // request is seen within a block (a 50 MB file takes seconds in all).
+    constexpr std::size_t kBlock = std::size_t(1) << 20;
+    owned<FILE> in(std::fopen(wide_to_utf8(path).c_str(), "rbe"));
     if (!in) return std::wstring();
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string bytes;
+    std::vector<char> block(kBlock);
+    for (;;) {
+        check_stop();
+        const std::size_t n = std::fread(block.data(), 1, block.size(), in.get());
+        bytes.append(block.data(), n);
+        if (n < block.size()) break;
+    }
     bytes.append(2, '\0');
     auto* p = reinterpret_cast<unsigned char*>(&bytes[0]);
     const size_t size = bytes.size() - 2;
@@ -67,12 +83,23 @@ std::wstring read_text_file(const std::wstring& path) {
     size_t start = (size >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) ? 3 : 0;
     size_t end = start;
     while (end < size && p[end] != 0) ++end;
-    const std::string text(reinterpret_cast<const char*>(p + start), end - start);
-    // Strict: bytes that are neither UTF-8 nor GB 18030 raise "bad conversion".
+    // Strict: bytes that are neither UTF-8 nor GB 18030 raise "bad
+    // conversion". UTF-8 is decoded in blocks that end before a byte that
+    // starts a character, so a block decodes as it would within the whole.
+    std::wstring text;
+    text.reserve(end - start);
     try {
-        return utf8_to_wide(text);
+        for (size_t at = start; at < end;) {
+            check_stop();
+            size_t to = std::min(end, at + kBlock);
+            while (to < end && (p[to] & 0xC0) == 0x80) ++to;
+            text += utf8_to_wide(std::string(reinterpret_cast<const char*>(p + at), to - at));
+            at = to;
+        }
     } catch (const std::range_error&) {
         if (start != 0) throw;  // a UTF-8 mark promised UTF-8
-        return utf8_to_wide(gb18030_to_utf8(text));
+        check_stop();
+        return utf8_to_wide(gb18030_to_utf8(std::string(reinterpret_cast<const char*>(p), end)));
     }
+    return text;
 }

@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -208,6 +209,9 @@ void add_text_line(fz_context* ctx, pdf_document* doc, text_page& page, text_fon
 
 namespace {
 
+// The MuPDF error text of a layout ended by its stop flag.
+const char kStoppedText[] = "stopped";
+
 // Makes the finished page part of the document.
 void finish_page(fz_context* ctx, pdf_document* doc, const text_layout& layout, const text_fonts& fonts,
                  text_page& page) {
@@ -247,6 +251,8 @@ void lay_out_text(fz_context* ctx, pdf_document* doc, const text_layout& layout,
                   const std::wstring& text) {
     const text_metrics m = compute_text_metrics(layout);
     const uint32_t s = layout.font_size;
+    const std::atomic<bool>* const stop = layout.stop;
+    uint32_t since_check = 0;
     text_page page;
     // C++ objects live outside the fz_try block: a MuPDF error unwinds by longjmp.
     std::wstring buffer;
@@ -258,6 +264,11 @@ void lay_out_text(fz_context* ctx, pdf_document* doc, const text_layout& layout,
         const size_t length = text.size();
         size_t k = 0;
         while (k < length) {
+            // A few thousand characters take a few milliseconds.
+            if (stop && ++since_check >= 4096) {
+                since_check = 0;
+                if (stop->load(std::memory_order_relaxed)) fz_throw(ctx, FZ_ERROR_GENERIC, "%s", kStoppedText);
+            }
             wchar_t c = text[k];
             bool last = (k + 1 == length);
             if (i >= m.lines_per_page) {
@@ -352,6 +363,7 @@ void lay_out_text_document(fz_context* ctx, pdf_document* doc, const text_layout
     }
     drop_text_font(ctx, f.cjk);
     drop_text_font(ctx, f.latin);
+    if (failed && std::strcmp(message, kStoppedText) == 0) throw_ex_fmt("%s(), stopped", "");
     if (failed) throw_ex_fmt("%s(), text layout failed, %s", "", message);
 }
 

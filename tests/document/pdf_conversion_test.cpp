@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <thread>
 #include <regex>
 
 #include "app/exceptionex.h"
@@ -267,6 +270,38 @@ TEST_F(TextToPdf, CharactersNoFontHasAreReplacedVisibly) {
     text_layout layout;
     fill_text_layout(layout, dir.file("no-such-font.ttf"), 1);
     EXPECT_EQ(doctest::extracted_text(convert(L"x \u4e2d\u00e4", 1, &layout)), "x \uFFFD\u00e4\n");
+}
+
+// A long text is laid out for seconds: its stop flag ends the layout early
+// (set before it starts, or while it runs), and the text and the library
+// are usable afterwards.
+TEST_F(TextToPdf, StopFlagEndsALongLayout) {
+    std::wstring text;
+    const std::wstring line = L"A line of a long text laid out as many pages.\n";
+    text.reserve(line.size() * 200000);
+    for (int i = 0; i < 200000; ++i) text += line;
+    text_layout layout;
+    fill_text_layout(layout, kTextFontPath, 1);
+    std::atomic<bool> stop{true};
+    layout.stop = &stop;
+    for (bool before : {true, false}) {
+        stop = before;
+        std::thread stopper;
+        if (!before)
+            stopper = std::thread([&stop] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                stop = true;
+            });
+        try {
+            FPDF_CloseDocument(text_to_pdf(layout, text));
+            ADD_FAILURE() << "the layout ended without looking at the stop flag, before " << before;
+        } catch (const std::exception& ex) {
+            EXPECT_STREQ(ex.what(), "(), stopped") << before;
+        }
+        if (stopper.joinable()) stopper.join();
+    }
+    layout.stop = nullptr;
+    EXPECT_EQ(page_count_of(convert(L"after the stop", 1, &layout)), 1);
 }
 
 TEST(ImageToPdf, PicturesKeepTheirSize) {

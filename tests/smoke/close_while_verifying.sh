@@ -91,6 +91,40 @@ for expected in "<frame-x>60</frame-x>" "<frame-y>50</frame-y>" "<frame-w>1500</
 done
 echo "PASS: closed within a few seconds with status 0, exit lines printed, geometry saved"
 
+# --- closing while a long text is laid out
+# A 50 MB text takes many seconds to read and lay out as pages; the close must
+# not wait for all of that: reading and layout look at the stop flag as they go.
+python3 - "$home/long.txt" <<'PY' || fail "cannot write the long text"
+import sys
+line = "A line of a long text file that is laid out as PDF pages when it is opened.\n"
+with open(sys.argv[1], "w") as out:
+    out.write(line * (50 * 1024 * 1024 // len(line)))
+PY
+"$program" "$home/long.txt" > "$home/out.log" 2>&1 &
+pid=$!
+window=""
+for _ in $(seq 1 200); do
+  window="$(xdotool search --name 'long\.txt - Velkorant' 2>/dev/null | head -n 1)"
+  [ -n "$window" ] && break
+  kill -0 "$pid" 2>/dev/null || fail "the program ended before its window appeared"
+  sleep 0.1
+done
+[ -n "$window" ] || fail "no main window for the text within 20 seconds"
+sleep 2
+asked=$(date +%s%N)
+python3 "$source_dir/tests/smoke/send_wm_delete.py" "$window" || fail "cannot send WM_DELETE_WINDOW"
+ended=""
+for _ in $(seq 1 200); do
+  if ! kill -0 "$pid" 2>/dev/null; then ended=1; break; fi
+  sleep 0.02
+done
+took_ms=$(( ($(date +%s%N) - asked) / 1000000 ))
+[ -n "$ended" ] || fail "the program still runs 4 seconds after the close request during the text load"
+{ wait "$pid"; } 2>/dev/null
+pid=""
+grep -q "stopped" "$home/out.log" || echo "note: the text load had ended before the close request"
+echo "PASS: closed ${took_ms} ms after the close request during a 50 MB text load"
+
 # --- certificate-file mode
 trust="$XDG_DATA_HOME/Velkorant/trustlist+.json"
 [ -f "$trust" ] || fail "no stored trust list after the first run"
