@@ -14,6 +14,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -483,8 +484,14 @@ void save_settings_file() {
     if (!settings_document.Save(stream, 2)) return;
     std::string bytes(stream.GetLength(), '\0');
     stream.CopyTo(bytes.data(), bytes.size());
-    // A failed write leaves the previous file whole; the options stay in memory.
-    platform::write_file_atomically(settings_file_narrow(), bytes, 0600);
+    // A failed write leaves the previous file whole; the options stay in
+    // memory, and the line says what was not kept (a read-only or full
+    // settings folder would otherwise lose the window geometry silently).
+    const std::string path = settings_file_narrow();
+    if (!platform::write_file_atomically(path, bytes, 0600)) {
+        const int error = errno;
+        diag_error("", ("cannot write the settings file " + path + ": " + std::strerror(error)).c_str());
+    }
 }
 
 void save_ui_status() {

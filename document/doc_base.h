@@ -72,5 +72,9 @@ public:
     std::vector<sig_result*> topsigs;
 };
 
+// The failure text of a load that met a PDF needing a password to open (as
+// it is thrown: "%s(), ..." with an empty function name).
+extern const char* const kEncryptedDocumentText;
+
 // The open document (null when none).
 extern doc_base* current_document;

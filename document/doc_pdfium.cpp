@@ -10,6 +10,8 @@
 
 FPDF_FORMFILLINFO form_fill_info = {1};
 
+const char* const kEncryptedDocumentText = "(), the pdf is encrypted with a password";
+
 doc_pdfium::doc_pdfium() = default;
 
 doc_pdfium::~doc_pdfium() { doc_pdfium::close(); }
@@ -22,6 +24,7 @@ void doc_pdfium::load(const std::wstring& file) {
     if (!pdf_doc) {
         unsigned long err = FPDF_GetLastError();
         if (err == FPDF_ERR_FORMAT) throw_ex_fmt("%s(), not a pdf file", "");
+        if (err == FPDF_ERR_PASSWORD) throw exceptionex(kEncryptedDocumentText);
         throw_ex_fmt("%s(), err: %d", "", (int)err);
     }
     finish_load();

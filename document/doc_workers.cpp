@@ -3,6 +3,7 @@
 #include <chrono>
 #include <memory>
 #include <cstdio>
+#include <cstring>
 #include <thread>
 
 #include "app/diagnostics.h"
@@ -46,7 +47,9 @@ void load_worker(wxEvtHandler* window, std::wstring path) {
         if (auto store = doc_services().set_main_document_path) store(path);
         throw_succeed();
     } catch (const std::exception& ex) {
-        post_thread_event(window, wxt_thread_event(evt_loadend));
+        wxt_thread_event end(evt_loadend);
+        if (std::strcmp(ex.what(), kEncryptedDocumentText) == 0) end.SetInt(load_end_encrypted);
+        post_thread_event(window, end);
         write_failure(ex);
         // A worker stopped while waiting never owned the flag: leave it to its owner.
         if (claimed) doc_loading.store(false);

@@ -17,8 +17,11 @@ struct sig_results;
 
 // Loads current_document from path; on success hands the path to the main
 // window (doc_services().set_main_document_path). Queues "evt_loadend" to
-// window.
+// window, whose int says why a load failed (load_end_reason).
 void load_worker(wxEvtHandler* window, std::wstring path);
+
+// The int of "evt_loadend".
+enum load_end_reason { load_end_other = 0, load_end_encrypted = 1 };
 
 // Waits for a painted page, a ready trust list and no other verification,
 // then verifies current_document (doc_services().verify_open_document)

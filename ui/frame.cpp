@@ -66,8 +66,10 @@ std::wstring shared_document_path;
 
 wxString file_name_part(const std::wstring& path) { return wxFileName(wxString(path)).GetFullName(); }
 
-wxString open_error_text() {
-    return tr("Open File Error") + tr(". ") + tr("File type is unsupported, or file is damaged");
+wxString open_error_text(bool encrypted = false) {
+    return tr("Open File Error") + tr(". ") +
+           (encrypted ? tr("The document is encrypted and needs a password to open")
+                      : tr("File type is unsupported, or file is damaged"));
 }
 
 int clamp_to_int(long long v) {
@@ -643,8 +645,8 @@ void frame::open_certificate_file(const std::wstring& path) {
     show_certificate_chain(this, chain, file_name_part(path), false);
 }
 
-void frame::show_open_error() {
-    info()->show_error(infobar_status_icon, open_error_text());
+void frame::show_open_error(bool encrypted) {
+    info()->show_error(infobar_status_icon, open_error_text(encrypted));
     clear_views();
 }
 
@@ -695,7 +697,7 @@ void frame::on_thread_event(wxThreadEvent& event) {
             info()->show_info(tr("Verifying document"), infobar_busy);
             std::thread(verify_worker, static_cast<wxEvtHandler*>(this)).detach();
         } else {
-            show_open_error();
+            show_open_error(event.GetInt() == load_end_encrypted);
         }
         page_view->SetCanFocus(true);
         page_view->SetFocus();

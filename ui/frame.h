@@ -56,7 +56,7 @@ public:
     void show_open_dialog();
     void open_by_content(const std::wstring& path);
     void open_certificate_file(const std::wstring& path);
-    void show_open_error();
+    void show_open_error(bool encrypted = false);
     void clear_views();
     void post_file_missing(const std::wstring& path);
 

@@ -612,4 +612,15 @@ TEST_F(Settings, WritesAreAtomicPrivateAndUnderTheLock) {
     writer.join();
     EXPECT_TRUE(saved.load());
     EXPECT_NE(read_text(file_), before);
+
+    // A settings folder that cannot take the file (here: its place is taken
+    // by a folder, which stops root as well): the failure is a diagnostic line.
+    fs::remove(file_);
+    fs::create_directory(file_);
+    testing::internal::CaptureStdout();
+    save_ui_status();
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("[ERROR] (), ex.what(): cannot write the settings file " + file_ + ": "), std::string::npos)
+        << out;
+    fs::remove(file_);
 }

@@ -182,7 +182,7 @@ TEST_F(Documents, PdfLoadErrors) {
     run("qpdf --encrypt user owner 256 -- " + quote(plain) + " " + quote(locked) + " 2>&1", &status);
     ASSERT_EQ(status, 0);
     doc_pdfium a;
-    EXPECT_EQ(load_error(a, locked), "(), err: 4");
+    EXPECT_EQ(load_error(a, locked), kEncryptedDocumentText);
     EXPECT_FALSE(a.loaded);
     EXPECT_EQ(a.page_count, 0);
 
@@ -309,7 +309,7 @@ TEST_F(Documents, CorpusPdfsOpenAndRender) {
         int needs_password = -1;
         run("qpdf --requires-password " + quote(path) + " 2>&1", &needs_password);
         if (needs_password == 0) {
-            EXPECT_EQ(load_error(doc, path), "(), err: 4") << path;
+            EXPECT_EQ(load_error(doc, path), kEncryptedDocumentText) << path;
             ++locked;
             continue;
         }

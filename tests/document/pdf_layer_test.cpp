@@ -98,6 +98,14 @@ TEST(PdfLayer, LoadErrors) {
     EXPECT_EQ(FPDF_GetPageCount(doc), 1);
     FPDF_CloseDocument(doc);
 
+    // Encrypted with an owner password only: it opens without a password.
+    r = run_command("qpdf --encrypt '' owner 256 -- " + shell_quote(src) + " " + shell_quote(dir.file("owner.pdf")));
+    ASSERT_EQ(r.status, 0) << r.output;
+    doc = FPDF_LoadDocument(dir.file("owner.pdf").c_str(), "");
+    ASSERT_NE(doc, nullptr) << FPDF_GetLastErrorText();
+    EXPECT_EQ(FPDF_GetPageCount(doc), 1);
+    FPDF_CloseDocument(doc);
+
     // From memory, the same bytes open the same way.
     std::string bytes = read_file(src);
     doc = FPDF_LoadMemDocument(bytes.data(), static_cast<int>(bytes.size()), nullptr);

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <clocale>
+#include <ctime>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
@@ -28,11 +29,14 @@
 #include <wx/intl.h>
 #include <wx/translation.h>
 #include <wx/uiaction.h>
+#include <wx/evtloop.h>
+#include <wx/timer.h>
 
 #include "app/data_dirs.h"
 #include "app/exceptionex.h"
 #include "app/process_exit.h"
 #include "app/settings.h"
+#include "app/text_utils.h"
 #include "app/theme_colours.h"
 #include "app/ui_language.h"
 #include "app/thread_event.h"
@@ -776,6 +780,124 @@ void shoot_signed_pdf(const std::string& name) {
     f->Destroy();
     gui_test::settle(50ms);
     replace_document(nullptr);
+    set_data_root(data.path() + "/gone");
+}
+
+// ---------------------------------------------------------------- idle with a document open
+
+// Runs the toolkit's own loop for `time`: it sleeps while nothing happens,
+// as the program's loop does (a polling pump would cost CPU of its own).
+void run_event_loop(std::chrono::milliseconds time) {
+    wxGUIEventLoop loop;
+    wxTimer timer;
+    timer.Bind(wxEVT_TIMER, [&loop](wxTimerEvent&) { loop.Exit(); });
+    timer.StartOnce(static_cast<int>(time.count()));
+    loop.Run();
+}
+
+double process_cpu_seconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9;
+}
+
+// A window left alone with a document in view goes idle: after it has
+// settled, no paints and almost no CPU. Multi-page documents used to repaint
+// about a hundred times a second for as long as they were open.
+TEST(frame_idle, a_shown_document_settles_to_no_paints_and_no_cpu) {
+    testsupport::scratch_dir data;
+    set_data_root(data.path());
+    set_fixed_colours();
+    init_pdfium_with_fonts();
+    stop_workers = false;
+    trust_list_ready = true;
+    install_verification_services();
+    const std::string one = testsupport::write_minimal_pdf(data.file("one.pdf"), 1);
+    const std::string two = data.file("two.pdf");
+    ASSERT_EQ(std::system(("qpdf --empty --pages '" + one + "' '" + one + "' -- '" + two + "'").c_str()), 0);
+    const std::string many = testsupport::write_minimal_pdf(data.file("many.pdf"), 300);
+    const std::string text = data.file("long.txt");
+    {
+        std::ofstream out(text);
+        for (int i = 0; i < 400; ++i) out << "Line " << i << " of a text that runs over several pages.\n";
+    }
+    const struct {
+        std::string path;
+        int pages;
+    } cases[] = {{two, 2}, {many, 300}, {text, 0}};  // 0: several
+    for (const auto& c : cases) {
+        auto* f = new frame(wxPoint(0, 0), wxSize(1280, 800));
+        f->Show();
+        int paints = 0;
+        f->canvas()->Bind(wxEVT_PAINT, [&paints](wxPaintEvent& e) {
+            ++paints;
+            e.Skip();
+        });
+        f->open_file(utf8_to_wide(c.path), 0);
+        ASSERT_TRUE(gui_test::run_until([f] { return !f->load_pending; }, 10s)) << c.path;
+        ASSERT_NE(current_document, nullptr);
+        EXPECT_TRUE(current_document->loaded) << c.path;
+        if (c.pages > 0)
+            EXPECT_EQ(current_document->page_count, c.pages) << c.path;
+        else
+            EXPECT_GT(current_document->page_count, 1) << c.path;
+        ASSERT_TRUE(gui_test::run_until([] { return running_workers.load() == 0 && !doc_verifying; }, 20s));
+        ASSERT_TRUE(f->canvas()->painted.load()) << c.path;
+        // Settling: the verdict reaches the window and the page is drawn.
+        run_event_loop(2s);
+        paints = 0;
+        const double before = process_cpu_seconds();
+        run_event_loop(2s);
+        const double cpu = process_cpu_seconds() - before;
+        EXPECT_LE(paints, 2) << c.path;
+        EXPECT_LT(cpu, 0.1) << c.path << ": " << cpu << " s of CPU in 2 s";
+        f->Destroy();
+        gui_test::settle(50ms);
+        replace_document(nullptr);
+    }
+    set_data_root(data.path() + "/gone");
+}
+
+// A PDF that needs a user password says so (in both languages); one
+// encrypted with an owner password only opens.
+TEST(frame_encrypted, a_user_password_is_named_and_an_owner_password_alone_opens) {
+    testsupport::scratch_dir data;
+    set_data_root(data.path());
+    set_fixed_colours();
+    init_pdfium_with_fonts();
+    stop_workers = false;
+    trust_list_ready = true;
+    install_verification_services();
+    const std::string plain = testsupport::write_minimal_pdf(data.file("plain.pdf"), 1);
+    const std::string locked = data.file("locked.pdf"), owner = data.file("owner.pdf");
+    ASSERT_EQ(std::system(("qpdf --encrypt user owner 256 -- '" + plain + "' '" + locked + "'").c_str()), 0);
+    ASSERT_EQ(std::system(("qpdf --encrypt '' owner 256 -- '" + plain + "' '" + owner + "'").c_str()), 0);
+    auto open = [](frame* f, const std::string& path) {
+        f->open_file(utf8_to_wide(path), 0);
+        ASSERT_TRUE(gui_test::run_until([f] { return !f->load_pending; }, 10s)) << path;
+        ASSERT_TRUE(gui_test::run_until([] { return running_workers.load() == 0 && !doc_verifying; }, 20s));
+    };
+    for (bool chinese : {false, true}) {
+        std::unique_ptr<gui_test::chinese_interface> zh;
+        if (chinese) zh = std::make_unique<gui_test::chinese_interface>();
+        auto* f = new frame(wxPoint(0, 0), wxSize(1280, 800));
+        f->Show();
+        open(f, locked);
+        ASSERT_NE(current_document, nullptr);
+        EXPECT_FALSE(current_document->loaded);
+        const wxString expected = chinese ? wxString::FromUTF8("打开文件错误。文档已加密，需要密码才能打开")
+                                          : wxString("Open File Error. The document is encrypted and needs a password to open");
+        EXPECT_TRUE(bar_text(f->info()).Contains(expected)) << bar_text(f->info());
+        if (!chinese) {
+            open(f, owner);
+            ASSERT_NE(current_document, nullptr);
+            EXPECT_TRUE(current_document->loaded);
+            EXPECT_EQ(current_document->page_count, 1);
+        }
+        f->Destroy();
+        gui_test::settle(50ms);
+        replace_document(nullptr);
+    }
     set_data_root(data.path() + "/gone");
 }
 
