@@ -712,12 +712,10 @@ revision_changes changes_after_signing(FPDF_DOCUMENT doc, int field_index, int64
     }
     fz_always(ctx) {
         pdf_drop_locked_fields(ctx, c.locked);
-        pdf_drop_document(ctx, old_doc);
+        // The store forgets the closed revision with it.
+        pdf_layer_drop_document(ctx, old_doc);
         fz_drop_stream(ctx, prefix);
         fz_drop_stream(ctx, base);
-        // The store is keyed by objects of every document; leave none of
-        // the closed revision behind.
-        if (old_doc) fz_empty_store(ctx);
     }
     fz_catch(ctx) {
         out.other_changes = true;

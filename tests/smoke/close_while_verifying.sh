@@ -119,7 +119,7 @@ for _ in $(seq 1 500); do
   sleep 0.02
 done
 took_ms=$(( ($(date +%s%N) - asked) / 1000000 ))
-[ -n "$ended" ] || fail "the program still runs 10 seconds after the close request during the text load""
+[ -n "$ended" ] || fail "the program still runs 10 seconds after the close request during the text load"
 { wait "$pid"; } 2>/dev/null
 pid=""
 grep -q "stopped" "$home/out.log" || echo "note: the text load had ended before the close request"
