@@ -282,6 +282,20 @@ void note_other(compare_state* c, const char* what) {
 
 bool same_value(fz_context* ctx, pdf_obj* a, pdf_obj* b) { return pdf_objcmp(ctx, a, b) == 0; }
 
+// Calls `changed(key, old value, new value)` once for every key whose value
+// differs between the two dictionaries (a key of either one).
+template <typename F>
+void for_each_changed_key(fz_context* ctx, pdf_obj* old_d, pdf_obj* new_d, F changed) {
+    for (pdf_obj* d : {old_d, new_d})
+        for (int i = 0, n = pdf_dict_len(ctx, d); i < n; ++i) {
+            pdf_obj* key = pdf_dict_get_key(ctx, d, i);
+            if (d == new_d && pdf_dict_get(ctx, old_d, key)) continue;  // seen with the old dictionary
+            pdf_obj* a = pdf_dict_get(ctx, old_d, key);
+            pdf_obj* b = pdf_dict_get(ctx, new_d, key);
+            if (!same_value(ctx, a, b)) changed(key, a, b);
+        }
+}
+
 bool is_signature_field(fz_context* ctx, pdf_obj* field) {
     return pdf_name_eq(ctx, pdf_dict_get_inheritable(ctx, field, PDF_NAME(FT)), PDF_NAME(Sig));
 }
@@ -303,16 +317,8 @@ void compare_field(fz_context* ctx, compare_state* c, pdf_obj* old_f, pdf_obj* n
         return;
     }
     const bool sig = is_signature_field(ctx, old_f);
-    pdf_obj* keys[64];
-    int nkeys = 0;
-    for (pdf_obj* d : {old_f, new_f})
-        for (int i = 0, n = pdf_dict_len(ctx, d); i < n && nkeys < 64; ++i) keys[nkeys++] = pdf_dict_get_key(ctx, d, i);
     bool filled = false;
-    for (int i = 0; i < nkeys; ++i) {
-        pdf_obj* key = keys[i];
-        pdf_obj* a = pdf_dict_get(ctx, old_f, key);
-        pdf_obj* b = pdf_dict_get(ctx, new_f, key);
-        if (same_value(ctx, a, b)) continue;
+    for_each_changed_key(ctx, old_f, new_f, [&](pdf_obj* key, pdf_obj* a, pdf_obj* b) {
         if (pdf_name_eq(ctx, key, PDF_NAME(V))) {
             if (sig) {
                 if (a) note_other(c, "a signature was replaced");
@@ -328,7 +334,7 @@ void compare_field(fz_context* ctx, compare_state* c, pdf_obj* old_f, pdf_obj* n
         } else {
             note_other(c, "a form field was changed beyond its value");
         }
-    }
+    });
     if (!filled) return;
     c->out->form_filled = true;
     if (c->locked) {
@@ -391,64 +397,47 @@ void compare_page(fz_context* ctx, compare_state* c, pdf_obj* old_p, pdf_obj* ne
         note_other(c, "a page was removed");
         return;
     }
-    for (pdf_obj* d : {old_p, new_p})
-        for (int i = 0, n = pdf_dict_len(ctx, d); i < n; ++i) {
-            pdf_obj* key = pdf_dict_get_key(ctx, d, i);
-            pdf_obj* a = pdf_dict_get(ctx, old_p, key);
-            pdf_obj* b = pdf_dict_get(ctx, new_p, key);
-            if (same_value(ctx, a, b)) continue;
-            if (!pdf_name_eq(ctx, key, PDF_NAME(Annots))) {
-                note_other(c, "a page's content, resources or geometry changed");
-                continue;
-            }
-            // The array written as an object of its own is compared as
-            // that object; moved to another object, it is compared here.
-            compare_annots(ctx, c, a, b);
+    for_each_changed_key(ctx, old_p, new_p, [&](pdf_obj* key, pdf_obj* a, pdf_obj* b) {
+        if (!pdf_name_eq(ctx, key, PDF_NAME(Annots))) {
+            note_other(c, "a page's content, resources or geometry changed");
+            return;
         }
+        // The array written as an object of its own is compared as that
+        // object; moved to another object, it is compared here.
+        compare_annots(ctx, c, a, b);
+    });
 }
 
 void compare_acroform(fz_context* ctx, compare_state* c, pdf_obj* old_f, pdf_obj* new_f) {
-    for (pdf_obj* d : {old_f, new_f})
-        for (int i = 0, n = pdf_dict_len(ctx, d); i < n; ++i) {
-            pdf_obj* key = pdf_dict_get_key(ctx, d, i);
-            pdf_obj* a = pdf_dict_get(ctx, old_f, key);
-            pdf_obj* b = pdf_dict_get(ctx, new_f, key);
-            if (same_value(ctx, a, b)) continue;
-            if (pdf_name_eq(ctx, key, PDF_NAME(Fields)))
-                compare_fields(ctx, c, a, b);
-            else if (pdf_name_eq(ctx, key, PDF_NAME(SigFlags)))
-                continue;
-            else if (pdf_name_eq(ctx, key, PDF_NAME(DR)) || pdf_name_eq(ctx, key, PDF_NAME(DA)) ||
-                     name_is(ctx, key, "NeedAppearances"))
-                c->out->form_filled = true;
-            else
-                note_other(c, "the form's dictionary changed");
-        }
+    for_each_changed_key(ctx, old_f, new_f, [&](pdf_obj* key, pdf_obj* a, pdf_obj* b) {
+        if (pdf_name_eq(ctx, key, PDF_NAME(Fields)))
+            compare_fields(ctx, c, a, b);
+        else if (pdf_name_eq(ctx, key, PDF_NAME(DR)) || pdf_name_eq(ctx, key, PDF_NAME(DA)) ||
+                 name_is(ctx, key, "NeedAppearances"))
+            c->out->form_filled = true;
+        else if (!pdf_name_eq(ctx, key, PDF_NAME(SigFlags)))
+            note_other(c, "the form's dictionary changed");
+    });
 }
 
 void compare_catalog(fz_context* ctx, compare_state* c, pdf_obj* old_c, pdf_obj* new_c) {
-    for (pdf_obj* d : {old_c, new_c})
-        for (int i = 0, n = pdf_dict_len(ctx, d); i < n; ++i) {
-            pdf_obj* key = pdf_dict_get_key(ctx, d, i);
-            pdf_obj* a = pdf_dict_get(ctx, old_c, key);
-            pdf_obj* b = pdf_dict_get(ctx, new_c, key);
-            if (same_value(ctx, a, b)) continue;
-            if (name_is(ctx, key, "DSS") || name_is(ctx, key, "Extensions")) {
-                c->out->validation_data = true;
-            } else if (pdf_name_eq(ctx, key, PDF_NAME(Version))) {
-                // Raised with the extensions that validation data declares.
-            } else if (pdf_name_eq(ctx, key, PDF_NAME(Metadata)) && pdf_is_indirect(ctx, b)) {
-                // New metadata written as an object of its own: nothing draws it.
-            } else if (pdf_name_eq(ctx, key, PDF_NAME(AcroForm))) {
-                // A form added to a document that had none holds only what
-                // its fields are judged by.
-                if (!a && pdf_is_dict(ctx, b)) compare_fields(ctx, c, nullptr, pdf_dict_get(ctx, b, PDF_NAME(Fields)));
-                else if (pdf_is_indirect(ctx, a) || pdf_is_indirect(ctx, b)) note_other(c, "the form was replaced");
-                else compare_acroform(ctx, c, a, b);
-            } else {
-                note_other(c, "the document catalog changed");
-            }
+    for_each_changed_key(ctx, old_c, new_c, [&](pdf_obj* key, pdf_obj* a, pdf_obj* b) {
+        if (name_is(ctx, key, "DSS") || name_is(ctx, key, "Extensions")) {
+            c->out->validation_data = true;
+        } else if (pdf_name_eq(ctx, key, PDF_NAME(Version))) {
+            // Raised with the extensions that validation data declares.
+        } else if (pdf_name_eq(ctx, key, PDF_NAME(Metadata)) && pdf_is_indirect(ctx, b)) {
+            // New metadata written as an object of its own: nothing draws it.
+        } else if (pdf_name_eq(ctx, key, PDF_NAME(AcroForm))) {
+            // A form added to a document that had none holds only what its
+            // fields are judged by.
+            if (!a && pdf_is_dict(ctx, b)) compare_fields(ctx, c, nullptr, pdf_dict_get(ctx, b, PDF_NAME(Fields)));
+            else if (pdf_is_indirect(ctx, a) || pdf_is_indirect(ctx, b)) note_other(c, "the form was replaced");
+            else compare_acroform(ctx, c, a, b);
+        } else {
+            note_other(c, "the document catalog changed");
         }
+    });
 }
 
 // Same dictionary and, for streams, the same raw bytes.

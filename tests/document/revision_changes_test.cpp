@@ -221,6 +221,24 @@ std::string flags_of(const revision_changes& c) {
 
 TEST_F(RevisionChanges, EachLaterChangeIsClassifiedAndJudged) {
     const std::string attacker = "BT /F1 24 Tf 20 150 Td (Attacker) Tj ET";
+    const auto add_note = [](const std::string& s, const std::string&) {
+        const int n = object_count(s);
+        return append_update(s, {{n, "<< /Type /Annot /Subtype /Text /Rect [200 200 220 220] /Contents (note) >>"},
+                                 {4, page_with_annot(s, n)}});
+    };
+    const auto second_signature = [](const std::string& s, const std::string&) {
+        sigfix::field_options o;
+        o.name = "Second";
+        o.rect = {150, 250, 250, 200};
+        return sign(s, o);
+    };
+    const auto fill_field = [](const std::string& s, const std::string&) {
+        const int n = object_count(s);
+        return append_update(s, {{8, "<< /Type /Annot /Subtype /Widget /FT /Tx /T (Name) /V (Bob) "
+                                     "/Rect [20 20 120 40] /P 4 0 R /F 4 /AP << /N " + std::to_string(n) +
+                                     " 0 R >> >>"},
+                                 {n, field_appearance("Bob")}});
+    };
     const std::vector<change_case> cases = {
         {"whole file signed", 0, 1, [](const std::string& s, const std::string&) { return s; }, sigerr_okay, 0, ""},
         {"page text replaced", 0, 1,
@@ -263,59 +281,28 @@ TEST_F(RevisionChanges, EachLaterChangeIsClassifiedAndJudged) {
          },
          sigerr_modified, 1, "o"},
         {"form field filled under P=2", 2, 1,
-         [](const std::string& s, const std::string&) {
-             const int n = object_count(s);
-             return append_update(s, {{8, "<< /Type /Annot /Subtype /Widget /FT /Tx /T (Name) /V (Bob) "
-                                          "/Rect [20 20 120 40] /P 4 0 R /F 4 /AP << /N " + std::to_string(n) +
-                                          " 0 R >> >>"},
-                                      {n, field_appearance("Bob")}});
-         },
+         fill_field,
          sigerr_okay, 1, "f"},
         {"a field's appearance redrawn without its value under P=2", 2, 1,
          [](const std::string& s, const std::string&) { return append_update(s, {{9, field_appearance("Mallory")}}); },
          sigerr_modified, 1, "fo"},
         {"form field filled under P=1", 1, 1,
-         [](const std::string& s, const std::string&) {
-             return append_update(s, {{8, "<< /Type /Annot /Subtype /Widget /FT /Tx /T (Name) /V (Bob) "
-                                          "/Rect [20 20 120 40] /P 4 0 R /F 4 >>"}});
-         },
+         fill_field,
          sigerr_modified, 1, "f"},
         {"annotation added under P=2", 2, 1,
-         [](const std::string& s, const std::string&) {
-             const int n = object_count(s);
-             return append_update(s, {{n, "<< /Type /Annot /Subtype /Text /Rect [200 200 220 220] /Contents (note) >>"},
-                                      {4, page_with_annot(s, n)}});
-         },
+         add_note,
          sigerr_modified, 1, "a"},
         {"annotation added under P=3", 3, 1,
-         [](const std::string& s, const std::string&) {
-             const int n = object_count(s);
-             return append_update(s, {{n, "<< /Type /Annot /Subtype /Text /Rect [200 200 220 220] /Contents (note) >>"},
-                                      {4, page_with_annot(s, n)}});
-         },
+         add_note,
          sigerr_okay, 1, "a"},
         {"annotation added after an approval signature", 0, 1,
-         [](const std::string& s, const std::string&) {
-             const int n = object_count(s);
-             return append_update(s, {{n, "<< /Type /Annot /Subtype /Text /Rect [200 200 220 220] /Contents (note) >>"},
-                                      {4, page_with_annot(s, n)}});
-         },
+         add_note,
          sigerr_okay, 1, "a"},
         {"a second signature", 0, 1,
-         [](const std::string& s, const std::string&) {
-             sigfix::field_options o;
-             o.name = "Second";
-             o.rect = {150, 250, 250, 200};
-             return sign(s, o);
-         },
+         second_signature,
          sigerr_okay, 1, "s"},
         {"a second signature under P=1", 1, 1,
-         [](const std::string& s, const std::string&) {
-             sigfix::field_options o;
-             o.name = "Second";
-             o.rect = {150, 250, 250, 200};
-             return sign(s, o);
-         },
+         second_signature,
          sigerr_modified, 1, "s"},
         {"validation data and a document time stamp under P=1", 1, 1,
          [](const std::string& s, const std::string&) {
@@ -360,6 +347,7 @@ TEST_F(RevisionChanges, EachLaterChangeIsClassifiedAndJudged) {
         EXPECT_EQ(verdict(first.sig->status), k.first_status) << first.later.first_refused;
         EXPECT_EQ(first.later.later_revisions, k.later_revisions);
         EXPECT_EQ(flags_of(first.later), k.shows) << first.later.first_refused;
+        EXPECT_EQ(first.later.signatures_added, std::string(k.shows).find('s') != std::string::npos ? 1 : 0);
         EXPECT_EQ(first.check_valid(), k.first_status == sigerr_okay);
         for (std::size_t i = 1; i < doc->topsigs.size(); ++i) {
             EXPECT_EQ(verdict(doc->topsigs[i]->sig->status), sigerr_okay) << "later signature " << i;

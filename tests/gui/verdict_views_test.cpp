@@ -25,6 +25,7 @@
 #include "crypto/cert_loading.h"
 #include "crypto/crypto_init.h"
 #include "crypto/trust_list.h"
+#include "dialogs/sig_infodlg.h"
 #include "document/doc_pdfium.h"
 #include "gui/fake_document.h"
 #include "gui/gui_harness.h"
@@ -584,6 +585,16 @@ void shoot_verdicts(const std::string& suffix) {
         for (const std::string& line : w.tree_lines()) std::printf("  %s\n", line.c_str());
         EXPECT_FALSE(w.bar->message().empty());
         EXPECT_FALSE(gui_test::save_screenshot(w.frame, "verdict_" + stem + suffix).empty());
+        // The first signature's dialog: what it says about what came after.
+        if (!doc->topsigs.empty() && doc->topsigs[0]->sig && doc->topsigs[0]->sig->data) {
+            auto* d = new sig_infodlg(nullptr, 0, doc->topsigs[0]);
+            d->Move(0, 0);
+            d->InitDialog();
+            d->Show();
+            EXPECT_FALSE(gui_test::save_screenshot(d, "verdict_dialog_" + stem + suffix).empty());
+            d->Destroy();
+            gui_test::settle(std::chrono::milliseconds(50));
+        }
         w.view->hold = true;
         current_document = nullptr;
     }
