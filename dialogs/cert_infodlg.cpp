@@ -72,7 +72,7 @@ cert_infodlg::cert_infodlg(const wxString& path)
 }
 
 cert_infodlg::~cert_infodlg() {
-    if (document_bound) unregister_document_dialog(this);
+    unregister_document_dialog(this);
 }
 
 void cert_infodlg::keep_own_copy() {
@@ -269,7 +269,7 @@ void cert_infodlg::on_save_certificate(wxCommandEvent&) {
     wxFileDialog dialog(this, tr("Save Certificate file"), wxString(), wxString(),
                         tr("x509 certificate files (*.cer)|*.cer") + ";*.CER", wxFD_SAVE | wxFD_OVERWRITE_PROMPT,
                         wxDefaultPosition, wxDefaultSize, "filedlg");
-    if (dialog.ShowModal() != wxID_OK) return;
+    if (show_modal_from(this, dialog) != wxID_OK) return;
     const chain_cert_entry* entry = current_entry();
     if (!entry || entry->cert.der.empty()) return;
     X509* cert = decode_certificate(entry->cert.der.data(), entry->cert.der.size(), nullptr);

@@ -85,7 +85,63 @@ std::vector<document_dialog>& document_dialogs() {
     return dialogs;
 }
 wxWindow* receiver(const std::function<wxWindow*()>& getter) { return getter ? getter() : nullptr; }
+
+// The modal loops show_modal_from runs, innermost last.
+struct modal_run {
+    wxWindow* opener;
+    wxDialog* dialog;
+};
+std::vector<modal_run>& modal_runs() {
+    static std::vector<modal_run> runs;
+    return runs;
+}
+// Document dialogs closed while a modal child of theirs was running.
+std::vector<wxWindow*>& closing_dialogs() {
+    static std::vector<wxWindow*> dialogs;
+    return dialogs;
+}
+
+bool inside(wxWindow* window, wxWindow* ancestor) {
+    for (; window; window = window->GetParent())
+        if (window == ancestor) return true;
+    return false;
+}
+bool is_closing(wxWindow* window) {
+    for (wxWindow* closing : closing_dialogs())
+        if (inside(window, closing)) return true;
+    return false;
+}
+bool has_running_child(wxWindow* dialog) {
+    for (const modal_run& run : modal_runs())
+        if (inside(run.opener, dialog)) return true;
+    return false;
+}
+
+// Only the innermost loop can be ended; the ones around it end in turn as
+// each show_modal_from returns.
+void end_innermost_if_closing() {
+    if (modal_runs().empty()) return;
+    const modal_run& run = modal_runs().back();
+    if (is_closing(run.opener) && run.dialog->IsModal()) run.dialog->EndModal(wxID_CANCEL);
+}
 }  // namespace
+
+int show_modal_from(wxWindow* opener, wxDialog& dialog) {
+    modal_runs().push_back({opener, &dialog});
+    const int code = dialog.ShowModal();
+    modal_runs().pop_back();
+    auto& closing = closing_dialogs();
+    for (auto it = closing.begin(); it != closing.end();) {
+        if (has_running_child(*it)) {
+            ++it;
+            continue;
+        }
+        (*it)->Destroy();
+        it = closing.erase(it);
+    }
+    end_innermost_if_closing();
+    return code;
+}
 
 void register_document_dialog(wxDialog* dialog, std::function<void()> forget) {
     document_dialogs().push_back({dialog, std::move(forget)});
@@ -95,6 +151,8 @@ void unregister_document_dialog(wxDialog* dialog) {
     auto& list = document_dialogs();
     list.erase(std::remove_if(list.begin(), list.end(), [&](const document_dialog& d) { return d.dialog == dialog; }),
                list.end());
+    auto& closing = closing_dialogs();
+    closing.erase(std::remove(closing.begin(), closing.end(), dialog), closing.end());
 }
 
 void close_document_dialogs() {
@@ -106,8 +164,12 @@ void close_document_dialogs() {
     for (document_dialog& d : list) {
         if (d.forget) d.forget();
         d.dialog->Hide();
-        d.dialog->Destroy();
+        if (has_running_child(d.dialog))
+            closing_dialogs().push_back(d.dialog);
+        else
+            d.dialog->Destroy();
     }
+    end_innermost_if_closing();
 }
 
 size_t document_dialog_count() { return document_dialogs().size(); }

@@ -68,11 +68,17 @@ dialog_report_hooks& dialog_reports();
 // Modeless dialogs that read the open document's results register here and
 // unregister in their destructor. close_document_dialogs (the document is
 // about to be deleted) first lets each drop its pointers into the document
-// (`forget`), then hides and destroys it.
+// (`forget`), then hides and destroys it. A dialog whose modal child is
+// running is not destroyed under it: the child is ended, and the dialog
+// destroyed once the child's show_modal_from call has returned.
 void register_document_dialog(wxDialog* dialog, std::function<void()> forget);
 void unregister_document_dialog(wxDialog* dialog);
 void close_document_dialogs();
 size_t document_dialog_count();
+
+// Runs `dialog` modally for `opener` (a window inside a dialog that may be
+// closed with the document while `dialog` runs); returns its return code.
+int show_modal_from(wxWindow* opener, wxDialog& dialog);
 
 // Receivers of the dialogs' thread events (null while the window does not exist).
 wxWindow* main_window_receiver();

@@ -65,7 +65,7 @@ sig_infodlg::sig_infodlg(wxWindow* parent, sigdata_record* record_)
 }
 
 sig_infodlg::~sig_infodlg() {
-    if (document_bound) unregister_document_dialog(this);
+    unregister_document_dialog(this);
 }
 
 void sig_infodlg::bind_to_document() {
@@ -394,7 +394,7 @@ void sig_infodlg::open_chain(cert_chain_ui* chain, bool show_status, bool offer_
     if (!cert_infodlg::can_show(chain)) return;
     const wxRect here = GetScreenRect();
     cert_infodlg dialog(this, show_status, chain, offer_trust, &here);
-    dialog.ShowModal();
+    show_modal_from(this, dialog);
 }
 
 void sig_infodlg::on_show_signer_cert(wxCommandEvent&) { open_chain(signer_chain, !owned, !owned); }

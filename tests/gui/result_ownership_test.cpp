@@ -4,7 +4,9 @@
 // re-verification after a trust change while a modeless signature dialog is
 // open. Each dialog, still open afterwards, is then asked for the signer's
 // certificate: it must show the signer it was opened on (under the address
-// sanitizer a freed result is reported at once).
+// sanitizer a freed result is reported at once). And the document going
+// away while a modeless signature dialog has its modal certificate dialog
+// open: the certificate dialog ends first, its opener goes after it.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -127,17 +129,18 @@ public:
 
 protected:
     int Enter(wxDialog* dialog) override {
-        if (auto* cert = dynamic_cast<cert_infodlg*>(dialog)) {
+        auto* cert = dynamic_cast<cert_infodlg*>(dialog);
+        if (cert) {
             const cert_chain_ui* chain = cert->shown_chain();
             certificate_signers.push_back(chain && !chain->empty() ? chain->front().cert.subject_cn : L"");
-            return wxID_CANCEL;
         }
         if (inside) {
             auto action = std::move(inside);
             inside = nullptr;
             dialog->CallAfter([action, dialog] { action(dialog); });
+            return wxID_NONE;
         }
-        return wxID_NONE;
+        return cert ? wxID_CANCEL : wxID_NONE;
     }
     void Exit(wxDialog*) override {}
 };
@@ -321,6 +324,58 @@ TEST_F(result_ownership, a_trust_change_reverifying_under_a_modeless_signature_d
     ask_for_signer_certificate(properties);
     ASSERT_EQ(script.certificate_signers.size(), 1u);
     EXPECT_EQ(script.certificate_signers[0], L"Ownership Signer 1");
+}
+
+TEST_F(result_ownership, the_document_going_away_under_a_certificate_opened_from_a_modeless_signature_dialog) {
+    struct case_ {
+        const char* name;
+        std::function<void()> change;
+        bool dialog_stays;
+    };
+    const case_ cases[] = {
+        {"closed", [this] { f->close_document(); }, false},
+        {"signed and reopened", [this] { end_signing(); }, false},
+        {"verified again after a trust change",
+         [this] {
+             x509ui root;
+             root.subject_dn = kRootName;
+             root.subject_cn = L"Ownership Root";
+             const int runs = verification_runs;
+             wxThreadEvent added = wxt_thread_event(evt_addtrust, new x509ui(root));
+             f->GetEventHandler()->ProcessEvent(added);
+             EXPECT_TRUE(verified_after(runs));
+         },
+         true},
+    };
+    for (const case_& c : cases) {
+        SCOPED_TRACE(c.name);
+        open_and_verify();
+        const std::wstring opened_on = current_document->topsigs.front()->sig->data->signer.subject_cn;
+        dialog_calls().signature_properties(f, current_document->topsigs.front(), 0, dialog_show::with_document);
+        sig_infodlg* properties = open_signature_dialog();
+        ASSERT_NE(properties, nullptr);
+        modal_script script;
+        bool ran = false;
+        bool still_modal = false;
+        script.inside = [&](wxDialog* certificate) {
+            ran = true;
+            c.change();
+            // The certificate dialog is left to whatever closed its opener.
+            gui_test::settle(100ms);
+            still_modal = certificate->IsModal();
+            if (still_modal) certificate->EndModal(wxID_CANCEL);
+        };
+        ask_for_signer_certificate(properties);  // returns when the certificate dialog's loop ends
+        ASSERT_TRUE(ran);
+        EXPECT_EQ(still_modal, c.dialog_stays);
+        gui_test::settle(100ms);
+        EXPECT_EQ(open_signature_dialog() != nullptr, c.dialog_stays);
+        ASSERT_EQ(script.certificate_signers.size(), 1u);
+        EXPECT_EQ(script.certificate_signers[0], opened_on);
+        if (sig_infodlg* left = open_signature_dialog()) left->Destroy();
+        f->close_document();
+        gui_test::settle(50ms);
+    }
 }
 
 }  // namespace
