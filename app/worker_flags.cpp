@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <thread>
 #include "app/diagnostics.h"
+#include "app/exceptionex.h"
 
 std::atomic<std::int32_t> running_workers{0};
 std::atomic<bool> stop_workers{false};
@@ -71,4 +72,23 @@ bool stop_and_wait_workers(std::chrono::milliseconds limit) {
         std::this_thread::sleep_for(kShutdownPollInterval);
     }
     return true;
+}
+
+void start_counted_thread(std::function<void()> body) {
+    running_workers.fetch_add(1);
+    try {
+        std::thread([body = std::move(body)] {
+            struct uncount {
+                ~uncount() { running_workers.fetch_sub(1); }
+            } at_end;
+            try {
+                body();
+            } catch (const std::exception& ex) {
+                log_exception(ex);
+            }
+        }).detach();
+    } catch (...) {
+        running_workers.fetch_sub(1);
+        throw;
+    }
 }

@@ -41,6 +41,12 @@ public:
     counted_worker& operator=(const counted_worker&) = delete;
 };
 
+// Starts `body` on a detached thread that is counted in running_workers from
+// before it starts until after it ended: a shutdown, or anyone waiting for the
+// workers to end, never misses one that was started but has not run yet. An
+// exception that escapes `body` is logged.
+void start_counted_thread(std::function<void()> body);
+
 // Waits until `condition` holds. Returns true when it does, false when
 // `stop_workers` ended the wait first.
 bool wait_until(const std::function<bool()>& condition);

@@ -158,7 +158,7 @@ bool write_pdf_to_file(fz_context* ctx, pdf_document* doc, const pdf_write_optio
                        const std::string& path, std::string* message, int* write_error) {
     if (write_error) *write_error = 0;
     platform::atomic_file_writer file;
-    if (!file.open(path)) {
+    if (!file.open(path, 0, platform::user_file_mode())) {
         if (write_error) *write_error = errno;
         if (message) *message = std::string("cannot create the file: ") + std::strerror(errno);
         return false;

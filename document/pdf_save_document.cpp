@@ -163,7 +163,7 @@ int save_to_file(FPDF_DOCUMENT doc, const std::string& path, bool incremental, i
     }
     if (!can_save_incrementally(ctx, doc)) return FPDF_ERR_FORMAT;
     platform::atomic_file_writer file;
-    if (!file.open(path)) {
+    if (!file.open(path, 0, platform::user_file_mode())) {
         *write_error = errno;
         return kSavePdfErrorFile;
     }

@@ -163,7 +163,7 @@ void sign_loop(const std::wstring& src, const std::wstring& dst, const sign_para
             throw_ex_fmt("copy src to mid file failed: %s", "not a regular file");
         source_size = static_cast<uint64_t>(st.st_size);
         if (source_size > kMaxSignedSize) throw_ex_fmt("the size of pdf to be signed is limited less than 1G Bytes");
-        if (!out.open(wide_to_utf8(dst))) throw_write_failure(errno, dst);
+        if (!out.open(wide_to_utf8(dst), 0, platform::user_file_mode())) throw_write_failure(errno, dst);
         if (!platform::copy_file_prefix(in, out.fd(), source_size)) {
             const int error = errno;
             if (write_failure_cause(error)) throw_write_failure(error, dst);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
@@ -10,7 +11,7 @@
 
 namespace platform {
 
-bool atomic_file_writer::open(const std::string& path, mode_t new_mode) {
+bool atomic_file_writer::open(const std::string& path, mode_t new_mode, mode_t fresh_mode) {
     discard();
     if (path.empty()) {
         errno = ENOENT;
@@ -24,7 +25,7 @@ bool atomic_file_writer::open(const std::string& path, mode_t new_mode) {
         auto resolved = std::filesystem::canonical(path, ec);
         if (!ec) target = resolved.string();
     }
-    mode_t mode = new_mode ? new_mode : 0600;
+    mode_t mode = new_mode ? new_mode : fresh_mode;
     if (::stat(target.c_str(), &st) == 0) {
         if (!S_ISREG(st.st_mode)) {
             errno = EISDIR;
@@ -98,6 +99,24 @@ bool write_buffer_atomically(const std::string& path, const void* data, std::siz
 
 bool write_file_atomically(const std::string& path, const std::string& bytes, mode_t mode) {
     return write_buffer_atomically(path, bytes.data(), bytes.size(), mode);
+}
+
+mode_t user_file_mode() {
+    // The umask is read from /proc: umask(2) can only read it by changing it,
+    // which would race with files other threads create meanwhile.
+    mode_t mask = 022;
+    if (std::FILE* status = std::fopen("/proc/self/status", "re")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, status)) {
+            unsigned value = 0;
+            if (std::sscanf(line, "Umask: %o", &value) == 1) {
+                mask = static_cast<mode_t>(value) & 0777;
+                break;
+            }
+        }
+        std::fclose(status);
+    }
+    return 0666 & ~mask;
 }
 
 bool write_buffer_at(int fd, const void* data, std::size_t size, uint64_t offset) {

@@ -29,7 +29,8 @@ public:
 
     // Creates the empty temporary file beside `path`. False (errno set) when
     // it cannot be made or `path` names something that is not a regular file.
-    bool open(const std::string& path, mode_t mode = 0);
+    // `fresh_mode` is the mode of a new file when `mode` is 0.
+    bool open(const std::string& path, mode_t mode = 0, mode_t fresh_mode = 0600);
     int fd() const { return fd_; }
     const std::string& temp_path() const { return temp_; }
     // Sets the mode, flushes the file to disk, closes it and renames it onto
@@ -44,6 +45,10 @@ private:
     mode_t mode_ = 0600;
     std::string target_, folder_, temp_;
 };
+
+// The mode a program gives a document the user creates: read and write for
+// everyone, less the process's umask (as open(2) with 0666 would).
+mode_t user_file_mode();
 
 // Writes all `size` bytes at `offset` of the file; false (errno set) when not
 // every byte was written.

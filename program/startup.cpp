@@ -136,25 +136,6 @@ void start_trust_list() {
     start_counted_thread(trust_list_rebuild_thread);
 }
 
-void start_counted_thread(std::function<void()> body) {
-    running_workers.fetch_add(1);
-    try {
-        std::thread([body = std::move(body)] {
-            struct uncount {
-                ~uncount() { running_workers.fetch_sub(1); }
-            } at_end;
-            try {
-                body();
-            } catch (const std::exception& ex) {
-                log_exception(ex);
-            }
-        }).detach();
-    } catch (...) {
-        running_workers.fetch_sub(1);
-        throw;
-    }
-}
-
 void open_startup_document() {
     std::wstring document = startup_document;
     bool usable = !document.empty() && is_regular_file(document);

@@ -74,10 +74,6 @@ void load_stored_trust_list();
 // that an upgraded ca-certificates is followed.
 void start_trust_list();
 
-// Starts `body` on a detached thread that is counted in running_workers from
-// before it starts until after it ended, so a shutdown never misses it.
-void start_counted_thread(std::function<void()> body);
-
 // Opens the start document (else the most recent file when that option is
 // on, else the home page) in main_frame, then shows the window.
 void open_startup_document();

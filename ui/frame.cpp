@@ -590,7 +590,7 @@ void frame::load_document(const std::wstring& path, int page) {
     // open queued behind this one cannot replace the document under it.
     load_pending = true;
     try {
-        std::thread(load_worker, static_cast<wxEvtHandler*>(this), path).detach();
+        start_counted_thread([this, path] { load_worker(this, path); });
     } catch (...) {
         load_pending = false;
         throw;
@@ -695,7 +695,7 @@ void frame::on_thread_event(wxThreadEvent& event) {
             canvas()->hold = false;
             page_view->Refresh(false);
             info()->show_info(tr("Verifying document"), infobar_busy);
-            std::thread(verify_worker, static_cast<wxEvtHandler*>(this)).detach();
+            start_counted_thread([this] { verify_worker(this); });
         } else {
             show_open_error(event.GetInt() == load_end_encrypted);
         }
@@ -756,7 +756,7 @@ void frame::apply_trust_change(wxThreadEvent& event) {
         info()->suppress_show = home_page_shown();
         info()->show_info(tr("Verifying document"), infobar_busy);
         info()->suppress_show = false;
-        std::thread(verify_worker, static_cast<wxEvtHandler*>(this)).detach();
+        start_counted_thread([this] { verify_worker(this); });
         return;
     }
     if (home_page_shown()) {

@@ -774,7 +774,7 @@ void sign_panel::on_start_sign(wxCommandEvent& event) {
         closed_for_rename = false;
         doc_signing = true;
         set_signing_state(false);
-        std::thread(sign_worker, this).detach();
+        start_counted_thread([this] { sign_worker(this); });
     } catch (const std::exception& ex) {
         task_stamp.reset();
         task.stamp = nullptr;
@@ -809,6 +809,10 @@ void sign_panel::sign_worker(sign_panel* panel) {
             }
             panel->closed_for_rename = true;
         }
+        // A file that is replaced keeps its permissions.
+        const fs::file_status replaced = fs::status(to_path(panel->final_output), ec);
+        if (!ec && fs::is_regular_file(replaced)) fs::permissions(to_path(written), replaced.permissions(), ec);
+        ec.clear();
         fs::rename(to_path(written), to_path(panel->final_output), ec);
         if (ec) {
             keep_intermediate = true;

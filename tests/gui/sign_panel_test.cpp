@@ -14,6 +14,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 
 #include <wx/filedlg.h>
 #include <wx/frame.h>
@@ -579,9 +580,13 @@ TEST_F(real_signing_test, visible_pfx_stamp_signs_into_a_new_file) {
     open(source);
     place_stamp();
     const std::string output = scratch.file("out");  // ".pdf" is added
+    // A new document gets the usual mode, less the umask, not a private one.
+    const mode_t mask = ::umask(027);
     sign_to(output);
+    ::umask(mask);
     expect_signed(output + ".pdf");
     EXPECT_EQ(read_all(source), original);
+    EXPECT_EQ(fs::status(output + ".pdf").permissions(), fs::perms(0640));
     fs::create_directories(gui_test::gallery_dir());
     EXPECT_EQ(testsupport::run_command("pdftoppm -r 60 -png -singlefile " + output + ".pdf " +
                                        gui_test::gallery_dir() + "/signed_page")
@@ -590,10 +595,12 @@ TEST_F(real_signing_test, visible_pfx_stamp_signs_into_a_new_file) {
 }
 
 TEST_F(real_signing_test, signing_in_place_replaces_the_source) {
+    fs::permissions(source, fs::perms(0664));
     open(source);
     place_stamp();
     sign_to(source);
     expect_signed(source);
+    EXPECT_EQ(fs::status(source).permissions(), fs::perms(0664)) << "the replaced file's mode is kept";
 }
 
 TEST_F(real_signing_test, time_stamp_server_down_gives_a_red_error_and_no_file) {

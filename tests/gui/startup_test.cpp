@@ -286,9 +286,10 @@ TEST_F(startup, every_start_reads_the_system_set_and_records_a_new_version) {
         EXPECT_TRUE(trust_list.begin()->second.sys);
         EXPECT_EQ(system_roots_source, root_ + "/system.pem");
         EXPECT_TRUE(file_exists(trust_file()));
-        if (r.previous)
+        if (r.previous) {
             EXPECT_NE(read_file(settings_file()).find("<version>" + own_file_version() + "</version>"),
                       std::string::npos);
+        }
     }
 }
 
