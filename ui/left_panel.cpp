@@ -201,8 +201,36 @@ void left_panel::build_tree() {
             t->AppendItem(top, _("Invisible Signature") + _(": ") + wxString::FromUTF8(c ? c->field_name : ""));
         }
     }
+    add_empty_fields(root);
     expand_click = false;
     fit_width();
+}
+
+void left_panel::add_empty_fields(const wxTreeItemId& root) {
+    const doc_base* doc = current_document;
+    // A prepared field (its value a placeholder awaiting the signing) is
+    // the signing's own business and is not listed.
+    for (int32_t k = 0; doc->swis && k < doc->swis_num; ++k) {
+        const sigcheck_record& c = doc->swis[k];
+        if (!c.empty_field || c.status == sigerr_tosign) continue;
+        wxString text = _("Empty signature field: ") + wxString::FromUTF8(c.field_name);
+        const bool visible = c.rect[0] != c.rect[2];
+        if (visible) text += _(" on page ") + wxString::Format("%d", c.page_index + 1);
+        const wxTreeItemId item = signature_tree->AppendItem(root, text);
+        if (visible) item_map[item] = {(int)k, tree_item_empty_field};
+    }
+}
+
+void left_panel::show_field(const sigcheck_record& c) {
+    if (!page_canvas) return;
+    doc_base* doc = current_document;
+    const int target = c.page_index;
+    if (target != page_canvas->requested_page && target != page_canvas->page) {
+        const int last = std::max(0, doc->page_count - 1);
+        page_canvas->go_to_page(std::min(std::max(target, 0), last));
+    }
+    if (doc->swis) page_canvas->set_highlight({c.rect[0], c.rect[1], c.rect[2], c.rect[3]}, c.rotation);
+    page_canvas->repaint();
 }
 
 bool left_panel::clicks_allowed() const {
@@ -215,25 +243,19 @@ void left_panel::act_on_item(const wxTreeItemId& item) {
     if (it == item_map.end()) return;
     doc_base* doc = current_document;
     const int index = it->second.first;
-    if (!doc || index < 0 || index >= (int)doc->topsigs.size()) return;
+    if (!doc) return;
+    if (it->second.second == tree_item_empty_field) {
+        if (doc->swis && index >= 0 && index < doc->swis_num) show_field(doc->swis[index]);
+        return;
+    }
+    if (index < 0 || index >= (int)doc->topsigs.size()) return;
     sig_result* r = doc->topsigs[index];
     if (!r) return;
     view_hooks& hooks = the_view_hooks();
     switch (it->second.second) {
         case tree_item_signature:
         case tree_item_field:
-            if (page_canvas && r->record) {
-                const int target = r->record->page_index;
-                if (target != page_canvas->requested_page && target != page_canvas->page) {
-                    const int last = std::max(0, doc->page_count - 1);
-                    page_canvas->go_to_page(std::min(std::max(target, 0), last));
-                }
-                if (doc->swis) {
-                    const sigcheck_record& c = *r->record;
-                    page_canvas->set_highlight({c.rect[0], c.rect[1], c.rect[2], c.rect[3]}, c.rotation);
-                }
-                page_canvas->repaint();
-            }
+            if (r->record) show_field(*r->record);
             break;
         case tree_item_certificate:
             // A missing or empty chain opens no certificate dialog.

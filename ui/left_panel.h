@@ -1,7 +1,7 @@
 #pragma once
 // The signature pane: a tree of every signature of the open document with
 // its verdict, the checks behind it, its signing time, the source of trust,
-// its details and its field. Clicking an item jumps to the signature or
+// its details and its field, then the signature fields still empty. Clicking an item jumps to the signature or
 // opens its certificate or signature dialog; a click that does not open or
 // close a branch closes the pane.
 #include <map>
@@ -9,12 +9,15 @@
 
 #include "forms/side_forms.h"
 
+struct sigcheck_record;
+
 // Kinds of the clickable items.
 enum tree_item_kind : int {
     tree_item_signature = 0,
     tree_item_certificate = 1,
     tree_item_details = 2,
     tree_item_field = 3,
+    tree_item_empty_field = 4,  // its index is the field's record, not a result
 };
 
 class left_panel : public leftpanel_base {
@@ -54,6 +57,10 @@ public:
 
 private:
     void setup();
+    // Lists the signature fields that hold no signature yet.
+    void add_empty_fields(const wxTreeItemId& root);
+    // Goes to the field's page and outlines it.
+    void show_field(const sigcheck_record& record);
     int base_width = 0;  // the width the window gave the pane
     // False when clicks must be ignored (no loaded document, verifying, signing starts).
     bool clicks_allowed() const;

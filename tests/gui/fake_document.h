@@ -94,6 +94,7 @@ public:
         std::string reason, location, contact;
         int locked = 0, certified = 0, permission = 0, ltv = 0;
         revision_changes later;          // what was written after the signature
+        bool empty_field = false;        // a signature field without a value: a record, no result
     };
 
     // Replaces the results with these signatures.
@@ -118,6 +119,8 @@ public:
             r.permission = s.permission;
             r.ltv_enabled = s.ltv;
             std::memcpy(r.rect, s.rect, sizeof r.rect);
+            r.empty_field = s.empty_field;
+            if (s.empty_field || s.status == 16) continue;  // no signature, so no result
 
             auto o = std::make_unique<owned_result>();
             o->data.type = s.type;
@@ -146,7 +149,8 @@ public:
         }
         // Every pointer above points into `records`, which no longer grows.
         swis = records.empty() ? nullptr : records.data();
-        swis_num = signed_num = (int32_t)records.size();
+        swis_num = (int32_t)records.size();
+        signed_num = (int32_t)topsigs.size();
     }
 
     std::vector<page_spec> pages;

@@ -432,6 +432,58 @@ TEST(signature_tree, what_came_after_a_signature_is_named_under_its_verdict) {
     EXPECT_EQ(w.tree_lines()[2], "    后续修订：添加了 1 个签名，添加了 1 个文档时间戳，添加了验证数据，填写了表单域");
 }
 
+TEST(signature_tree, empty_fields_follow_the_signatures_and_prepared_ones_stay_unlisted) {
+    options_scope options;
+    verdict_window w;
+    fake_document doc(std::vector<fake_document::page_spec>(3, {612, 792}));
+    current_document_scope scope(&doc);
+    spec empty_visible = valid_with_timestamp();
+    empty_visible.empty_field = true;
+    empty_visible.field = "Approval";
+    spec empty_invisible;
+    empty_invisible.empty_field = true;
+    empty_invisible.field = "Hidden";
+    spec prepared = valid_with_timestamp();
+    prepared.status = 16;
+    prepared.field = "Prepared";
+    spec good;
+    good.field = "Signed";
+
+    // Only empty fields: nothing is signed, yet the fields are listed.
+    doc.set_signatures({empty_visible, prepared, empty_invisible});
+    w.bar->show_summary();
+    EXPECT_EQ(w.bar->message().utf8_string(),
+              "File is NOT signed, the Author is Unknown, the Content of file MAY be Modified.");
+    w.pane->build_tree();
+    EXPECT_EQ(w.tree_lines(), (std::vector<std::string>{"Empty signature field: Approval on page 3",
+                                                        "Empty signature field: Hidden"}));
+
+    // Beside a signature, after it; the visible one jumps to its field.
+    doc.set_signatures({empty_visible, good, prepared, empty_invisible});
+    w.pane->build_tree();
+    const std::vector<std::string> lines = w.tree_lines();
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines.front(), "Signed by Alice Signer");
+    EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()),
+              (std::vector<std::string>{"  Invisible Signature: Signed", "Empty signature field: Approval on page 3",
+                                        "Empty signature field: Hidden"}));
+    EXPECT_FALSE(w.find("Empty signature field: Prepared on page 3").IsOk());
+    EXPECT_EQ(w.pane->item_map.count(w.find("Empty signature field: Hidden")), 0u);
+    w.view->hold = false;
+    ASSERT_TRUE(gui_test::run_until([&] { return w.view->painted.load(); }));
+    wxTreeEvent select(wxEVT_TREE_SEL_CHANGED, w.pane->tree(), w.find("Empty signature field: Approval on page 3"));
+    w.pane->on_tree_sel_changed(select);
+    EXPECT_EQ(w.view->requested_page, 2);
+    EXPECT_TRUE(w.view->highlight);
+    EXPECT_FLOAT_EQ(w.view->highlight_rect.x0, 50);
+
+    chinese_ui zh;
+    ASSERT_TRUE(zh.loaded);
+    w.pane->build_tree();
+    EXPECT_EQ(w.tree_lines().back(), "空签名域：Hidden");
+    EXPECT_TRUE(w.find("空签名域：Approval，页码 3").IsOk());
+}
+
 TEST(signature_tree, a_field_click_jumps_and_outlines_but_not_while_verifying) {
     options_scope options;
     verdict_window w;
