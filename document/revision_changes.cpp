@@ -369,6 +369,7 @@ void compare_fields(fz_context* ctx, compare_state* c, pdf_obj* old_a, pdf_obj* 
         }
         pdf_obj* v = pdf_dict_get(ctx, f, PDF_NAME(V));
         if (pdf_is_dict(ctx, v)) count_signature(ctx, c, v);
+        else if (!v) ++c->out->empty_fields_added;
     }
 }
 

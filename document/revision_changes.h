@@ -21,6 +21,7 @@ struct revision_changes {
     int later_revisions = 0;          // updates written after the signed revision (0: it is the whole file)
     int signatures_added = 0;         // fields signed after it (document time stamps included)
     int timestamps_added = 0;         // of which document time stamps
+    int empty_fields_added = 0;       // signature fields without a value, awaiting a signature
     bool validation_data = false;     // /DSS (and /VRI) added or changed
     bool form_filled = false;         // values of existing form fields (and their appearances)
     bool annotations_changed = false; // annotations other than signature widgets added, changed or removed

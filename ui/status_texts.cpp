@@ -83,6 +83,9 @@ wxString later_revisions_text(const revision_changes& later) {
     if (later.timestamps_added == 1) parts.Add(translated("1 document time stamp added"));
     if (later.timestamps_added > 1)
         parts.Add(wxString::Format(translated("%d document time stamps added"), later.timestamps_added));
+    if (later.empty_fields_added == 1) parts.Add(translated("1 empty signature field added"));
+    if (later.empty_fields_added > 1)
+        parts.Add(wxString::Format(translated("%d empty signature fields added"), later.empty_fields_added));
     if (later.validation_data) parts.Add(translated("validation data added"));
     if (later.form_filled) parts.Add(translated("form fields filled"));
     if (later.annotations_changed) parts.Add(translated("annotations changed"));

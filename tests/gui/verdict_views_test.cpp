@@ -27,6 +27,7 @@
 #include "crypto/trust_list.h"
 #include "dialogs/sig_infodlg.h"
 #include "document/doc_pdfium.h"
+#include "document/pdf_layer_mupdf.h"
 #include "gui/fake_document.h"
 #include "gui/gui_harness.h"
 #include "support/test_support.h"
@@ -399,6 +400,7 @@ TEST(signature_tree, what_came_after_a_signature_is_named_under_its_verdict) {
     filled.later.timestamps_added = 1;
     filled.later.validation_data = true;
     filled.later.form_filled = true;
+    filled.later.empty_fields_added = 2;
     spec changed;
     changed.status = 4;
     changed.later.later_revisions = 1;
@@ -409,8 +411,8 @@ TEST(signature_tree, what_came_after_a_signature_is_named_under_its_verdict) {
     const std::vector<std::string> lines = w.tree_lines();
     ASSERT_GE(lines.size(), 3u);
     EXPECT_EQ(lines[2],
-              "    Later revisions: 1 signature added, 1 document time stamp added, validation data added, form fields "
-              "filled")
+              "    Later revisions: 1 signature added, 1 document time stamp added, 2 empty signature fields added, "
+              "validation data added, form fields filled")
         << "in place of 'File is not modified since signed'";
     ASSERT_TRUE(w.find("Later revisions: content changed").IsOk());
     EXPECT_EQ(w.pane->tree()->GetItemTextColour(w.find("Later revisions: content changed")), wxColour(255, 0, 0));
@@ -419,7 +421,7 @@ TEST(signature_tree, what_came_after_a_signature_is_named_under_its_verdict) {
     doc.set_signatures({filled});
     w.bar->show_summary();
     EXPECT_EQ(w.bar->message(), "File is signed by: Alice Signer, Later revisions: 1 signature added, 1 document time "
-                                "stamp added, validation data added, form fields filled");
+                                "stamp added, 2 empty signature fields added, validation data added, form fields filled");
     doc.set_signatures({changed});
     w.bar->show_summary();
     EXPECT_EQ(w.bar->message(), "Signature is INVALID: File is MODIFIED since signed");
@@ -429,7 +431,7 @@ TEST(signature_tree, what_came_after_a_signature_is_named_under_its_verdict) {
     ASSERT_TRUE(zh.loaded);
     doc.set_signatures({filled});
     w.pane->build_tree();
-    EXPECT_EQ(w.tree_lines()[2], "    后续修订：添加了 1 个签名，添加了 1 个文档时间戳，添加了验证数据，填写了表单域");
+    EXPECT_EQ(w.tree_lines()[2], "    后续修订：添加了 1 个签名，添加了 1 个文档时间戳，添加了 2 个空签名域，添加了验证数据，填写了表单域");
 }
 
 TEST(signature_tree, empty_fields_follow_the_signatures_and_prepared_ones_stay_unlisted) {
@@ -592,9 +594,9 @@ public:
         certcache_dir.clear();
         set_data_root("");
     }
-    std::unique_ptr<doc_pdfium> open(const std::string& name) {
+    std::unique_ptr<doc_pdfium> open(const std::string& path) {
         auto doc = std::make_unique<doc_pdfium>();
-        doc->load(utf8_to_wide(testsupport::corpus_dir() + "/" + name));
+        doc->load(utf8_to_wide(path));
         current_document = doc.get();
         trust_list_lock hold(trust_list_mutex);
         verify_open_document();
@@ -603,11 +605,72 @@ public:
     testsupport::scratch_dir dir;
 };
 
+// A copy of a signed corpus file in `folder` under `name`, changed by an
+// incremental update that MuPDF writes as any editor would.
+template <typename Edit>
+std::string changed_copy(const std::string& source, const std::string& folder, const std::string& name, Edit edit) {
+    const std::string path = folder + "/" + name;
+    std::filesystem::copy_file(testsupport::corpus_dir() + "/" + source, path);
+    FPDF_DOCUMENT doc = FPDF_LoadDocument(path.c_str(), "");
+    if (!doc) return "";
+    fz_context* ctx = pdf_layer_context();
+    pdf_document* pdf = pdf_layer_document(doc);
+    int saved = 0;
+    fz_var(saved);
+    fz_try(ctx) {
+        edit(ctx, pdf, pdf_lookup_page_obj(ctx, pdf, 0));
+        pdf_write_options options = pdf_default_write_options;
+        options.do_incremental = 1;
+        pdf_save_document(ctx, pdf, path.c_str(), &options);
+        saved = 1;
+    }
+    fz_catch(ctx) {}
+    FPDF_CloseDocument(doc);
+    return saved ? path : std::string();
+}
+
+// The page's text replaced after the signing.
+std::string page_text_replaced(const std::string& folder) {
+    return changed_copy("pyhanko/pades-with-old-style-signing-cert-attr.pdf", folder, "page-text-replaced.pdf",
+                        [](fz_context* ctx, pdf_document* pdf, pdf_obj* page) {
+                            static const char text[] = "BT /F1 18 Tf 0 0 Td (Goodbye World) Tj ET";
+                            fz_buffer* b = fz_new_buffer_from_copied_data(
+                                ctx, reinterpret_cast<const unsigned char*>(text), sizeof text - 1);
+                            pdf_update_stream(ctx, pdf, pdf_dict_get(ctx, page, PDF_NAME(Contents)), b, 0);
+                            fz_drop_buffer(ctx, b);
+                        });
+}
+
+// A second, empty signature field added after the signing.
+std::string empty_field_added(const std::string& folder) {
+    return changed_copy("pyhanko/pades-with-old-style-signing-cert-attr.pdf", folder, "empty-field-added.pdf",
+                        [](fz_context* ctx, pdf_document* pdf, pdf_obj* page) {
+                            pdf_obj* field = pdf_add_new_dict(ctx, pdf, 8);
+                            pdf_dict_put(ctx, field, PDF_NAME(Type), PDF_NAME(Annot));
+                            pdf_dict_put(ctx, field, PDF_NAME(Subtype), PDF_NAME(Widget));
+                            pdf_dict_put(ctx, field, PDF_NAME(FT), PDF_NAME(Sig));
+                            pdf_dict_put_text_string(ctx, field, PDF_NAME(T), "Approval");
+                            pdf_dict_put_rect(ctx, field, PDF_NAME(Rect), fz_make_rect(300, 600, 500, 680));
+                            pdf_dict_put_int(ctx, field, PDF_NAME(F), 4);
+                            pdf_dict_put(ctx, field, PDF_NAME(P), page);
+                            pdf_array_push(ctx, pdf_dict_get(ctx, page, PDF_NAME(Annots)), field);
+                            pdf_obj* root = pdf_dict_get(ctx, pdf_trailer(ctx, pdf), PDF_NAME(Root));
+                            pdf_array_push(ctx, pdf_dict_getp(ctx, root, "AcroForm/Fields"), field);
+                            pdf_drop_obj(ctx, field);
+                        });
+}
+
 void shoot_verdicts(const std::string& suffix) {
     corpus_verification v;
     options_scope options;
-    for (const char* name :
-         {"pyhanko/minimal-two-fields-signed-twice.pdf", "dss/pades-ltv.pdf", "dss/test-with-vri.pdf"}) {
+    std::vector<std::string> paths;
+    for (const char* name : {"pyhanko/minimal-two-fields-signed-twice.pdf", "pyhanko/pades-lta-dss-indirect-arrs-test.pdf",
+                             "dss/pades-ltv.pdf", "dss/test-with-vri.pdf"})
+        paths.push_back(testsupport::corpus_dir() + "/" + name);
+    paths.push_back(page_text_replaced(v.dir.path()));
+    paths.push_back(empty_field_added(v.dir.path()));
+    for (const std::string& name : paths) {
+        ASSERT_FALSE(name.empty()) << "a changed copy could not be written";
         std::unique_ptr<doc_pdfium> doc;
         ASSERT_NO_THROW(doc = v.open(name)) << name;
         verdict_window w;
@@ -636,6 +699,12 @@ void shoot_verdicts(const std::string& suffix) {
         std::printf("%s: %s\n", stem.c_str(), w.bar->message().utf8_string().c_str());
         for (const std::string& line : w.tree_lines()) std::printf("  %s\n", line.c_str());
         EXPECT_FALSE(w.bar->message().empty());
+        if (stem == "page-text-replaced")
+            EXPECT_TRUE(w.find(u8(signature_status_text(sigerr_modified))).IsOk());
+        if (stem == "empty-field-added") {
+            EXPECT_TRUE(w.find(u8(_("Empty signature field: ") + "Approval" + _(" on page ") + "1")).IsOk());
+            EXPECT_TRUE(w.find(u8(_("Later revisions: ") + _("1 empty signature field added"))).IsOk());
+        }
         EXPECT_FALSE(gui_test::save_screenshot(w.frame, "verdict_" + stem + suffix).empty());
         // The first signature's dialog: what it says about what came after.
         if (!doc->topsigs.empty() && doc->topsigs[0]->sig && doc->topsigs[0]->sig->data) {
