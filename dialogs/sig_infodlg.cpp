@@ -228,9 +228,12 @@ void sig_infodlg::fill_signature_validity() {
         signature_validity_title_label->SetLabel(tr("Validaty Summary") + tr("( none )"));
     } else {
         if (!owned) {
-            if (!is_valid_code(sig_status))
+            if (!is_valid_code(sig_status)) {
                 text += signature_status_text(sig_status) + ". ";
-            else if (result && !later_revisions_text(result->later).empty())
+                // What made the file modified, when it is known.
+                if (sig_status == sigerr_modified && result && !later_revisions_text(result->later).empty())
+                    text += later_revisions_text(result->later) + ". ";
+            } else if (result && !later_revisions_text(result->later).empty())
                 text += later_revisions_text(result->later) + tr(", ");
             else
                 text += signature_status_text(sigerr_unmodified) + tr(", ");

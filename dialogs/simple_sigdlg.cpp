@@ -45,7 +45,9 @@ simple_sigdlg::simple_sigdlg(wxWindow* parent, sig_result* result_)
             integrity_label->SetLabel("- " + signature_status_text(code));
             integrity_label->SetForegroundColour(*wxRED);
         } else {
-            integrity_label->SetLabel("- " + tr("File is not modified since signed"));
+            // A signature that does not cover the whole file says what came after it.
+            const wxString later = later_revisions_text(result->later);
+            integrity_label->SetLabel("- " + (later.empty() ? tr("File is not modified since signed") : later));
         }
         if (cert_code != 0) {
             identity_label->SetLabel("- " + certificate_status_text(cert_code));

@@ -35,8 +35,8 @@ public:
 
     wxTreeCtrl* tree() const { return signature_tree; }
     // The pane's width follows its open rows (a long signer name, the source
-    // of trust): never narrower than the width it was given, at most half
-    // the window; rows wider still scroll sideways.
+    // of trust): never narrower than the width it was given, at most three
+    // fifths of the window; rows wider still scroll sideways.
     void fit_width();
     // Acts on an item as a selection would (tests, label-edit veto).
     void act_on_item(const wxTreeItemId& item);

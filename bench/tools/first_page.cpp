@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
     doc.render(w * 96 / 72, h * 96 / 72, &texture);
     const double ms =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    std::printf("pages %d first %dx%d rendered %dx%d in %.1f ms (checksum %llu)\n", doc.page_count, w, h, got_w,
+    std::printf("pages %d first %dx%d rendered %dx%d in %.1f ms (checksum %llu)\n", doc.page_count.load(), w, h, got_w,
                 got_h, ms, (unsigned long long)sum);
     return got_w > 0 ? 0 : 1;
 }

@@ -19,6 +19,7 @@
 #include "document/doc_pdfium.h"
 #include "document/pdf_layer_mupdf.h"
 #include "document/sig_result.h"
+#include "support/verification_scratch.h"
 #include "tests/document/signed_pdf_fixture.h"
 
 using namespace testsupport;
@@ -28,12 +29,7 @@ namespace {
 class RevisionChanges : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        init_crypto();
-        data = new scratch_dir;
-        set_data_root(data->path() + "/");
-        certcache_dir = app_data_dir() + "certcache/";
-        make_private_dirs(certcache_dir);
-        trust_list.clear();
+        data = new verification_scratch;
         p = new sigfix::pki;
         if (p->ok) {
             X509* cert = load_certificate_file(p->f("ca.pem").c_str());
@@ -45,26 +41,13 @@ protected:
     static void TearDownTestSuite() {
         delete p;
         p = nullptr;
-        trust_list.clear();
-        certcache_dir.clear();
-        set_data_root("");
         delete data;
         data = nullptr;
     }
     void SetUp() override { ASSERT_TRUE(p->ok) << p->log; }
 
     static std::unique_ptr<doc_pdfium> verify(const std::string& pdf, const std::string& name) {
-        const std::string path = data->file(name);
-        write_file(path, pdf);
-        auto doc = std::make_unique<doc_pdfium>();
-        doc->load(utf8_to_wide(path));
-        current_document = doc.get();
-        {
-            trust_list_lock hold(trust_list_mutex);
-            verify_open_document();
-        }
-        current_document = nullptr;
-        return doc;
+        return data->verify_bytes(pdf, name);
     }
 
     static std::string sign(const std::string& pdf, sigfix::field_options o = {}) {
@@ -78,10 +61,10 @@ protected:
         return sigfix::sign_pdf(pdf, o, [](const std::string& d) { return sigfix::ts_token(*p, d); });
     }
 
-    static scratch_dir* data;
+    static verification_scratch* data;
     static sigfix::pki* p;
 };
-scratch_dir* RevisionChanges::data = nullptr;
+verification_scratch* RevisionChanges::data = nullptr;
 sigfix::pki* RevisionChanges::p = nullptr;
 
 // ---- incremental updates written by hand --------------------------------------

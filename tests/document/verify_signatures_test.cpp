@@ -25,6 +25,7 @@
 #include "document/doc_pdfium.h"
 #include "document/doc_services.h"
 #include "document/sig_result.h"
+#include "support/verification_scratch.h"
 #include "tests/document/signed_pdf_fixture.h"
 
 using namespace testsupport;
@@ -41,13 +42,8 @@ int verify_reports = 0;
 class VerifySignatures : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        init_crypto();
-        data = new scratch_dir;
-        set_data_root(data->path() + "/");
-        certcache_dir = app_data_dir() + "certcache/";
+        data = new verification_scratch;
         trust_list_file = app_data_dir() + "trustlist+.json";
-        make_private_dirs(certcache_dir);
-        trust_list.clear();
         p = new sigfix::pki;
         if (p->ok) trust_file("ca.pem");
         saved_services = doc_services();
@@ -68,10 +64,7 @@ protected:
         report_verify_results_hook = saved_verify_results_hook;
         delete p;
         p = nullptr;
-        trust_list.clear();
-        certcache_dir.clear();
         trust_list_file.clear();
-        set_data_root("");
         delete data;
         data = nullptr;
     }
@@ -89,23 +82,10 @@ protected:
 
     // Loads and verifies the PDF as the verify worker does.
     static std::unique_ptr<doc_pdfium> verify_bytes(const std::string& pdf, const std::string& name) {
-        std::string path = data->file(name);
-        write_file(path, pdf);
-        return verify_path(path);
+        return data->verify_bytes(pdf, name);
     }
     static std::unique_ptr<doc_pdfium> verify_path(const std::string& path) {
-        auto doc = std::make_unique<doc_pdfium>();
-        doc->load(utf8_to_wide(path));
-        current_document = doc.get();
-        trust_list_lock hold(trust_list_mutex);
-        try {
-            verify_open_document();
-        } catch (...) {
-            current_document = nullptr;
-            throw;
-        }
-        current_document = nullptr;
-        return doc;
+        return verification_scratch::verify_path(path);
     }
 
     static std::string base_pdf() { return read_file(source); }
@@ -119,14 +99,14 @@ protected:
         return buf;
     }
 
-    static scratch_dir* data;
+    static verification_scratch* data;
     static sigfix::pki* p;
     static std::string source;
     static inline document_services saved_services;
     static inline decltype(report_sigdata_hook) saved_sigdata_hook = nullptr;
     static inline decltype(report_verify_results_hook) saved_verify_results_hook = nullptr;
 };
-scratch_dir* VerifySignatures::data = nullptr;
+verification_scratch* VerifySignatures::data = nullptr;
 sigfix::pki* VerifySignatures::p = nullptr;
 std::string VerifySignatures::source;
 

@@ -4,6 +4,7 @@
 // and in Chinese.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <filesystem>
 #include <memory>
@@ -11,12 +12,14 @@
 
 #include <openssl/x509.h>
 #include <wx/animate.h>
+#include <wx/display.h>
 #include <wx/frame.h>
 #include <wx/intl.h>
 #include <wx/sizer.h>
 #include <wx/translation.h>
 
 #include "app/data_dirs.h"
+#include "app/screen_layout.h"
 #include "app/settings.h"
 #include "app/text_utils.h"
 #include "app/theme_colours.h"
@@ -26,11 +29,13 @@
 #include "crypto/crypto_init.h"
 #include "crypto/trust_list.h"
 #include "dialogs/sig_infodlg.h"
+#include "dialogs/simple_sigdlg.h"
 #include "document/doc_pdfium.h"
 #include "document/pdf_layer_mupdf.h"
 #include "gui/fake_document.h"
 #include "gui/gui_harness.h"
 #include "support/test_support.h"
+#include "support/verification_scratch.h"
 #include "ui/expandbar.h"
 #include "ui/infobar.h"
 #include "ui/left_panel.h"
@@ -109,7 +114,11 @@ class verdict_window {
 public:
     verdict_window() {
         set_fixed_colours();  // as start-up does
-        frame = new wxFrame(nullptr, wxID_ANY, "Velkorant", wxPoint(0, 0), wxSize(1280, 580));
+        // As wide as the main window is on a laptop, or the whole work area
+        // where that is smaller (1920 x 1200 pixels at 200 %).
+        const wxRect area = wxDisplay(0u).GetClientArea();
+        frame = new wxFrame(nullptr, wxID_ANY, "Velkorant", wxPoint(0, 0),
+                            wxSize(std::min(1280, area.width), std::min(580, area.height)));
         auto* column = new wxBoxSizer(wxVERTICAL);
         bar = new infobar(frame, wxDefaultPosition, wxSize(-1, 42), "infobar");
         column->Add(bar, 0, wxEXPAND);
@@ -471,6 +480,7 @@ TEST(signature_tree, empty_fields_follow_the_signatures_and_prepared_ones_stay_u
                                         "Empty signature field: Hidden"}));
     EXPECT_FALSE(w.find("Empty signature field: Prepared on page 3").IsOk());
     EXPECT_EQ(w.pane->item_map.count(w.find("Empty signature field: Hidden")), 0u);
+    EXPECT_EQ(w.pane->tree()->GetItemImage(w.find("Empty signature field: Hidden")), 2) << "the pen";
     w.view->hold = false;
     ASSERT_TRUE(gui_test::run_until([&] { return w.view->painted.load(); }));
     wxTreeEvent select(wxEVT_TREE_SEL_CHANGED, w.pane->tree(), w.find("Empty signature field: Approval on page 3"));
@@ -572,15 +582,10 @@ TEST(expandbar, sides_arrows_and_refits) {
 
 // ---------------------------------------------------------------- gallery
 
-// Verifies a corpus file as the verify worker does.
+// Verifies as the verify worker does, the pyHanko test CA trusted.
 class corpus_verification {
 public:
     corpus_verification() {
-        init_crypto();
-        set_data_root(dir.path() + "/");
-        certcache_dir = app_data_dir() + "certcache/";
-        make_private_dirs(certcache_dir);
-        trust_list.clear();
         install_verification_services();
         const std::string corpus = testsupport::corpus_dir() + "/pyhanko/";
         for (const char* ca : {"ca-root.cert.pem", "ca-interm.cert.pem", "ca-tsa.cert.pem"}) {
@@ -589,20 +594,13 @@ public:
             X509_free(cert);
         }
     }
-    ~corpus_verification() {
-        trust_list.clear();
-        certcache_dir.clear();
-        set_data_root("");
-    }
+    // The document verified, made the current one.
     std::unique_ptr<doc_pdfium> open(const std::string& path) {
-        auto doc = std::make_unique<doc_pdfium>();
-        doc->load(utf8_to_wide(path));
+        auto doc = testsupport::verification_scratch::verify_path(path);
         current_document = doc.get();
-        trust_list_lock hold(trust_list_mutex);
-        verify_open_document();
         return doc;
     }
-    testsupport::scratch_dir dir;
+    testsupport::verification_scratch dir;
 };
 
 // A copy of a signed corpus file in `folder` under `name`, changed by an
@@ -713,7 +711,17 @@ void shoot_verdicts(const std::string& suffix) {
             d->InitDialog();
             d->Show();
             EXPECT_FALSE(gui_test::save_screenshot(d, "verdict_dialog_" + stem + suffix).empty());
+            // Taller than the screen at 200 %: it stays on it and scrolls.
+            EXPECT_TRUE(display_client_area(d).Contains(d->GetScreenRect())) << stem;
             d->Destroy();
+            gui_test::settle(std::chrono::milliseconds(50));
+            // The short form a click on the signature on the page opens.
+            auto* brief = new simple_sigdlg(nullptr, doc->topsigs[0]);
+            brief->Move(0, 0);
+            brief->InitDialog();
+            brief->Show();
+            EXPECT_FALSE(gui_test::save_screenshot(brief, "verdict_brief_" + stem + suffix).empty());
+            brief->Destroy();
             gui_test::settle(std::chrono::milliseconds(50));
         }
         w.view->hold = true;
