@@ -59,6 +59,9 @@ void agreement_dlg::on_init_dialog(wxInitDialogEvent& event) {
 
     agreement_text->SetValue(agreement_text_for_ui() + "\n");
     agreement_text->SetInsertionPointEnd();
+    // The caret waits at the end, but the reader starts at the top: GTK
+    // scrolls to the caret, so the view is moved back once the text is laid out.
+    CallAfter([this] { agreement_text->ShowPosition(0); });
 
     const bool first_run = mode == first_run_mode;
     if (wxSizer* row = sizer_holding(GetSizer(), agree_button)) row->ShowItems(first_run);

@@ -449,6 +449,10 @@ TEST(agreement_dialog, modes_show_their_buttons_and_the_text_of_the_language) {
         ASSERT_NE(text, nullptr);
         EXPECT_EQ(text->GetValue(), agreement_dlg::agreement_text_for_ui() + "\n");
         EXPECT_EQ(text->GetInsertionPoint(), text->GetLastPosition());
+        // The caret waits at the end, but the reader starts at the top.
+        long column = -1, line = -1;
+        text->HitTest(wxPoint(4, 4), &column, &line);
+        EXPECT_EQ(line, 0);
     }
     // Both texts exist, without their byte-order mark, one per language.
     const wxString english = agreement_dlg::agreement_text_for_ui();
