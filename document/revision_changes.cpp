@@ -507,9 +507,13 @@ void compare_revisions(fz_context* ctx, compare_state* c, walk_state* w) {
         // picks another definition the signature did not sign as current.
         if (e && e->type == 'n' && e->ofs < c->signed_end) note_other(c, "a later xref points into the signed bytes");
         const role r = role_of(w, num);
-        if (r == role_none || num >= old_len) continue;  // new objects are judged where they are referenced
-        pdf_obj* a = pdf_load_object(ctx, c->old_doc, num);
+        // New objects are judged where they are referenced. A number the
+        // signed revision referred to without defining it (null there) is no
+        // new object: defining it later changes what the reference draws.
+        if (r == role_none) continue;
+        pdf_obj* a = num < old_len ? pdf_load_object(ctx, c->old_doc, num) : nullptr;
         pdf_obj* b = nullptr;
+        fz_var(a);
         fz_var(b);
         fz_try(ctx) {
             if (e && (e->type == 'n' || e->type == 'o')) b = pdf_load_object(ctx, c->new_doc, num);
@@ -549,13 +553,17 @@ void refuse(revision_changes& r, const char* why) {
 
 // ---- what the pages show ------------------------------------------------------
 
-// Each page of both revisions is rendered whole (content, annotations and
-// widgets) at a low resolution and compared, leaving out only the rectangles
-// of the annotations and widgets whose own objects were judged above (added,
-// removed or rewritten: signatures added, fields filled, annotations
-// changed). Everything else must draw alike: a widget or an annotation that
-// was not rewritten but draws differently, or content that changed through
-// an object the walk did not reach, is a change of what was signed.
+// This runs only when the objects allow every change, so the page contents
+// and everything they reach are the same objects in both revisions and draw
+// alike. What may still draw differently are the annotations and widgets:
+// each page's annotations and widgets of both revisions are rendered at a low
+// resolution and compared, leaving out only the rectangles of those whose own
+// objects were judged above (added, removed or rewritten: signatures added,
+// fields filled, annotations changed). A widget or an annotation that was not
+// rewritten but draws differently (through a shared resource, the form's
+// defaults) is a change of what was signed. The page contents are not drawn:
+// a page holding a picture of hundreds of megabytes would be decoded twice
+// for nothing.
 constexpr float kCompareSide = 160.0f;  // pixels of the longer side of a page
 constexpr int kMaskMargin = 2;           // pixels around a left-out rectangle
 
@@ -569,10 +577,26 @@ page_render render_page(fz_context* ctx, pdf_page* page) {
     fz_rect box = pdf_bound_page(ctx, page);
     const float side = std::max(box.x1 - box.x0, box.y1 - box.y0);
     const float scale = side > 0 ? kCompareSide / side : 1.0f;
+    const fz_matrix to_pixels = fz_scale(scale, scale);
     fz_matrix page_ctm;
     pdf_page_transform(ctx, page, nullptr, &page_ctm);
-    r.ctm = fz_concat(page_ctm, fz_scale(scale, scale));
-    r.pixmap = pdf_new_pixmap_from_page_with_usage(ctx, page, fz_scale(scale, scale), fz_device_gray(ctx), 0, "View");
+    r.ctm = fz_concat(page_ctm, to_pixels);
+    r.pixmap = fz_new_pixmap_with_bbox(ctx, fz_device_gray(ctx), fz_round_rect(fz_transform_rect(box, to_pixels)),
+                                       nullptr, 0);
+    fz_device* dev = nullptr;
+    fz_var(dev);
+    fz_try(ctx) {
+        fz_clear_pixmap_with_value(ctx, r.pixmap, 255);
+        dev = fz_new_draw_device(ctx, fz_identity, r.pixmap);
+        pdf_run_page_annots_with_usage(ctx, page, dev, to_pixels, "View", nullptr);
+        pdf_run_page_widgets_with_usage(ctx, page, dev, to_pixels, "View", nullptr);
+        fz_close_device(ctx, dev);
+    }
+    fz_always(ctx) { fz_drop_device(ctx, dev); }
+    fz_catch(ctx) {
+        fz_drop_pixmap(ctx, r.pixmap);
+        fz_rethrow(ctx);
+    }
     return r;
 }
 

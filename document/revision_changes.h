@@ -6,9 +6,10 @@
 // tree, resources, catalog, objects redefined or reached through a changed
 // reference, cross-reference tables that do not fit the file), judged
 // against the document's certification (DocMDP /P) and the signature
-// field's /Lock (FieldMDP). The pages of the signed revision and of the
-// whole document are also rendered at a low resolution and compared, so a
-// change that keeps the objects but alters what they draw is seen too.
+// field's /Lock (FieldMDP). The annotations and widgets of every page of the
+// signed revision and of the whole document are also rendered at a low
+// resolution and compared, so a change that keeps their objects but alters
+// what they draw is seen too.
 //
 // The verification asks for this record and sets the verdict from it; the
 // views only read it.
@@ -28,7 +29,7 @@ struct revision_changes {
     bool other_changes = false;       // anything else, xref trickery and visible differences included
     bool locked_field_changed = false;  // a field the signature's /Lock names was changed
     bool pages_compared = false;      // the render comparison ran
-    bool pages_differ = false;        // a page draws differently from the signed revision
+    bool pages_differ = false;        // a page (its count, annotations or widgets) draws differently
     bool permitted = true;            // every later change is allowed after this signature
     std::string first_refused;        // what made it not permitted first (diagnostics)
 };

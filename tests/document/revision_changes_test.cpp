@@ -180,7 +180,8 @@ std::string page_with_annot(const std::string& pdf, int annot) {
 struct change_case {
     const char* name;
     int certify;                  // DocMDP /P of the first signature, 0: approval signature
-    int pages;                    // of the unsigned document
+    int base;                     // the unsigned document: 1 the one-page form, 2 two pages, 3 a page
+                                  // drawing a form XObject (number 99) the document does not define
     std::function<std::string(const std::string& signed_pdf, const std::string& unsigned_pdf)> change;
     int32_t first_status;         // the first signature's verdict after the change
     int later_revisions;
@@ -277,6 +278,12 @@ TEST_F(RevisionChanges, EachLaterChangeIsClassifiedAndJudged) {
              return append_update(s, {{3, "<< /Type /Font /Subtype /Type1 /BaseFont /Courier >>"}});
          },
          sigerr_modified, 1, "o"},
+        {"an object the signed revision names but does not define, defined later", 0, 3,
+         [&](const std::string& s, const std::string&) {
+             return append_update(s, {{99, stream_object("0 g 0 0 300 300 re f",
+                                                         "/Type /XObject /Subtype /Form /BBox [0 0 300 300] ")}});
+         },
+         sigerr_modified, 1, "o"},
         {"object sent back to an older definition by a later xref (hide and replace)", 0, 1,
          [](const std::string& s, const std::string& u) {
              // The unsigned document's first revision wrote object 5 as
@@ -332,9 +339,14 @@ TEST_F(RevisionChanges, EachLaterChangeIsClassifiedAndJudged) {
         append_update(minimal, {{5, stream_object(attacker)}}),
         {{5, stream_object("BT /F1 24 Tf 20 150 Td (Page 1) Tj ET")}});
     std::string two_pages = read_file(write_minimal_pdf(data->file("two.pdf"), 2));
+    std::string undefined = append_update(minimal, {
+        {4, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 300 300] /Resources << /Font << /F1 3 0 R >> "
+            "/XObject << /X1 99 0 R >> >> /Contents 5 0 R >>"},
+        {5, stream_object("/X1 Do BT /F1 24 Tf 20 150 Td (Page 1) Tj ET")},
+    });
     for (const change_case& k : cases) {
         SCOPED_TRACE(k.name);
-        std::string base = k.pages == 2 ? two_pages : with_text_field(shadowed);
+        std::string base = k.base == 2 ? two_pages : k.base == 3 ? undefined : with_text_field(shadowed);
         sigfix::field_options o;
         o.name = "First";
         if (k.certify) {
