@@ -310,12 +310,17 @@ void count_signature(fz_context* ctx, compare_state* c, pdf_obj* v) {
     if (is_document_timestamp(ctx, v)) ++c->out->timestamps_added;
 }
 
+// True (and noted as `what`) when the rewritten object is no dictionary any
+// more: it was removed.
+bool removed(fz_context* ctx, compare_state* c, pdf_obj* now, const char* what) {
+    if (pdf_is_dict(ctx, now)) return false;
+    note_other(c, what);
+    return true;
+}
+
 // A field or widget that existed in the signed revision and was rewritten.
 void compare_field(fz_context* ctx, compare_state* c, pdf_obj* old_f, pdf_obj* new_f) {
-    if (!pdf_is_dict(ctx, new_f)) {
-        note_other(c, "a form field was removed");
-        return;
-    }
+    if (removed(ctx, c, new_f, "a form field was removed")) return;
     const bool sig = is_signature_field(ctx, old_f);
     bool filled = false;
     for_each_changed_key(ctx, old_f, new_f, [&](pdf_obj* key, pdf_obj* a, pdf_obj* b) {
@@ -394,10 +399,7 @@ void compare_annots(fz_context* ctx, compare_state* c, pdf_obj* old_a, pdf_obj* 
 }
 
 void compare_page(fz_context* ctx, compare_state* c, pdf_obj* old_p, pdf_obj* new_p) {
-    if (!pdf_is_dict(ctx, new_p)) {
-        note_other(c, "a page was removed");
-        return;
-    }
+    if (removed(ctx, c, new_p, "a page was removed")) return;
     for_each_changed_key(ctx, old_p, new_p, [&](pdf_obj* key, pdf_obj* a, pdf_obj* b) {
         if (!pdf_name_eq(ctx, key, PDF_NAME(Annots))) {
             note_other(c, "a page's content, resources or geometry changed");
