@@ -162,6 +162,37 @@ TEST_F(sig_dialog, verdict_and_validity_follow_the_codes) {
     EXPECT_FALSE(p.signer_button()->IsEnabled());
 }
 
+TEST_F(sig_dialog, both_dialogs_say_what_came_after_the_signing) {
+    revision_changes signed_again;
+    signed_again.later_revisions = 1;
+    signed_again.signatures_added = 1;
+    revision_changes rewritten;
+    rewritten.later_revisions = 1;
+    rewritten.other_changes = true;
+    rewritten.permitted = false;
+    const struct {
+        int sig;
+        const revision_changes* later;
+        const char* validity_start;
+        const char* status_line;
+    } rows[] = {
+        {13, &signed_again, "Later revisions: 1 signature added, The certificate is VALID. ",
+         "- Later revisions: 1 signature added"},
+        {4, &rewritten, "File is MODIFIED since signed. Later revisions: content changed. The certificate is VALID. ",
+         "- File is MODIFIED since signed"},
+    };
+    for (const auto& row : rows) {
+        result_spec spec;
+        spec.sig_status = row.sig;
+        auto r = make_result(spec, leaf, root);
+        r->result->later = *row.later;
+        sig_infodlg d(nullptr, 0, r->result);
+        EXPECT_TRUE(sig_infodlg_probe{d}.validity().StartsWith(row.validity_start)) << sig_infodlg_probe{d}.validity();
+        simple_sigdlg brief(nullptr, r->result);
+        EXPECT_EQ(simple_sigdlg_probe{brief}.line(1), row.status_line);
+    }
+}
+
 TEST_F(sig_dialog, a_certification_signature_and_a_document_time_stamp_say_so) {
     result_spec spec;
     auto r = make_result(spec, leaf, root);
