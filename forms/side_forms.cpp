@@ -101,8 +101,12 @@ homepage_base::homepage_base(wxWindow* parent, wxWindowID, const wxPoint&, const
     auto* row = new wxBoxSizer(wxHORIZONTAL);
 
     nav_panel = new wxPanel(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL, "homepage_left");
+    // The block of logo and buttons is centred by two stretching spacers.
+    // Nothing in it stretches: a box sizer's minimum gives each stretching
+    // item its minimum at its share, so stretching buttons of 50 px made
+    // the column's minimum (and, scrolled at 200 %, its gap) many times taller.
     auto* nav = new wxBoxSizer(wxVERTICAL);
-    nav->Add(0, 100, 4, wxEXPAND, 5);
+    nav->AddStretchSpacer(1);
     logo_bitmap = new wxStaticBitmap(nav_panel, wxID_ANY, bitmap_logo_103x30(), wxDefaultPosition, wxDefaultSize, 0,
                                      "staticBitmap");
     nav->Add(logo_bitmap, 0, wxALL | wxALIGN_CENTER_HORIZONTAL, 5);
@@ -117,7 +121,7 @@ homepage_base::homepage_base(wxWindow* parent, wxWindowID, const wxPoint&, const
         b->SetForegroundColour(wxColour(255, 255, 255));
         b->SetBackgroundColour(page);
         b->SetMinSize(wxSize(-1, 50));
-        nav->Add(b, 1, wxEXPAND | wxALL, 5);
+        nav->Add(b, 0, wxEXPAND | wxALL, 5);
         *buttons[i] = b;
     }
     switch_hint_label = new wxStaticText(nav_panel, wxID_ANY, tr("CTRL-TAB Switch Panels"), wxDefaultPosition,
@@ -125,8 +129,8 @@ homepage_base::homepage_base(wxWindow* parent, wxWindowID, const wxPoint&, const
     switch_hint_label->Wrap(-1);
     switch_hint_label->SetFont(form_font(wxFONTFAMILY_MODERN, 8, wxFONTSTYLE_ITALIC));
     switch_hint_label->SetForegroundColour(wxColour(160, 160, 160));
-    nav->Add(switch_hint_label, 1, wxALL | wxALIGN_CENTER_HORIZONTAL, 5);
-    nav->Add(0, 0, 4, wxEXPAND, 5);
+    nav->Add(switch_hint_label, 0, wxALL | wxALIGN_CENTER_HORIZONTAL, 5);
+    nav->AddStretchSpacer(1);
     nav_panel->SetSizer(nav, true);
     nav_panel->Layout();
     nav->Fit(nav_panel);

@@ -1,6 +1,9 @@
 #include "service/version_dlg.h"
 
+#include <algorithm>
+
 #include <wx/icon.h>
+#include <wx/sizer.h>
 #include <wx/statbmp.h>
 
 #include "app/screen_layout.h"
@@ -38,13 +41,24 @@ version_dlg::version_dlg(wxWindow* parent, int mode_)
     SetBackgroundColour(theme_dialog_colour);
     close_button->set_base_colour(button_colour);
 
+    // A thirteenth of the dialog, but no more than the button's share: the
+    // body's rows share 11 parts below its first 20 px, the buttons' row 2
+    // of them and a button half of that, less its border. A taller button
+    // made the proportional layout ask for more than the dialog's height
+    // (at 200 % the content was pushed into a scroller). Sized before the
+    // dialog is fitted to the screen, and again at its scaled size.
+    const auto size_buttons = [this] {
+        const int share = (GetClientSize().y - 20) / 11 - 10;
+        const int button_height = std::min(GetClientSize().y / 13, share);
+        for (wxWindow* button : {static_cast<wxWindow*>(update_button), static_cast<wxWindow*>(close_button)}) {
+            button->SetMinSize(wxSize(button->GetMinSize().x, button_height));
+            button->SetMaxSize(wxSize(-1, button_height));
+        }
+    };
+    update_button->Hide();  // one of the two is ever shown
+    size_buttons();
     scale_dialog_to_screen(this);
-
-    const int button_height = GetClientSize().y / 13;
-    for (wxWindow* button : {static_cast<wxWindow*>(update_button), static_cast<wxWindow*>(close_button)}) {
-        button->SetMinSize(wxSize(button->GetMinSize().x, button_height));
-        button->SetMaxSize(wxSize(-1, button_height));
-    }
+    size_buttons();
 
     saved_status = status_label->GetLabel();
     mode = mode_;
@@ -115,7 +129,17 @@ void version_dlg::show_result() {
     newest_version_label->SetLabelText(wxString::FromUTF8(latest_version));
     wxString notes = new_version_available ? wxString(release_notes) : wxString();
     if (new_version_available) notes += (notes.empty() ? "" : "\n\n") + where_new_versions_come_from();
+    show_notes(notes);
+}
+
+void version_dlg::show_notes(const wxString& notes) {
+    // A long line (the release page's address) made the layout ask for more
+    // than the dialog's width: at 200 % the content was pushed into a
+    // scroller, off the dialog. The notes take their column's share (five
+    // sevenths of the width, less the border), and GTK wraps them there.
     release_notes_label->SetLabelText(notes);
+    // The body is 30 of the dialog's 32 parts across, the notes 5 of its 7.
+    release_notes_label->SetMinSize(wxSize(std::max(100, GetClientSize().x * 30 / 32 * 5 / 7 - 10), -1));
 }
 
 wxString where_new_versions_come_from() {
@@ -129,7 +153,7 @@ wxString where_new_versions_come_from() {
 void version_dlg::on_update(wxCommandEvent&) {
     if (worker_running) return;
     show_buttons(false, true);
-    release_notes_label->SetLabelText(where_new_versions_come_from());
+    show_notes(where_new_versions_come_from());
     Layout();
 }
 

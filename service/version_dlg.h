@@ -26,6 +26,7 @@ protected:
 
     void set_status(const wxColour& colour, const wxString& text);
     void show_result();
+    void show_notes(const wxString& notes);
     // Only one of Update and Close is shown.
     void show_buttons(bool update, bool close_enabled);
 

@@ -52,8 +52,7 @@ certstore_panel::certstore_panel(wxWindow* parent, wxWindowID id, const wxPoint&
     show_details(false);
     info_label->Hide();
 
-    const bool doubled = screen_scale_percent >= 199;
-    cert_icon = doubled ? bitmap_certificate_64() : bitmap_certificate_32();
+    cert_icon = scaled_picture(bitmap_certificate_32(), bitmap_certificate_64());
     SetForegroundColour(theme_text_colour);
     SetBackgroundColour(theme_panel_colour);
     scroll_panel->SetBackgroundColour(theme_panel_colour);
@@ -141,7 +140,7 @@ const certstore_sumfile_entry* certstore_panel::row_entry(unsigned row) const {
 void certstore_panel::add_row(const certstore_sumfile_entry& e) {
     wxVector<wxVariant> row;
     wxVariant name;
-    name << wxDataViewIconText(wxString(e.info.subject), wxBitmapBundle(cert_icon));
+    name << wxDataViewIconText(wxString(e.info.subject), cert_icon);
     row.push_back(name);
     row.push_back(wxVariant(wxString(e.info.issuer)));
     row.push_back(wxVariant(e.access.cert_type == cert_type_sysstore ? wxGetTranslation(L"SYSTEM")

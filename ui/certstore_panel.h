@@ -5,7 +5,7 @@
 // list of its own, which the page takes over when the worker's event arrives.
 #include <vector>
 
-#include <wx/bitmap.h>
+#include <wx/bmpbndl.h>
 #include <wx/dataview.h>
 
 #include "crypto/certstore.h"
@@ -48,7 +48,7 @@ private:
     void loaded();
 
     wxString saved_heading;
-    wxBitmap cert_icon;
+    wxBitmapBundle cert_icon;
     wxDataViewItem last_item;
 };
 

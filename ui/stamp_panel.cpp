@@ -119,6 +119,7 @@ stamp_panel::stamp_panel(wxWindow* parent, wxWindowID id, const wxPoint& pos, co
                          const wxString& name)
     : stamp_panel_base(parent, id, pos, size, style | wxTAB_TRAVERSAL, name) {
     picture_hint_text = stamp_image_hint_label->GetLabel();
+    certificate_field_height = store_certificate_text->GetBestSize().y;
     set_picture_sizes();
     apply_colours();
     Bind(wxEVT_THREAD, &stamp_panel::on_certificate_checked, this);
@@ -193,7 +194,10 @@ void stamp_panel::fit_to_width() {
     // The rows of the certificate share the pane's width: the field and the
     // state take what their label, the picture and "Select" leave, so that
     // "Select" is never pushed past the pane's edge.
-    store_certificate_text->SetMinSize(wxSize(50, -1));
+    // The field keeps the height it had before any layout: asked again for
+    // its best size, GTK's entry answers with more than its current height,
+    // and at every resize the field grew (to twice a line in Chinese).
+    store_certificate_text->SetMinSize(wxSize(50, certificate_field_height));
     const int info_width = std::max(w / 6, certificate_info_bitmap->GetBestSize().x);
     const int state_room = w - certificate_state_label->GetBestSize().x - info_width - 40;
     certificate_status_label->SetMinSize(wxSize(std::max(50, std::min(w / 2, state_room)), -1));

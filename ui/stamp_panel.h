@@ -95,6 +95,7 @@ protected:
     bool new_stamp_local = true;
     wxBitmap placeholder_normal, placeholder_hover;
     int picture_size = 128;
+    int certificate_field_height = -1;
     wxString picture_hint_text;
     std::thread check_thread;
     cert_chain_ui chain;

@@ -81,11 +81,12 @@ void recheck_chain_trust(const cert_chain_ui* chain) {
 trustmgr_panel::trustmgr_panel(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style)
     : trustmgr_base(parent, id, pos, size, style, "wn_trustmgr") {
     result_label->SetLabel(wxString());
-    const bool doubled = screen_scale_percent >= 199;
-    name_icon = doubled ? bitmap_cert_card_56() : bitmap_cert_card_28();
-    user_icon = doubled ? bitmap_person_56() : bitmap_person_28();
-    recolour_bitmap_for_theme(user_icon);
-    vatl_icon = doubled ? bitmap_puzzle_58x56() : bitmap_puzzle_29x28();
+    name_icon = scaled_picture(bitmap_cert_card_28(), bitmap_cert_card_56());
+    wxBitmap user_normal = bitmap_person_28(), user_doubled = bitmap_person_56();
+    recolour_bitmap_for_theme(user_normal);
+    recolour_bitmap_for_theme(user_doubled);
+    user_icon = scaled_picture(user_normal, user_doubled);
+    vatl_icon = scaled_picture(bitmap_puzzle_29x28(), bitmap_puzzle_58x56());
 
     SetForegroundColour(theme_text_colour);
     SetBackgroundColour(theme_panel_colour);
@@ -194,14 +195,14 @@ void trustmgr_panel::append_row(const trust_cert_info& e) {
     wxVector<wxVariant> row;
     row.push_back(wxVariant(wxString::FromUTF8(e.id)));
     wxVariant name;
-    name << wxDataViewIconText(wxString(e.sb), wxBitmapBundle(name_icon));
+    name << wxDataViewIconText(wxString(e.sb), name_icon);
     row.push_back(name);
     row.push_back(wxVariant(wxString(e.is)));
     wxVariant source;
     const wxString origin = e.usr   ? wxGetTranslation(L"User")
                             : e.sys ? wxGetTranslation(L"System set")
                                     : wxGetTranslation(L"VATL");
-    source << wxDataViewIconText(origin, wxBitmapBundle(e.usr ? user_icon : vatl_icon));
+    source << wxDataViewIconText(origin, e.usr ? user_icon : vatl_icon);
     row.push_back(source);
     row.push_back(wxVariant(wxString::FromUTF8(e.exp)));
     cert_list->AppendItem(row);

@@ -7,7 +7,7 @@
 #include <atomic>
 #include <string>
 
-#include <wx/bitmap.h>
+#include <wx/bmpbndl.h>
 #include <wx/dataview.h>
 
 #include "document/sigdata.h"
@@ -52,7 +52,7 @@ private:
     void select_row(int row);
 
     wxString saved_heading;
-    wxBitmap name_icon, user_icon, vatl_icon;
+    wxBitmapBundle name_icon, user_icon, vatl_icon;
     wxDataViewItem last_item;
     const unsigned id_column = 0;
 };

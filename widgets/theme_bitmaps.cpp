@@ -30,6 +30,11 @@ void recolour_bitmap_for_theme(wxBitmap& bitmap) {
     bitmap = wxBitmap(recoloured_image(image, is_dark_theme ? *wxWHITE : *wxBLACK), -1);
 }
 
+wxBitmapBundle scaled_picture(const wxBitmap& normal, const wxBitmap& doubled) {
+    if (screen_scale_percent >= 199) return wxBitmapBundle::FromBitmap(doubled);
+    return wxBitmapBundle::FromBitmaps(normal, doubled);
+}
+
 namespace {
 
 // The pictures recoloured, as one bundle of their sizes.

@@ -15,7 +15,6 @@
 #include <wx/dataview.h>
 #include <wx/hyperlink.h>
 #include <wx/notebook.h>
-#include <wx/timer.h>
 #include <wx/treectrl.h>
 
 #include "forms/agreement_dlg_base.h"
@@ -37,6 +36,8 @@
 
 namespace {
 
+using gui_test::modal_result;
+using gui_test::no_answer;
 using std::chrono::milliseconds;
 
 const wxString mail = wxString::FromUTF8(maker_support_mail);
@@ -122,21 +123,6 @@ void expect_sound_layout(wxDialog* d, const wxSize& size) {
     gui_test::settle(milliseconds(100));
     d->Layout();
     for (const std::string& f : geometry_faults(d)) ADD_FAILURE() << f;
-}
-
-// Runs the dialog modally, lets act() run inside its loop and returns the
-// result; a dialog that act() does not end is ended with no_answer.
-constexpr int no_answer = -77;
-int modal_result(wxDialog* d, const std::function<void()>& act) {
-    wxTimer guard;
-    guard.Bind(wxEVT_TIMER, [d](wxTimerEvent&) {
-        if (d->IsModal()) d->EndModal(no_answer);
-    });
-    d->CallAfter([&] {
-        act();
-        guard.StartOnce(300);
-    });
-    return d->ShowModal();
 }
 
 // A key as the toolkit hands it to a dialog first (wxEVT_CHAR_HOOK), from

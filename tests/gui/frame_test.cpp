@@ -525,7 +525,7 @@ TEST_F(frame_test, open_by_kind) {
     open_scripted(3);
     ASSERT_FALSE(f->document_path.empty());
     // Opening is refused while the document is verified: wait for its end.
-    ASSERT_TRUE(gui_test::run_until([] { return !doc_verifying && running_workers.load() == 0; }));
+    ASSERT_TRUE(gui_test::workers_idle());
     f->open_file(wpath(files.cert), 0);
     EXPECT_EQ(capture.certificate_calls, 1);
     EXPECT_FALSE(capture.certificate_modal);
@@ -660,7 +660,7 @@ TEST_F(frame_test, alt_c_opens_the_signer_chain_only_when_there_is_one) {
     x509ui_from_file(wpath(fixture_files::get().cert), signer);
     open_scripted(3);
     auto* doc = static_cast<scripted_doc*>(current_document);
-    ASSERT_TRUE(gui_test::run_until([] { return running_workers.load() == 0 && !doc_verifying; }));
+    ASSERT_TRUE(gui_test::workers_idle());
     // While a verification or a signing runs the key is refused, as every
     // click that opens a result dialog is.
     doc->add_result(0, new cert_chain_ui(1));
@@ -841,7 +841,7 @@ TEST(frame_idle, a_shown_document_settles_to_no_paints_and_no_cpu) {
             EXPECT_EQ(current_document->page_count, c.pages) << c.path;
         else
             EXPECT_GT(current_document->page_count, 1) << c.path;
-        ASSERT_TRUE(gui_test::run_until([] { return running_workers.load() == 0 && !doc_verifying; }, 20s));
+        ASSERT_TRUE(gui_test::workers_idle(20s));
         ASSERT_TRUE(f->canvas()->painted.load()) << c.path;
         // Settling: the verdict reaches the window and the page is drawn.
         run_event_loop(2s);
@@ -875,7 +875,7 @@ TEST(frame_encrypted, a_user_password_is_named_and_an_owner_password_alone_opens
     auto open = [](frame* f, const std::string& path) {
         f->open_file(utf8_to_wide(path), 0);
         ASSERT_TRUE(gui_test::run_until([f] { return !f->load_pending; }, 10s)) << path;
-        ASSERT_TRUE(gui_test::run_until([] { return running_workers.load() == 0 && !doc_verifying; }, 20s));
+        ASSERT_TRUE(gui_test::workers_idle(20s));
     };
     for (bool chinese : {false, true}) {
         std::unique_ptr<gui_test::chinese_interface> zh;

@@ -6,6 +6,7 @@
 
 #include "app/screen_layout.h"
 #include "app/theme_colours.h"
+#include "app/worker_flags.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +22,7 @@
 #include <wx/log.h>
 #include <wx/scrolwin.h>
 #include <wx/stdpaths.h>
+#include <wx/timer.h>
 #include <wx/toplevel.h>
 #include <wx/utils.h>
 
@@ -86,6 +88,22 @@ bool run_until(const std::function<bool()>& done, std::chrono::milliseconds time
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return true;
+}
+
+bool workers_idle(std::chrono::milliseconds timeout) {
+    return run_until([] { return running_workers.load() == 0 && !doc_verifying; }, timeout);
+}
+
+int modal_result(wxDialog* dialog, const std::function<void()>& act) {
+    wxTimer guard;
+    guard.Bind(wxEVT_TIMER, [dialog](wxTimerEvent&) {
+        if (dialog->IsModal()) dialog->EndModal(no_answer);
+    });
+    dialog->CallAfter([&] {
+        act();
+        guard.StartOnce(300);
+    });
+    return dialog->ShowModal();
 }
 
 void settle(std::chrono::milliseconds time) {

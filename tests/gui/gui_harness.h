@@ -9,6 +9,7 @@
 
 #include <memory>
 
+#include <wx/dialog.h>
 #include <wx/intl.h>
 #include <wx/window.h>
 
@@ -17,6 +18,15 @@ namespace gui_test {
 // Pumps the event loop until the predicate holds or the time is up; returns
 // the predicate's last value.
 bool run_until(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(5));
+
+// Pumps the event loop until no worker thread runs and no verification is
+// under way; returns whether that happened in time.
+bool workers_idle(std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+// Runs the dialog modally, lets act() run inside its loop and returns the
+// result; a dialog that act() does not end is ended with no_answer.
+constexpr int no_answer = -77;
+int modal_result(wxDialog* dialog, const std::function<void()>& act);
 
 // Lets pending events, idle handlers and repaints run for a short while.
 void settle(std::chrono::milliseconds time = std::chrono::milliseconds(200));

@@ -202,7 +202,7 @@ protected:
     }
 
     void TearDown() override {
-        gui_test::run_until([] { return running_workers.load() == 0; }, 10s);
+        gui_test::workers_idle();
         for (wxWindow* w : wxTopLevelWindows)
             if (dynamic_cast<wxDialog*>(w)) w->Destroy();
         gui_test::settle(50ms);
@@ -236,6 +236,18 @@ protected:
         ASSERT_FALSE(f->load_pending);
         ASSERT_NE(current_document, nullptr);
         ASSERT_EQ(current_document->topsigs.size(), 1u);
+    }
+
+    // Trusting the missing root may complete the chain: the document is
+    // verified again, which replaces every result. True when that ended.
+    bool trust_the_root() {
+        x509ui root;
+        root.subject_dn = kRootName;
+        root.subject_cn = L"Ownership Root";
+        const int runs = verification_runs;
+        wxThreadEvent added = wxt_thread_event(evt_addtrust, new x509ui(root));
+        f->GetEventHandler()->ProcessEvent(added);
+        return verified_after(runs);
     }
 
     // The end of a signing as its worker reports it: the panel reopens the
@@ -308,15 +320,7 @@ TEST_F(result_ownership, a_trust_change_reverifying_under_a_modeless_signature_d
     dialog_calls().signature_properties(f, shown, 0, dialog_show::with_document);
     sig_infodlg* properties = open_signature_dialog();
     ASSERT_NE(properties, nullptr);
-    // Trusting the missing root may complete the chain: the document is
-    // verified again, which replaces every result.
-    x509ui root;
-    root.subject_dn = kRootName;
-    root.subject_cn = L"Ownership Root";
-    const int runs = verification_runs;
-    wxThreadEvent added = wxt_thread_event(evt_addtrust, new x509ui(root));
-    f->GetEventHandler()->ProcessEvent(added);
-    ASSERT_TRUE(verified_after(runs));
+    ASSERT_TRUE(trust_the_root());
     ASSERT_EQ(current_document->topsigs.size(), 1u);
     modal_script script;
     properties = open_signature_dialog();
@@ -335,17 +339,7 @@ TEST_F(result_ownership, the_document_going_away_under_a_certificate_opened_from
     const case_ cases[] = {
         {"closed", [this] { f->close_document(); }, false},
         {"signed and reopened", [this] { end_signing(); }, false},
-        {"verified again after a trust change",
-         [this] {
-             x509ui root;
-             root.subject_dn = kRootName;
-             root.subject_cn = L"Ownership Root";
-             const int runs = verification_runs;
-             wxThreadEvent added = wxt_thread_event(evt_addtrust, new x509ui(root));
-             f->GetEventHandler()->ProcessEvent(added);
-             EXPECT_TRUE(verified_after(runs));
-         },
-         true},
+        {"verified again after a trust change", [this] { EXPECT_TRUE(trust_the_root()); }, true},
     };
     for (const case_& c : cases) {
         SCOPED_TRACE(c.name);

@@ -10,10 +10,12 @@
 
 #include <wx/hyperlink.h>
 #include <wx/intl.h>
+#include <wx/sizer.h>
 #include <wx/translation.h>
 
 #include "app/data_dirs.h"
 #include "app/restart_command.h"
+#include "app/screen_layout.h"
 #include "app/settings.h"
 #include "app/theme_colours.h"
 #include "app/ui_language.h"
@@ -315,6 +317,11 @@ void shoot_service_dialogs(const std::string& suffix, testsupport::scratch_dir& 
         v->Move(0, 0);
         v->Show();
         EXPECT_FALSE(gui_test::save_screenshot(v, "version_dlg_new" + suffix).empty());
+        // The notes and buttons fit the dialog: nothing scrolls or lies outside it.
+        EXPECT_EQ(fitted_scroller(v), nullptr);
+        const wxSize needed = v->GetSizer()->CalcMin();
+        EXPECT_LE(needed.x, v->GetClientSize().x);
+        EXPECT_LE(needed.y, v->GetClientSize().y);
         v->Destroy();
         new_version_available = false;
         gui_test::settle(milliseconds(20));

@@ -565,6 +565,8 @@ TEST_F(StampEditor, gallery) {
         gui_test::settle(std::chrono::milliseconds(100));
         EXPECT_TRUE(seen_whole(editor_, editor_->select_certificate_button)) << language;
         EXPECT_TRUE(seen_whole(editor_, editor_->store_certificate_text)) << language;
+        // One line, as tall as the other fields, however often the pane was resized.
+        EXPECT_LE(editor_->store_certificate_text->GetSize().y, editor_->stamp_name_text->GetSize().y) << language;
         EXPECT_FALSE(gui_test::save_screenshot(editor_, "stamp_editor_local_" + language).empty());
         editor_->click(editor_->cloud_signing_button);
         editor_->radio(editor_->cloud_account_radio);
