@@ -100,7 +100,8 @@ TEST(wxt_colorbutton, look_follows_pointer_press_and_enabled_state) {
     EXPECT_EQ(b->current_look(), L::normal);
     b->over = true;
     EXPECT_EQ(b->current_look(), L::hovered);
-    b->ProcessWindowEvent(*mouse(wxEVT_LEFT_DOWN, b).Clone());
+    wxMouseEvent down = mouse(wxEVT_LEFT_DOWN, b);
+    b->ProcessWindowEvent(down);
     EXPECT_TRUE(b->pressed);
     EXPECT_EQ(b->current_look(), L::pressed);
     wxMouseEvent leave = mouse(wxEVT_LEAVE_WINDOW, b);
