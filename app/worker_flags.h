@@ -26,8 +26,9 @@ using document_lock = std::lock_guard<std::recursive_mutex>;
 
 // Pause between two tests of a waited-for condition.
 constexpr std::chrono::milliseconds kWorkerPollInterval{10};
-// Pause between two tests of `running_workers` at shutdown.
-constexpr std::chrono::milliseconds kShutdownPollInterval{100};
+// Pause between two tests of `running_workers` at shutdown: short, as the
+// process should end within a fraction of a second of the close.
+constexpr std::chrono::milliseconds kShutdownPollInterval{10};
 // Longest time shutdown waits for counted workers before it goes on anyway.
 constexpr std::chrono::seconds kShutdownWaitLimit{30};
 
@@ -70,6 +71,6 @@ bool claim_doc_verifying(const std::function<bool()>& page_painted);
 // then prints the time-out line and returns. Also returns when stopped.
 void wait_trustlist_update();
 
-// Shutdown: sets `stop_workers`, then waits, testing every 100 ms, until no
+// Shutdown: sets `stop_workers`, then waits, testing every 10 ms, until no
 // counted worker runs or `limit` has passed. True when every worker ended.
 bool stop_and_wait_workers(std::chrono::milliseconds limit = kShutdownWaitLimit);

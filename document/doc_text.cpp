@@ -19,7 +19,7 @@ void doc_text::set_text_layout(const std::string& font_path, int style) { fill_t
 void doc_text::load(const std::wstring& file) {
     text_path = file;
     // A long text takes seconds to read and lay out: shutdown must not wait for it.
-    std::wstring text = read_text_file(file, &stop_workers);
+    std::wstring text = read_text_file(file, [] { return stop_workers.load(std::memory_order_relaxed); });
     layout.stop = &stop_workers;
     std::lock_guard<std::recursive_mutex> guard(pdf_library_lock());
     pdf_doc = text_to_pdf(layout, text);

@@ -2,6 +2,7 @@
 // A plain-text file, laid out as a PDF in memory when it is opened so that it
 // renders, verifies and signs like a PDF.
 #include <atomic>
+#include <functional>
 
 #include "document/doc_pdfium.h"
 #include "document/pdf_conversion.h"
@@ -31,6 +32,7 @@ public:
 // The whole text file decoded: UTF-16 LE or BE by byte-order mark, else UTF-8
 // (with or without its mark), else GB 18030, up to the first zero character.
 // An unreadable file gives the empty text; bytes that are none of these throw
-// std::range_error. With `stop`, a read that sees it set ends with
-// exceptionex "(), stopped".
-std::wstring read_text_file(const std::wstring& path, const std::atomic<bool>* stop = nullptr);
+// std::range_error. With `stopped`, asked at least every megabyte of reading
+// and decoding, a read for which it answers true ends with exceptionex
+// "(), stopped".
+std::wstring read_text_file(const std::wstring& path, const std::function<bool()>& stopped = {});

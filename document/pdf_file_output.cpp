@@ -1,5 +1,6 @@
 #include "document/pdf_file_output.h"
 
+#include "app/worker_flags.h"
 #include "platform/atomic_file.h"
 
 #include <fcntl.h>
@@ -61,6 +62,9 @@ void file_stream_drop(fz_context* ctx, void* state) { fz_free(ctx, state); }
 constexpr int kOutputBuffer = 1 << 16;
 
 void sink_write(fz_context* ctx, void* opaque, const void* data, size_t n) {
+    // Writing a large document takes seconds; shutdown does not wait for it
+    // (the file written is a temporary one, the original stays untouched).
+    if (stop_workers.load(std::memory_order_relaxed)) fz_throw(ctx, FZ_ERROR_GENERIC, "stopped");
     auto* sink = static_cast<pdf_file_sink*>(opaque);
     const auto* p = static_cast<const char*>(data);
     while (n > 0) {

@@ -100,8 +100,9 @@ void FPDF_InitLibrary() { pdf_layer_context(); }
 void FPDF_InitLibraryWithConfig(const FPDF_LIBRARY_CONFIG*) { pdf_layer_context(); }
 
 void FPDF_DestroyLibrary() {
-    PDF_LAYER_GUARD;
-    // Contexts live as long as their threads; nothing to release here.
+    // Contexts live as long as their threads; nothing to release here. Not
+    // even the library lock is taken: shutdown calls this while a worker may
+    // still be inside a long library call.
 }
 
 unsigned long FPDF_GetLastError() { return t_last_error; }

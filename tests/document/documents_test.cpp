@@ -175,6 +175,31 @@ TEST_F(Documents, ReadTextFileEncodings) {
     }
 }
 
+// Reading and decoding a long text look at the stop question as they go, in
+// every encoding: asked once a megabyte while reading, a stop asked for
+// after the read ends the decoding too.
+TEST_F(Documents, ReadTextFileStopsWhileDecoding) {
+    const std::string line = "A line of text \xc7\xa9\xc3\xfb.\n";  // GB 18030, not UTF-8
+    std::string gb;
+    while (gb.size() < (size_t(7) << 19)) gb += line;  // 3.5 MB: four looks while reading
+    std::string ascii(gb.size(), 'a'), le = "\xff\xfe", be = "\xfe\xff";
+    le.append(gb.size(), 'a');
+    be.append(gb.size(), 'b');
+    for (const std::string* bytes : {&ascii, &le, &be, &gb}) {
+        const std::string path = dir.file("long.txt");
+        doctest::write_bytes(path, *bytes);
+        EXPECT_GT(read_text_file(mb_to_wide(path)).size(), size_t(1) << 20);
+        int looks = 0;
+        try {
+            read_text_file(mb_to_wide(path), [&looks] { return ++looks > 5; });
+            ADD_FAILURE() << "decoding never looked at the stop question, " << bytes->substr(0, 2);
+        } catch (const std::exception& ex) {
+            EXPECT_STREQ(ex.what(), "(), stopped");
+        }
+        EXPECT_EQ(looks, 6);
+    }
+}
+
 TEST_F(Documents, PdfLoadErrors) {
     std::string plain = make_pdf("plain", "0 0 1 rg 10 10 50 50 re f\n");
     std::string locked = dir.file("locked.pdf");

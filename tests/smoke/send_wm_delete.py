@@ -26,7 +26,12 @@ class XEvent(ctypes.Union):
 
 def main():
     window = int(sys.argv[1], 0)
-    x11 = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11") or "libX11.so.6")
+    # The library by its soname first: find_library starts other programs,
+    # which takes seconds on a busy machine and would count as close time.
+    try:
+        x11 = ctypes.cdll.LoadLibrary("libX11.so.6")
+    except OSError:
+        x11 = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11"))
     x11.XOpenDisplay.restype = ctypes.c_void_p
     x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
     x11.XInternAtom.restype = ctypes.c_ulong
