@@ -76,6 +76,8 @@ cert_makedlg::cert_makedlg(wxWindow* parent, X509** cert_out_, certstore_sumfile
                             static_cast<wxWindow*>(password_text), static_cast<wxWindow*>(pfx_path_text),
                             static_cast<wxWindow*>(pfx_password_text)})
         field->SetMinSize(wxSize(half, -1));
+    // The fields' width with their labels and check boxes beside them.
+    grow_to_fit(this);
 }
 
 cert_makedlg::~cert_makedlg() = default;

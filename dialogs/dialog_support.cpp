@@ -8,6 +8,7 @@
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/icon.h>
+#include <wx/settings.h>
 #include <wx/sizer.h>
 #include <wx/intl.h>
 
@@ -40,7 +41,14 @@ void grow_to_fit(wxDialog* dialog) {
     dialog->Layout();
     wxSizer* sizer = dialog->GetSizer();
     if (!sizer) return;
-    const wxSize needed = sizer->CalcMin();
+    wxSize needed = sizer->CalcMin();
+    // Content already put into a scroller (taller than the screen) still
+    // asks for its own width: the dialog widens to it, beside the scroll bar,
+    // rather than cutting its right side off (Chinese at 200 %).
+    if (wxWindow* scroller = fitted_scroller(dialog); scroller && scroller->GetSizer()) {
+        needed = scroller->GetSizer()->CalcMin();
+        needed.x += std::max(0, wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, dialog));
+    }
     const wxSize client = dialog->GetClientSize();
     if (needed.x <= client.x && needed.y <= client.y) return;
     const wxRect area = display_client_area(dialog);

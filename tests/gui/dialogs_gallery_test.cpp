@@ -65,6 +65,9 @@ void shoot(const std::function<wxDialog*()>& make, const std::string& name, int 
     d->Show();
     gui_test::settle(std::chrono::milliseconds(100));
     for (const std::string& fault : gui_test::windows_off_the_screen()) ADD_FAILURE() << name << ": " << fault;
+    // Content too tall for the screen scrolls up and down, never across.
+    if (wxWindow* scroller = fitted_scroller(d))
+        EXPECT_LE(scroller->GetVirtualSize().x, scroller->GetClientSize().x) << name;
     gui_test::save_screenshot(d, name);
     d->Destroy();
     gui_test::settle(std::chrono::milliseconds(50));
