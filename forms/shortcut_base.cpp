@@ -64,7 +64,7 @@ shortcut_base::shortcut_base(wxWindow* parent, wxWindowID id, const wxPoint& pos
     table_panel->SetScrollRate(5, 5);
     table_panel->SetMinSize(wxSize(-1, 600));
     auto* row = new wxBoxSizer(wxHORIZONTAL);
-    row->Add(0, 0, 1, wxEXPAND, 5);
+    row->AddStretchSpacer(1);
     auto* column = new wxBoxSizer(wxVERTICAL);
     column->Add(0, 100, 0, wxEXPAND, 5);
     auto* grid = new wxFlexGridSizer(0, 3, 5, 20);
@@ -152,8 +152,10 @@ shortcut_base::shortcut_base(wxWindow* parent, wxWindowID id, const wxPoint& pos
     signature_mouse_label = t.text("click visible signature in page", white, 0, wxALL);
 
     column->Add(grid, 0, wxEXPAND, 5);
-    row->Add(column, 8, wxEXPAND, 5);
-    row->Add(0, 0, 1, wxEXPAND, 5);
+    // Centred between two stretching spacers: as 8 of 10 parts the table
+    // asked for a quarter more than its own width.
+    row->Add(column, 0, wxEXPAND, 5);
+    row->AddStretchSpacer(1);
     table_panel->SetSizer(row);
     table_panel->Layout();
     top->Add(table_panel, 1, wxALL | wxEXPAND, 5);

@@ -23,4 +23,28 @@ shortcut_panel::shortcut_panel(wxWindow* parent, wxWindowID id, const wxPoint& p
             field->SetBackgroundColour(theme_panel_colour);
         }
     }
+    for (wxStaticText* label :
+         {details_pane_mouse_label, sign_pane_mouse_label, full_page_mouse_label, next_previous_mouse_label,
+          zoom_mouse_label, signature_mouse_label})
+        mouse_texts.emplace_back(label, label->GetLabel());
+    // In English the mouse column reaches past a 200 % page.
+    Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+        event.Skip();
+        CallAfter([this] { fit_mouse_column(); });
+    });
+}
+
+void shortcut_panel::fit_mouse_column() {
+    const int room = table_panel->GetClientSize().x - mouse_header_label->GetPosition().x - FromDIP(10);
+    bool changed = false;
+    for (auto& [label, text] : mouse_texts) {
+        const bool fits = room <= 0 || label->GetTextExtent(text).x <= room;
+        const wxString shown = label->GetLabel();
+        label->SetLabel(text);
+        if (!fits) label->Wrap(room);
+        changed = changed || label->GetLabel() != shown;
+    }
+    if (!changed) return;
+    table_panel->Layout();
+    table_panel->FitInside();
 }

@@ -26,6 +26,7 @@
 #include "ui/home_calls.h"
 #include "ui/homepage.h"
 #include "ui/recent_panel.h"
+#include "ui/shortcut_panel.h"
 #include "widgets/wxt_colorbutton.h"
 
 namespace {
@@ -352,6 +353,24 @@ TEST_F(HomePages, gallery) {
     }
     trust_list_ready = false;
     wait_until([] { return running_workers.load() == 0; });
+}
+
+// On a page as narrow as a 200 % screen leaves it, the mouse column wraps
+// inside the page instead of running past its edge (English is the widest).
+TEST_F(HomePages, the_shortcut_table_fits_a_narrow_page) {
+    struct probe : shortcut_panel {
+        using shortcut_panel::shortcut_panel;
+        using shortcut_base::table_panel;
+    };
+    frame_->SetSize(wxSize(760, 600));
+    auto* page = new probe(frame_);
+    frame_->GetSizer()->Add(page, 1, wxEXPAND);
+    frame_->Show();
+    frame_->Layout();
+    gui_test::settle();
+    const int right = page->table_panel->GetClientSize().x;
+    for (wxWindow* child : page->table_panel->GetChildren())
+        EXPECT_LE(child->GetRect().GetRight(), right) << child->GetLabel().utf8_string();
 }
 
 }  // namespace
