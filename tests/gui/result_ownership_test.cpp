@@ -21,6 +21,7 @@
 
 #include <wx/button.h>
 #include <wx/dialog.h>
+#include <wx/filedlg.h>
 #include <wx/modalhook.h>
 
 #include "app/data_dirs.h"
@@ -238,6 +239,16 @@ protected:
         ASSERT_EQ(current_document->topsigs.size(), 1u);
     }
 
+    // Opens and verifies the scripted PDF, then its first signature's
+    // properties as the signature tree does: modeless, with the document.
+    // Null when any of it failed.
+    sig_infodlg* open_modeless_properties() {
+        open_and_verify();
+        if (HasFatalFailure() || !dialog_calls().signature_properties) return nullptr;
+        dialog_calls().signature_properties(f, current_document->topsigs.front(), 0, dialog_show::with_document);
+        return open_signature_dialog();
+    }
+
     // Trusting the missing root may complete the chain: the document is
     // verified again, which replaces every result. True when that ended.
     bool trust_the_root() {
@@ -314,11 +325,7 @@ TEST_F(result_ownership, a_signing_ending_under_the_modal_signature_properties) 
 }
 
 TEST_F(result_ownership, a_trust_change_reverifying_under_a_modeless_signature_dialog) {
-    open_and_verify();
-    sig_result* shown = current_document->topsigs.front();
-    ASSERT_TRUE(dialog_calls().signature_properties);
-    dialog_calls().signature_properties(f, shown, 0, dialog_show::with_document);
-    sig_infodlg* properties = open_signature_dialog();
+    sig_infodlg* properties = open_modeless_properties();
     ASSERT_NE(properties, nullptr);
     ASSERT_TRUE(trust_the_root());
     ASSERT_EQ(current_document->topsigs.size(), 1u);
@@ -343,11 +350,9 @@ TEST_F(result_ownership, the_document_going_away_under_a_certificate_opened_from
     };
     for (const case_& c : cases) {
         SCOPED_TRACE(c.name);
-        open_and_verify();
-        const std::wstring opened_on = current_document->topsigs.front()->sig->data->signer.subject_cn;
-        dialog_calls().signature_properties(f, current_document->topsigs.front(), 0, dialog_show::with_document);
-        sig_infodlg* properties = open_signature_dialog();
+        sig_infodlg* properties = open_modeless_properties();
         ASSERT_NE(properties, nullptr);
+        const std::wstring opened_on = current_document->topsigs.front()->sig->data->signer.subject_cn;
         modal_script script;
         bool ran = false;
         bool still_modal = false;
@@ -370,6 +375,38 @@ TEST_F(result_ownership, the_document_going_away_under_a_certificate_opened_from
         f->close_document();
         gui_test::settle(50ms);
     }
+}
+
+// Two modal dialogs deep: the certificate dialog's file dialog is open when
+// the document closes. The file dialog ends, then the certificate dialog,
+// and only then their opener goes.
+TEST_F(result_ownership, the_document_closing_under_the_file_dialog_of_such_a_certificate_dialog) {
+    sig_infodlg* properties = open_modeless_properties();
+    ASSERT_NE(properties, nullptr);
+    modal_script script;
+    bool file_dialog_ran = false;
+    bool certificate_ended = false;
+    script.inside = [&](wxDialog* certificate) {
+        script.inside = [&](wxDialog* file) {
+            file_dialog_ran = dynamic_cast<wxFileDialog*>(file) != nullptr;
+            f->close_document();
+            gui_test::settle(100ms);
+            EXPECT_FALSE(file->IsModal());
+            if (file->IsModal()) file->EndModal(wxID_CANCEL);
+        };
+        auto* save = find_child<wxButton>(certificate, [](wxButton* b) { return b->GetLabel().Contains("Save"); });
+        ASSERT_NE(save, nullptr);
+        wxCommandEvent click(wxEVT_BUTTON, save->GetId());
+        click.SetEventObject(save);
+        save->GetEventHandler()->ProcessEvent(click);  // returns when the file dialog's loop ends
+        certificate_ended = !certificate->IsModal();
+        if (!certificate_ended) certificate->EndModal(wxID_CANCEL);
+    };
+    ask_for_signer_certificate(properties);
+    EXPECT_TRUE(file_dialog_ran);
+    EXPECT_TRUE(certificate_ended);
+    gui_test::settle(100ms);
+    EXPECT_EQ(open_signature_dialog(), nullptr);
 }
 
 }  // namespace
