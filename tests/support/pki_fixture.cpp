@@ -92,7 +92,18 @@ test_pki::test_pki() {
         " \"/garbage\": {\"body\": \"this is not DER\"},"
         " \"/notoken\": {\"body_file\": \"" + d + "/notoken.der\"},"
         " \"/error\": {\"status\": 500, \"body\": \"\"}}";
+    // A PKI may be made once per process and used by tests that a shuffled
+    // run spreads over the whole run: its server stops itself only after a
+    // whole run's time (the destructor stops it first), not after the
+    // default two minutes.
+    const char* limit = std::getenv("LOOPBACK_SERVER_LIMIT");
+    const std::string saved_limit = limit ? limit : "";
+    setenv("LOOPBACK_SERVER_LIMIT", "1800", 1);
     http_ = std::make_unique<loopback_server>(routes);
+    if (limit)
+        setenv("LOOPBACK_SERVER_LIMIT", saved_limit.c_str(), 1);
+    else
+        unsetenv("LOOPBACK_SERVER_LIMIT");
     ocsp_port_ = unused_port();
     dead_port_ = unused_port();
     ok_ = sh(pki_script(ocsp_port_, http_->port(), dead_port_), &log_);
