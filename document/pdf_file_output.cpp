@@ -140,6 +140,7 @@ namespace {
 // Runs MuPDF's writer onto the sink; false with MuPDF's message.
 bool write_through(fz_context* ctx, pdf_document* doc, const pdf_write_options& options, pdf_file_sink* sink,
                    std::string* message) {
+    pdf_layer_use_document(ctx, doc);
     fz_output* volatile out = nullptr;
     volatile bool written = false;
     char text[256] = "";

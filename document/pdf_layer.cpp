@@ -67,9 +67,31 @@ std::recursive_mutex& pdf_library_lock() {
     return lock;
 }
 
+namespace {
+
+// The document whose objects the store may hold as keys (null: none).
+pdf_document* g_store_document = nullptr;
+
+}  // namespace
+
+void pdf_layer_use_document(fz_context* ctx, pdf_document* doc) {
+    // The store finds a key that is not an indirect object (a font
+    // dictionary written inline, say) by comparing it with every such key
+    // it holds, and MuPDF 1.21 compares two alike dictionaries by looking up
+    // the second one's object number in the first one's document: past the
+    // end of its cross-reference table when the other document is larger,
+    // where it writes. Documents open side by side (a worker's beside the
+    // one on screen) would corrupt the heap that way, so the store only ever
+    // holds the objects of one document at a time.
+    if (!ctx || doc == g_store_document) return;
+    if (g_store_document) fz_empty_store(ctx);
+    g_store_document = doc;
+}
+
 void pdf_layer_drop_document(fz_context* ctx, pdf_document* doc) {
     if (!ctx || !doc) return;
     PDF_LAYER_GUARD;
+    if (doc == g_store_document) g_store_document = nullptr;
     // The resource store is shared by all contexts and keyed by PDF objects.
     // An item whose key belongs to a dropped document stays behind as a key
     // into freed memory: the next lookup compares against it (reading the
@@ -440,6 +462,7 @@ FPDF_BOOL FPDF_SaveAsCopy(FPDF_DOCUMENT doc, FPDF_FILEWRITE* file_write, FPDF_DW
         return 0;
     }
     fz_context* ctx = pdf_layer_context();
+    pdf_layer_use_document(ctx, doc->pdf);
     const bool incremental = flags == FPDF_INCREMENTAL;
     if (incremental) {
         volatile int can = 0;
@@ -520,6 +543,7 @@ FPDF_PAGE FPDF_LoadPage(FPDF_DOCUMENT doc, int page_index) {
         return nullptr;
     }
     fz_context* ctx = pdf_layer_context();
+    pdf_layer_use_document(ctx, doc->pdf);
     pdf_page* volatile page = nullptr;
     fz_try(ctx) {
         if (page_index < pdf_count_pages(ctx, doc->pdf)) page = pdf_load_page(ctx, doc->pdf, page_index);
@@ -696,6 +720,7 @@ void FPDF_RenderPageBitmap(FPDF_BITMAP bitmap, FPDF_PAGE page, int start_x, int 
     PDF_LAYER_GUARD;
     if (!bitmap || !page || size_x == 0 || size_y == 0) return;
     fz_context* ctx = pdf_layer_context();
+    pdf_layer_use_document(ctx, page->page->doc);
     fz_rect bounds = page_bounds(ctx, page);
     if (fz_is_empty_rect(bounds)) return;
 

@@ -41,6 +41,11 @@ FPDF_DOCUMENT pdf_layer_load_stream(fz_stream* file, const char* password);
 // Every document is dropped through here, never by pdf_drop_document alone.
 // Takes the library lock.
 void pdf_layer_drop_document(fz_context* ctx, pdf_document* doc);
+// Readies the shared resource store for work on `doc` that loads fonts,
+// images, colour spaces and the like (loading pages, rendering, saving): the
+// store is emptied first when it may hold another document's objects. Under
+// the library lock, before such work on a document.
+void pdf_layer_use_document(fz_context* ctx, pdf_document* doc);
 // The MuPDF objects behind the handles (owned by the handles).
 pdf_document* pdf_layer_document(FPDF_DOCUMENT doc);
 pdf_page* pdf_layer_page(FPDF_PAGE page);

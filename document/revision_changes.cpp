@@ -280,7 +280,33 @@ void note_other(compare_state* c, const char* what) {
     c->other_num = c->num;
 }
 
-bool same_value(fz_context* ctx, pdf_obj* a, pdf_obj* b) { return pdf_objcmp(ctx, a, b) == 0; }
+// Equal values: references by number, arrays and dictionaries item by item,
+// the rest as MuPDF compares them. Not pdf_objcmp for arrays and
+// dictionaries of two documents: for two alike dictionaries MuPDF 1.21 looks
+// up the second one's object number in the first one's document, and writes
+// past the end of its cross-reference table when the number lies beyond it.
+bool same_value(fz_context* ctx, pdf_obj* a, pdf_obj* b) {
+    if (a == b) return true;
+    if (pdf_is_indirect(ctx, a) || pdf_is_indirect(ctx, b))
+        return pdf_is_indirect(ctx, a) && pdf_is_indirect(ctx, b) && pdf_to_num(ctx, a) == pdf_to_num(ctx, b) &&
+               pdf_to_gen(ctx, a) == pdf_to_gen(ctx, b);
+    if (pdf_is_array(ctx, a) || pdf_is_array(ctx, b)) {
+        const int n = pdf_array_len(ctx, a);
+        if (!pdf_is_array(ctx, a) || !pdf_is_array(ctx, b) || n != pdf_array_len(ctx, b)) return false;
+        for (int i = 0; i < n; ++i)
+            if (!same_value(ctx, pdf_array_get(ctx, a, i), pdf_array_get(ctx, b, i))) return false;
+        return true;
+    }
+    if (pdf_is_dict(ctx, a) || pdf_is_dict(ctx, b)) {
+        const int n = pdf_dict_len(ctx, a);
+        if (!pdf_is_dict(ctx, a) || !pdf_is_dict(ctx, b) || n != pdf_dict_len(ctx, b)) return false;
+        for (int i = 0; i < n; ++i)
+            if (!same_value(ctx, pdf_dict_get_val(ctx, a, i), pdf_dict_get(ctx, b, pdf_dict_get_key(ctx, a, i))))
+                return false;
+        return true;
+    }
+    return pdf_objcmp(ctx, a, b) == 0;
+}
 
 // Calls `changed(key, old value, new value)` once for every key whose value
 // differs between the two dictionaries (a key of either one).
@@ -650,9 +676,14 @@ void compare_page_renders(fz_context* ctx, pdf_document* old_doc, pdf_document* 
     fz_var(a);
     fz_var(b);
     fz_try(ctx) {
+        // Each document in turn has the resource store to itself.
+        pdf_layer_use_document(ctx, old_doc);
         old_page = pdf_load_page(ctx, old_doc, index);
+        pdf_layer_use_document(ctx, new_doc);
         new_page = pdf_load_page(ctx, new_doc, index);
+        pdf_layer_use_document(ctx, old_doc);
         a = render_page(ctx, old_page);
+        pdf_layer_use_document(ctx, new_doc);
         b = render_page(ctx, new_page);
         pdf_obj* old_annots = pdf_dict_get(ctx, old_page->obj, PDF_NAME(Annots));
         pdf_obj* new_annots = pdf_dict_get(ctx, new_page->obj, PDF_NAME(Annots));

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "document/pdf_layer.h"
+#include "document/pdf_layer_mupdf.h"
 #include "support/test_support.h"
 #include "tests/document/pdf_test_util.h"
 
@@ -262,6 +263,42 @@ TEST(PdfLayer, RepairedFileIsNotSavedIncrementally) {
     // A full save still works.
     EXPECT_TRUE(FPDF_SaveAsCopy(doc, &w, FPDF_NO_INCREMENTAL));
     FPDF_CloseDocument(doc);
+}
+
+// Two documents open side by side whose pages name alike fonts written
+// inline: rendering one leaves the other's tables as they were. (MuPDF 1.21
+// compares such keys of its shared store by looking up the object numbers of
+// the one document in the tables of the other, writing past their end.)
+TEST(PdfLayer, DocumentsOpenSideBySideKeepTheirTables) {
+    auto page_after = [](int fillers) {
+        std::vector<std::string> objs = {
+            "<< /Type /Catalog /Pages 2 0 R >>",
+            "<< /Type /Pages /Kids [" + std::to_string(fillers + 4) + " 0 R] /Count 1 >>",
+            stream_obj("", "BT /F1 40 Tf 10 30 Td (Hello) Tj ET"),
+        };
+        for (int i = 0; i < fillers; ++i) objs.push_back("<< /Filler " + std::to_string(i) + " >>");
+        objs.push_back("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 100] /Contents 3 0 R /Resources "
+                       "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >> >>");
+        return build_pdf(objs);
+    };
+    const std::string small = page_after(0), large = page_after(60);
+    FPDF_DOCUMENT a = FPDF_LoadMemDocument(small.data(), static_cast<int>(small.size()), "");
+    FPDF_DOCUMENT b = FPDF_LoadMemDocument(large.data(), static_cast<int>(large.size()), "");
+    ASSERT_TRUE(a && b);
+    auto xref_len = [](FPDF_DOCUMENT doc) {
+        PDF_LAYER_GUARD;
+        return pdf_xref_len(pdf_layer_context(), pdf_layer_document(doc));
+    };
+    const int small_len = xref_len(a), large_len = xref_len(b);
+    for (FPDF_DOCUMENT doc : {a, b, a, b}) {
+        FPDF_BITMAP bmp = render_first_page(doc, 200, 100, 0xFFFFFFFF);
+        EXPECT_GT(non_uniform_pixels(bmp), 0u);
+        FPDFBitmap_Destroy(bmp);
+    }
+    EXPECT_EQ(xref_len(a), small_len);
+    EXPECT_EQ(xref_len(b), large_len);
+    FPDF_CloseDocument(b);
+    FPDF_CloseDocument(a);
 }
 
 TEST(PdfLayer, ThreadsOpenAndRenderAtTheSameTime) {
