@@ -9,10 +9,12 @@ and `pdfsig -nocert -no-ocsp`, with each one's peak memory (GNU time).
 Two kinds of file: "rsa", a detached PKCS#7 (SHA-256, signed attributes) made
 by `openssl cms`; "sm2", an SM2 signature value (SM3, default identifier) over
 the data itself, made by `openssl dgst -sm3 -sign`, with the signer certificate
-in /Cert. Every figure is the median of RUNS runs (peak memory: the largest).
+in /Cert. With --later, an incremental update that adds an annotation follows
+the signature, so the comparison of the signed revision with the whole file
+runs too. Every figure is the median of RUNS runs (peak memory: the largest).
 The files are removed as soon as they are measured.
 
-usage: verify_bench.py BUILD_DIR [--runs N] [--kinds rsa,sm2] [sizes in MB ...]
+usage: verify_bench.py BUILD_DIR [--runs N] [--kinds rsa,sm2] [--later] [sizes in MB ...]
 """
 import os
 import shutil
@@ -119,6 +121,32 @@ def write_signed_pdf(path, megabytes, folder, kind):
     return total
 
 
+def append_annotation(path):
+    """Appends an update that puts a text note on the page (objects 3 and 8)."""
+    size = os.path.getsize(path)
+    with open(path, "rb") as f:
+        f.seek(max(0, size - 64))
+        previous = int(f.read().split(b"startxref")[1].split()[0])
+    objects = [
+        (3, b"<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /XObject << /Im0 4 0 R >> >> "
+            b"/Contents 6 0 R /Annots [5 0 R 8 0 R] >>"),
+        (8, b"<< /Type /Annot /Subtype /Text /Rect [200 200 220 220] /Contents (note) >>"),
+    ]
+    update = b""
+    offsets = []
+    for num, body in objects:
+        offsets.append((num, size + len(update)))
+        update += b"%d 0 obj\n%s\nendobj\n" % (num, body)
+    xref_at = size + len(update)
+    update += b"xref\n0 1\n0000000000 65535 f \n"
+    for num, offset in offsets:
+        update += b"%d 1\n%010d 00000 n \n" % (num, offset)
+    update += b"trailer\n<< /Size 9 /Root 1 0 R /Prev %d >>\nstartxref\n%d\n%%%%EOF\n" % (previous, xref_at)
+    with open(path, "ab") as f:
+        f.write(update)
+    return size + len(update)
+
+
 def measure(argv):
     """Wall time (s), peak resident memory (MB), exit code and output of one run.
     GNU time measures: a child forked from this (large) interpreter would
@@ -144,6 +172,7 @@ def main():
     build = args.pop(0)
     runs_per_tool = 5
     kinds = ["rsa", "sm2"]
+    later = False
     sizes = []
     while args:
         a = args.pop(0)
@@ -151,6 +180,8 @@ def main():
             runs_per_tool = int(args.pop(0))
         elif a == "--kinds":
             kinds = args.pop(0).split(",")
+        elif a == "--later":
+            later = True
         else:
             sizes.append(int(a))
     sizes = sizes or [10, 100, 500]
@@ -171,6 +202,8 @@ def main():
             for mb in sizes:
                 path = os.path.join(folder, "signed-%s-%d.pdf" % (kind, mb))
                 total = write_signed_pdf(path, mb, folder, kind)
+                if later:
+                    total = append_annotation(path)
                 floor = "-sm3" if kind == "sm2" else "-sha256"
                 runs = [
                     ("openssl dgst %s" % floor, ["openssl", "dgst", floor, path]),
