@@ -750,18 +750,25 @@ TEST_F(frame_test, close_during_a_waiting_verification_does_not_hang) {
 
 // ---------------------------------------------------------------- a real document
 
-// Opens a signed corpus PDF in a new main window, waits for its verification
-// and saves the window as <name>.
-void shoot_signed_pdf(const std::string& name) {
-    const fs::path pdf = fixture_files::get().corpus_pdf;
-    if (!fs::exists(pdf)) GTEST_SKIP() << "external corpus not found: " << pdf;
-    testsupport::scratch_dir data;
+// A data folder of the test's own, fixed colours, the PDF library with its
+// fonts and the verification services: what a window needs to open and
+// verify a document as the program does.
+void prepare_verifying_window(const testsupport::scratch_dir& data) {
     set_data_root(data.path());
     set_fixed_colours();
     init_pdfium_with_fonts();
     stop_workers = false;
     trust_list_ready = true;
     install_verification_services();
+}
+
+// Opens a signed corpus PDF in a new main window, waits for its verification
+// and saves the window as <name>.
+void shoot_signed_pdf(const std::string& name) {
+    const fs::path pdf = fixture_files::get().corpus_pdf;
+    if (!fs::exists(pdf)) GTEST_SKIP() << "external corpus not found: " << pdf;
+    testsupport::scratch_dir data;
+    prepare_verifying_window(data);
     auto* f = new frame(wxPoint(0, 0), wxSize(1280, 800));
     f->Show();
     f->open_file(pdf.wstring(), 0);
@@ -806,12 +813,7 @@ double process_cpu_seconds() {
 // about a hundred times a second for as long as they were open.
 TEST(frame_idle, a_shown_document_settles_to_no_paints_and_no_cpu) {
     testsupport::scratch_dir data;
-    set_data_root(data.path());
-    set_fixed_colours();
-    init_pdfium_with_fonts();
-    stop_workers = false;
-    trust_list_ready = true;
-    install_verification_services();
+    prepare_verifying_window(data);
     const std::string one = testsupport::write_minimal_pdf(data.file("one.pdf"), 1);
     const std::string two = data.file("two.pdf");
     ASSERT_EQ(std::system(("qpdf --empty --pages '" + one + "' '" + one + "' -- '" + two + "'").c_str()), 0);
@@ -862,12 +864,7 @@ TEST(frame_idle, a_shown_document_settles_to_no_paints_and_no_cpu) {
 // encrypted with an owner password only opens.
 TEST(frame_encrypted, a_user_password_is_named_and_an_owner_password_alone_opens) {
     testsupport::scratch_dir data;
-    set_data_root(data.path());
-    set_fixed_colours();
-    init_pdfium_with_fonts();
-    stop_workers = false;
-    trust_list_ready = true;
-    install_verification_services();
+    prepare_verifying_window(data);
     const std::string plain = testsupport::write_minimal_pdf(data.file("plain.pdf"), 1);
     const std::string locked = data.file("locked.pdf"), owner = data.file("owner.pdf");
     ASSERT_EQ(std::system(("qpdf --encrypt user owner 256 -- '" + plain + "' '" + locked + "'").c_str()), 0);

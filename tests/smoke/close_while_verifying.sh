@@ -48,17 +48,22 @@ if [ ! -f "$document" ]; then
   document="$home/page.pdf"
 fi
 
-"$program" "$document" > "$home/out.log" 2>&1 &
-pid=$!
+# Starts the program on a file and waits up to 20 s for its main window, whose
+# title matches the pattern: sets pid and window.
+start_program() {
+  "$program" "$1" > "$home/out.log" 2>&1 &
+  pid=$!
+  window=""
+  for _ in $(seq 1 200); do
+    window="$(xdotool search --name "$2" 2>/dev/null | head -n 1)"
+    [ -n "$window" ] && break
+    kill -0 "$pid" 2>/dev/null || fail "the program ended before its window appeared"
+    sleep 0.1
+  done
+  [ -n "$window" ] || fail "no main window for $1 within 20 seconds"
+}
 
-window=""
-for _ in $(seq 1 200); do
-  window="$(xdotool search --name '\.pdf - Velkorant' 2>/dev/null | head -n 1)"
-  [ -n "$window" ] && break
-  kill -0 "$pid" 2>/dev/null || fail "the program ended before its window appeared"
-  sleep 0.1
-done
-[ -n "$window" ] || fail "no main window within 20 seconds"
+start_program "$document" '\.pdf - Velkorant'
 
 # Placed once the window is shown (before that the toolkit places it anew),
 # above the window's minimum size on a 1920 x 1200 screen.
@@ -103,16 +108,7 @@ line = "A line of a long text file that is laid out as PDF pages when it is open
 with open(sys.argv[1], "w") as out:
     out.write(line * (50 * 1024 * 1024 // len(line)))
 PY
-"$program" "$home/long.txt" > "$home/out.log" 2>&1 &
-pid=$!
-window=""
-for _ in $(seq 1 200); do
-  window="$(xdotool search --name 'long\.txt - Velkorant' 2>/dev/null | head -n 1)"
-  [ -n "$window" ] && break
-  kill -0 "$pid" 2>/dev/null || fail "the program ended before its window appeared"
-  sleep 0.1
-done
-[ -n "$window" ] || fail "no main window for the text within 20 seconds"
+start_program "$home/long.txt" 'long\.txt - Velkorant'
 # Several seconds in: the text is being read or laid out.
 sleep 6
 python3 "$source_dir/tests/smoke/send_wm_delete.py" "$window" || fail "cannot send WM_DELETE_WINDOW"
