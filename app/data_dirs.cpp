@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,6 +20,8 @@ namespace {
 
 const char kDataFolderName[] = "Velkorant";
 std::string data_root_override;
+// Workers ask for the folder too, possibly while the main thread computes it.
+std::mutex dirs_mutex;
 
 std::string with_trailing_slash(std::string path) {
     if (path.empty() || path.back() != '/') path += '/';
@@ -65,6 +68,7 @@ bool make_private_dirs(const std::string& path) {
 }
 
 std::string app_data_dir() {
+    std::lock_guard<std::mutex> lock(dirs_mutex);
     if (data_dir.empty()) {
         std::string base = data_root_override.empty() ? user_data_home() : data_root_override;
         std::string dir = with_trailing_slash(base) + kDataFolderName + "/";
@@ -78,11 +82,14 @@ std::string app_data_dir() {
         configs_dir = wxString::FromUTF8(configs).ToStdWstring();
         settings_path = configs_dir + L"reader-configs.xml";
     }
-    certstore_dir = data_dir + "certstore/";
+    // Written only when it changes: other threads read these paths unlocked.
+    const std::string store = data_dir + "certstore/";
+    if (certstore_dir != store) certstore_dir = store;
     return data_dir;
 }
 
 void set_data_root(const std::string& root) {
+    std::lock_guard<std::mutex> lock(dirs_mutex);
     data_root_override = root;
     data_dir.clear();
     configs_dir.clear();

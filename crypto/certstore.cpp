@@ -148,8 +148,9 @@ int load_certstore(const std::string& data_folder) {
     std::lock_guard<std::recursive_mutex> lock(certstore_lock);
     const std::string data = with_slash(data_folder);
     // The folder is taken from the argument on every call, so a data folder
-    // that moved is followed.
-    certstore_dir = data + "certstore/";
+    // that moved is followed; written only when it changes, as other threads
+    // read it.
+    if (certstore_dir != data + "certstore/") certstore_dir = data + "certstore/";
     make_private_dirs(certstore_dir);
     certstore_file = data + "certstore.json";
     if (!exists(certstore_file)) return 0;
