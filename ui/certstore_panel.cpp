@@ -81,7 +81,10 @@ certstore_panel::certstore_panel(wxWindow* parent, wxWindowID id, const wxPoint&
         the_certstore_panel = this;
     }
     Bind(wxEVT_THREAD, &certstore_panel::on_thread_event, this);
-    start_loader();
+    // The first load starts from the event loop, once the whole object is
+    // built: the worker queues to this window, whose derived parts would
+    // still be under construction here.
+    CallAfter([this] { start_loader(); });
     Layout();
 }
 

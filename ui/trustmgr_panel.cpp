@@ -126,7 +126,9 @@ trustmgr_panel::trustmgr_panel(wxWindow* parent, wxWindowID id, const wxPoint& p
     }
     Bind(wxEVT_THREAD, &trustmgr_panel::on_thread_event, this);
     trust_update_receiver = this;  // an online update refreshes the page
-    start_fill(true);
+    // From the event loop, once the whole object is built (see the
+    // certificate store page).
+    CallAfter([this] { start_fill(true); });
     Layout();
 }
 
