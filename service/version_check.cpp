@@ -150,48 +150,57 @@ std::string installer_folder() {
 
 void version_check_worker(event_target_ptr sink, std::string info_url, std::string notes_url) {
     version_check_busy = true;
-    version_event event(evt_check_failed);
-    try {
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        version_check_result result;
-        result.latest = fetch_version_info(info_url, kProductWord);
-        // The text goes into an address and a file name later: only four
-        // dotted numbers are taken.
-        if (!is_valid_version_text(result.latest)) throw_failed();
-        result.notes = fetch_text(notes_url);
-        result.newer = is_newer_version(result.latest, own_file_version());
-        event.check = result;
-        event.ok = true;
-        event.SetString(evt_check_succeed);
-    } catch (const std::exception& ex) {
-        diag_print("\n [INFO] %s(), version check failed: %s\n", "", ex.what());
+    {
+        version_event event(evt_check_failed);
+        try {
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            version_check_result result;
+            result.latest = fetch_version_info(info_url, kProductWord);
+            // The text goes into an address and a file name later: only four
+            // dotted numbers are taken.
+            if (!is_valid_version_text(result.latest)) throw_failed();
+            result.notes = fetch_text(notes_url);
+            result.newer = is_newer_version(result.latest, own_file_version());
+            event.check = result;
+            event.ok = true;
+            event.SetString(evt_check_succeed);
+        } catch (const std::exception& ex) {
+            diag_print("\n [INFO] %s(), version check failed: %s\n", "", ex.what());
+        }
+        post_event(sink, event);
+        sink.reset();
     }
-    post_event(sink, event);
+    // Cleared only once the event and the sink are gone: whoever waits for
+    // it (shutdown) may tear the toolkit down next.
     version_check_busy = false;
 }
 
 void installer_download_worker(event_target_ptr sink, std::string version, std::string folder) {
     version_check_busy = true;
-    version_event event(evt_download_failed);
-    std::string path;
-    try {
-        if (!is_valid_version_text(version) || folder.empty()) throw_failed();
-        path = folder + (folder.back() == '/' ? "" : "/") + installer_file_name(version);
-        download_installer(installer_url(version), path);
-        if (!verify_file_authenticode(utf8_to_wide(path))) throw exceptionex(kUndefinedText);
-        event.download.version = version;
-        event.download.path = utf8_to_wide(path);
-        event.ok = true;
-        event.SetString(evt_download_succeed);
-    } catch (const std::exception& ex) {
-        // A file that did not pass every check is never left to be run.
-        if (!path.empty()) {
-            std::error_code ec;
-            fs::remove(path, ec);
+    {
+        version_event event(evt_download_failed);
+        std::string path;
+        try {
+            if (!is_valid_version_text(version) || folder.empty()) throw_failed();
+            path = folder + (folder.back() == '/' ? "" : "/") + installer_file_name(version);
+            download_installer(installer_url(version), path);
+            if (!verify_file_authenticode(utf8_to_wide(path))) throw exceptionex(kUndefinedText);
+            event.download.version = version;
+            event.download.path = utf8_to_wide(path);
+            event.ok = true;
+            event.SetString(evt_download_succeed);
+        } catch (const std::exception& ex) {
+            // A file that did not pass every check is never left to be run.
+            if (!path.empty()) {
+                std::error_code ec;
+                fs::remove(path, ec);
+            }
+            diag_print("\n [INFO] %s(), installer download failed: %s\n", "", ex.what());
         }
-        diag_print("\n [INFO] %s(), installer download failed: %s\n", "", ex.what());
+        post_event(sink, event);
+        sink.reset();
     }
-    post_event(sink, event);
+    // After the event and the sink are gone, as above.
     version_check_busy = false;
 }
 

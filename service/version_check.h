@@ -80,7 +80,7 @@ std::string installer_folder();
 extern std::string installer_folder_override;
 
 // Thread bodies. The caller has claimed version_check_busy; the worker
-// clears it after its one event was queued to the sink.
+// clears it after its one event was queued to the sink and freed.
 void version_check_worker(event_target_ptr sink, std::string info_url, std::string notes_url);
 void installer_download_worker(event_target_ptr sink, std::string version, std::string folder);
 

@@ -4,6 +4,7 @@
 // short HTTP limits, and a receiver that records thread events.
 #include <gtest/gtest.h>
 #include <json/json.h>
+#include <wx/app.h>
 #include <wx/event.h>
 #include <wx/init.h>
 
@@ -75,7 +76,8 @@ struct recording_sink : wxEvtHandler {
             events.emplace_back(e.Clone());
         });
     }
-    void drain() {
-        while (m_pendingEvents && !m_pendingEvents->IsEmpty()) ProcessPendingEvents();
-    }
+    // Delivers what is queued, through the application's list of handlers
+    // with pending events: the queue itself is the workers' to write under
+    // wx's lock, never read here.
+    void drain() { wxTheApp->ProcessPendingEvents(); }
 };
