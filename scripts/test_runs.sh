@@ -54,15 +54,17 @@ velk_run_whole() {
 velk_run_sanitized() {
   local supp="$PWD/tests/sanitizers"
   local rc=0
+  # Mesa's llvmpipe compiles code at run time. Under AddressSanitizer it
+  # registers that code's unwind tables while holding libgcc's unwinder lock
+  # and allocates under it: a full unwind of that allocation waits for the
+  # same lock for ever. Under ThreadSanitizer its locks look held for good,
+  # until the deadlock detector's table overflows. softpipe draws the same
+  # pictures without compiling code.
+  export GALLIUM_DRIVER=softpipe
   (
     export ASAN_OPTIONS="detect_leaks=1:fast_unwind_on_malloc=0:detect_stack_use_after_return=0"
     export LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:suppressions=$supp/ubsan.supp"
-    # Mesa's llvmpipe registers the unwind tables of the code it compiles
-    # while holding libgcc's unwinder lock and allocates under it; a full
-    # unwind of that allocation waits for the same lock for ever. softpipe
-    # draws the same pictures without compiling code.
-    export GALLIUM_DRIVER=softpipe
     velk_build build-asan -DVELK_SANITIZE=address &&
       velk_run_ctest build-asan
   ) || rc=1
