@@ -1,10 +1,14 @@
 #include "net/http_client.h"
 
+#include <arpa/inet.h>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
 
@@ -22,6 +26,7 @@ namespace {
 std::once_flag global_init_once;
 std::mutex settings_mutex;
 http_client_settings current_settings;
+std::atomic<bool> loopback_only{false};
 
 void ensure_global_init() {
     std::call_once(global_init_once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -43,10 +48,51 @@ int abort_on_stop(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return stop_workers.load() ? 1 : 0;
 }
 
+bool is_loopback_host(const std::string& host) {
+    if (host == "localhost" || host == "[::1]" || host == "::1") return true;
+    in_addr v4{};
+    return inet_pton(AF_INET, host.c_str(), &v4) == 1 && (ntohl(v4.s_addr) >> 24) == 127;
+}
+
+bool is_loopback_url(const std::string& url) {
+    CURLU* parsed = curl_url();
+    char* host = nullptr;
+    bool loopback = parsed != nullptr && curl_url_set(parsed, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK &&
+                    curl_url_get(parsed, CURLUPART_HOST, &host, 0) == CURLUE_OK && is_loopback_host(host);
+    curl_free(host);
+    curl_url_cleanup(parsed);
+    return loopback;
+}
+
+// Every connection, also one a redirect makes, is refused unless it goes to
+// the loopback interface.
+curl_socket_t open_loopback_socket(void*, curlsocktype, curl_sockaddr* address) {
+    bool loopback = false;
+    if (address->family == AF_INET) {
+        const auto* v4 = reinterpret_cast<const sockaddr_in*>(&address->addr);
+        loopback = (ntohl(v4->sin_addr.s_addr) >> 24) == 127;
+    } else if (address->family == AF_INET6) {
+        const auto* v6 = reinterpret_cast<const sockaddr_in6*>(&address->addr);
+        loopback = IN6_IS_ADDR_LOOPBACK(&v6->sin6_addr);
+    }
+    if (!loopback) {
+        diag_print("\n refused, not a loopback address: %s\n", address->family == AF_INET ? "IPv4" : "IPv6");
+        return CURL_SOCKET_BAD;
+    }
+    return ::socket(address->family, address->socktype, address->protocol);
+}
+
 // Options every transfer shares: TLS checks on, http/https only, no signals,
-// a connect limit and a stall limit.
-void set_common_options(CURL* curl, const std::string& url, long connect_seconds,
+// a connect limit and a stall limit. False when the address is refused.
+bool set_common_options(CURL* curl, const std::string& url, long connect_seconds,
                         const http_client_settings& settings) {
+    if (loopback_only.load()) {
+        if (!is_loopback_url(url)) {
+            diag_print("\n refused, not a loopback address: %s\n", url.c_str());
+            return false;
+        }
+        curl_easy_setopt(curl, CURLOPT_OPENSOCKETFUNCTION, open_loopback_socket);
+    }
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
@@ -57,6 +103,7 @@ void set_common_options(CURL* curl, const std::string& url, long connect_seconds
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, connect_seconds > 0 ? connect_seconds : settings.default_connect_seconds);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, settings.stall_bytes_per_second);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, settings.stall_seconds);
+    return true;
 }
 
 // Performs a download into `sink`; true when the transfer finished and the
@@ -66,7 +113,10 @@ bool perform_download(const std::string& url, long connect_seconds, bool follow,
     http_client_settings settings = get_http_client_settings();
     CURL* curl = curl_easy_init();
     if (curl == nullptr) return false;
-    set_common_options(curl, url, connect_seconds, settings);
+    if (!set_common_options(curl, url, connect_seconds, settings)) {
+        curl_easy_cleanup(curl);
+        return false;
+    }
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, file_write_callback);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
     if (follow) {
@@ -114,6 +164,8 @@ void set_http_client_settings(const http_client_settings& settings) {
     current_settings = settings;
 }
 
+void set_http_loopback_only(bool on) { loopback_only.store(on); }
+
 std::size_t http_write_callback(char* data, std::size_t size, std::size_t count, void* reply) {
     auto* text = static_cast<std::string*>(reply);
     if (data == nullptr || text == nullptr) return 0;
@@ -141,10 +193,13 @@ std::string http_post(const std::string& url, const std::string& body, int limit
     http_client_settings settings = get_http_client_settings();
     CURL* curl = curl_easy_init();
     if (curl == nullptr) return reply;
+    if (!set_common_options(curl, url, limit, settings)) {
+        curl_easy_cleanup(curl);
+        return reply;
+    }
     std::string payload = form ? "key=" + body : body;
     curl_slist* headers = curl_slist_append(
         nullptr, form ? "content-type:application/x-www-form-urlencoded" : "content-type:application/json");
-    set_common_options(curl, url, limit, settings);
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(curl, CURLOPT_POST, 1L);
     curl_easy_setopt(curl, CURLOPT_POSTFIELDS, payload.data());

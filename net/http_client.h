@@ -32,6 +32,12 @@ struct http_client_settings {
 http_client_settings get_http_client_settings();
 void set_http_client_settings(const http_client_settings& settings);
 
+// Tests turn this on for their whole process: every transfer to an address
+// that is not this machine's loopback (also one a redirect leads to) then
+// fails at once, before a name is looked up, so no test reaches the internet
+// through an address inside a document (a certificate's issuer, OCSP or CRL).
+void set_http_loopback_only(bool on);
+
 // Size caps of downloads.
 constexpr std::uint64_t kDownloadSizeLimit = 64ull << 20;      // version texts, trust bundle, notes
 constexpr std::uint64_t kIssuerCertSizeLimit = 1ull << 20;     // an issuer certificate from caIssuers

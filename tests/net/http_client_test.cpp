@@ -147,6 +147,29 @@ TEST_F(http_client_test, redirects_are_followed_only_by_the_temporary_download) 
     EXPECT_EQ(server.request_count(), 3);
 }
 
+// The guard every test process runs under: an address inside a document
+// (an issuer, OCSP or CRL address) never takes a test to the internet.
+TEST_F(http_client_test, tests_reach_only_the_loopback_interface) {
+    set_http_loopback_only(true);
+    loopback_server server(R"({"/here": {"body": "here"}, "/away": {"redirect": "http://192.0.2.1:9/final"}})");
+    const std::string away = "http://192.0.2.1:9/file";
+    testing::internal::CaptureStdout();
+    const std::string here = download_to_temp(server.url("/here"), 5);
+    EXPECT_EQ(download_to_temp(away, 5), "");
+    bool delivered = true;
+    EXPECT_EQ(http_post("https://example.com/report", "{}", 5, false, &delivered), "");
+    EXPECT_FALSE(delivered);
+    EXPECT_EQ(download_to_temp(server.url("/away"), 5), "");
+    const std::string out = testing::internal::GetCapturedStdout();
+    ASSERT_FALSE(here.empty());
+    EXPECT_EQ(read_file(here), "here");
+    std::remove(here.c_str());
+    EXPECT_NE(out.find("refused, not a loopback address: " + away), std::string::npos) << out;
+    EXPECT_NE(out.find("refused, not a loopback address: https://example.com/report"), std::string::npos) << out;
+    EXPECT_NE(out.find("refused, not a loopback address: IPv4"), std::string::npos) << out;
+    EXPECT_EQ(server.request_count(), 2);
+}
+
 TEST_F(http_client_test, download_to_file_replaces_the_target_only_when_complete) {
     loopback_server server(R"({"/setup": {"body": "new installer"}, "/gone": {"status": 404, "body": "x"},
                               "/stall": {"stall": true}})");
