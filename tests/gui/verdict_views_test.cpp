@@ -690,15 +690,17 @@ void shoot_verdicts(const std::string& suffix) {
         items.erase(items.begin());  // the hidden root
         for (const wxTreeItemId& item : items) {
             wxRect r;
-            if (tree->GetBoundingRect(item, r, true))
+            if (tree->GetBoundingRect(item, r, true)) {
                 EXPECT_LE(r.GetRight(), tree->GetClientSize().x) << tree->GetItemText(item).utf8_string();
+            }
         }
         const std::string stem = std::filesystem::path(name).stem().string();
         std::printf("%s: %s\n", stem.c_str(), w.bar->message().utf8_string().c_str());
         for (const std::string& line : w.tree_lines()) std::printf("  %s\n", line.c_str());
         EXPECT_FALSE(w.bar->message().empty());
-        if (stem == "page-text-replaced")
+        if (stem == "page-text-replaced") {
             EXPECT_TRUE(w.find(u8(signature_status_text(sigerr_modified))).IsOk());
+        }
         if (stem == "empty-field-added") {
             EXPECT_TRUE(w.find(u8(_("Empty signature field: ") + "Approval" + _(" on page ") + "1")).IsOk());
             EXPECT_TRUE(w.find(u8(_("Later revisions: ") + _("1 empty signature field added"))).IsOk());
