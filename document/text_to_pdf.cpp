@@ -246,9 +246,11 @@ void new_page(fz_context* ctx, text_page& page) {
     page.contents = fz_new_buffer(ctx, 1024);
 }
 
-// The layout itself; MuPDF errors propagate as fz exceptions.
-void lay_out_text(fz_context* ctx, pdf_document* doc, const text_layout& layout, text_fonts& f,
-                  const std::wstring& text) {
+// The layout itself. A MuPDF error (or the stop flag) ends it with false and
+// the error's text in `message`: it never leaves by longjmp, which would skip
+// the line buffer's destructor.
+bool lay_out_text(fz_context* ctx, pdf_document* doc, const text_layout& layout, text_fonts& f,
+                  const std::wstring& text, char (&message)[256]) {
     const text_metrics m = compute_text_metrics(layout);
     const uint32_t s = layout.font_size;
     const std::atomic<bool>* const stop = layout.stop;
@@ -337,15 +339,16 @@ void lay_out_text(fz_context* ctx, pdf_document* doc, const text_layout& layout,
     fz_catch(ctx) {
         fz_drop_buffer(ctx, page.contents);
         page.contents = nullptr;
-        fz_rethrow(ctx);
+        snprintf(message, sizeof message, "%s", fz_caught_message(ctx));
+        return false;
     }
+    return true;
 }
 
 }  // namespace
 
 void lay_out_text_document(fz_context* ctx, pdf_document* doc, const text_layout& layout, const std::wstring& text) {
     text_fonts f;
-    volatile bool failed = false;
     char message[256] = "";
     try {
         load_text_font(ctx, layout.font_path, f.cjk);
@@ -354,13 +357,7 @@ void lay_out_text_document(fz_context* ctx, pdf_document* doc, const text_layout
         drop_text_font(ctx, f.cjk);
         throw;
     }
-    fz_try(ctx) {
-        lay_out_text(ctx, doc, layout, f, text);
-    }
-    fz_catch(ctx) {
-        failed = true;
-        snprintf(message, sizeof message, "%s", fz_caught_message(ctx));
-    }
+    const bool failed = !lay_out_text(ctx, doc, layout, f, text, message);
     drop_text_font(ctx, f.cjk);
     drop_text_font(ctx, f.latin);
     if (failed && std::strcmp(message, kStoppedText) == 0) throw_ex_fmt("%s(), stopped", "");
