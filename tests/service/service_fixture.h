@@ -79,5 +79,5 @@ struct recording_sink : wxEvtHandler {
     // Delivers what is queued, through the application's list of handlers
     // with pending events: the queue itself is the workers' to write under
     // wx's lock, never read here.
-    void drain() { wxTheApp->ProcessPendingEvents(); }
+    void drain() { wxAppConsole::GetInstance()->ProcessPendingEvents(); }
 };
