@@ -7,6 +7,8 @@
 #include "document/pdf_layer.h"
 
 #include <cstdio>
+#include <new>
+#include <stdexcept>
 
 extern "C" {
 #include <mupdf/fitz.h>
@@ -61,6 +63,22 @@ size_t pdf_layer_source_size(FPDF_DOCUMENT doc);
 // Copies source bytes [offset, offset + n); false when they cannot all be
 // read. Takes the library lock.
 bool pdf_layer_read_source(FPDF_DOCUMENT doc, size_t offset, void* out, size_t n);
+
+// Runs `op`, C++ code that can throw (growing a container), inside fz_try,
+// which no C++ exception may cross: running out of memory there becomes a
+// MuPDF error, thrown once the C++ handler has ended.
+template <typename Op>
+void as_mupdf_error(fz_context* ctx, Op&& op) {
+    bool failed = false;
+    try {
+        op();
+    } catch (const std::bad_alloc&) {
+        failed = true;
+    } catch (const std::length_error&) {
+        failed = true;
+    }
+    if (failed) fz_throw(ctx, FZ_ERROR_MEMORY, "out of memory");
+}
 
 // Sets the calling thread's last error (code and text).
 void pdf_layer_set_error(unsigned long code, const char* text);

@@ -10,7 +10,8 @@
 //
 // MuPDF unwinds with longjmp: the functions that run inside fz_try below keep
 // no object with a destructor of their own; their containers live in a
-// `walk_state` made outside.
+// `walk_state` made outside, and grow only through as_mupdf_error (no C++
+// exception may cross fz_try).
 #include "document/revision_changes.h"
 
 #include <algorithm>
@@ -125,31 +126,40 @@ role role_of(const walk_state* w, int num) {
     return it == w->roles.end() ? role_none : it->second;
 }
 
+void give_role(fz_context* ctx, walk_state* w, int num, role r) {
+    as_mupdf_error(ctx, [&] { w->roles[num] = r; });
+}
+
+template <typename T>
+void push(fz_context* ctx, std::vector<T>& v, T item) {
+    as_mupdf_error(ctx, [&] { v.push_back(item); });
+}
+
 // Marks every indirect object reached from `root` with `r`, stopping at
 // objects that already have a part: the skeleton first, then content (the
 // strictest), then the parts of annotations, widgets and validation data.
 void mark_reached(fz_context* ctx, walk_state* w, pdf_obj* root, role r) {
     w->stack.clear();
-    w->stack.push_back(root);
+    push(ctx, w->stack, root);
     while (!w->stack.empty()) {
         pdf_obj* o = w->stack.back();
         w->stack.pop_back();
         if (pdf_is_indirect(ctx, o)) {
             int num = pdf_to_num(ctx, o);
             if (role_of(w, num) != role_none) continue;
-            w->roles[num] = r;
+            give_role(ctx, w, num, r);
             o = pdf_resolve_indirect(ctx, o);
         }
         if (pdf_is_dict(ctx, o)) {
-            for (int i = 0, n = pdf_dict_len(ctx, o); i < n; ++i) w->stack.push_back(pdf_dict_get_val(ctx, o, i));
+            for (int i = 0, n = pdf_dict_len(ctx, o); i < n; ++i) push(ctx, w->stack, pdf_dict_get_val(ctx, o, i));
         } else if (pdf_is_array(ctx, o)) {
-            for (int i = 0, n = pdf_array_len(ctx, o); i < n; ++i) w->stack.push_back(pdf_array_get(ctx, o, i));
+            for (int i = 0, n = pdf_array_len(ctx, o); i < n; ++i) push(ctx, w->stack, pdf_array_get(ctx, o, i));
         }
     }
 }
 
 void set_role(fz_context* ctx, walk_state* w, pdf_obj* o, role r) {
-    if (pdf_is_indirect(ctx, o)) w->roles[pdf_to_num(ctx, o)] = r;
+    if (pdf_is_indirect(ctx, o)) give_role(ctx, w, pdf_to_num(ctx, o), r);
 }
 
 // The parts of an annotation or widget: everything it holds but its page and
@@ -165,7 +175,7 @@ void note_annotation(fz_context* ctx, walk_state* w, pdf_obj* annot) {
         if (pdf_name_eq(ctx, key, PDF_NAME(P)) || pdf_name_eq(ctx, key, PDF_NAME(Parent)) ||
             pdf_name_eq(ctx, key, PDF_NAME(Kids)) || pdf_name_eq(ctx, key, PDF_NAME(V)))
             continue;
-        w->part_roots.push_back({pdf_dict_get_val(ctx, dict, i), widget ? role_widget_part : role_annot_part});
+        push(ctx, w->part_roots, {pdf_dict_get_val(ctx, dict, i), widget ? role_widget_part : role_annot_part});
     }
 }
 
@@ -182,7 +192,7 @@ void walk_pages(fz_context* ctx, walk_state* w, pdf_obj* node, int depth) {
         for (int i = 0, n = pdf_dict_len(ctx, dict); i < n; ++i) {
             pdf_obj* key = pdf_dict_get_key(ctx, dict, i);
             if (!pdf_name_eq(ctx, key, PDF_NAME(Kids)) && !pdf_name_eq(ctx, key, PDF_NAME(Parent)))
-                w->content_roots.push_back(pdf_dict_get_val(ctx, dict, i));
+                push(ctx, w->content_roots, pdf_dict_get_val(ctx, dict, i));
         }
         return;
     }
@@ -197,7 +207,7 @@ void walk_pages(fz_context* ctx, walk_state* w, pdf_obj* node, int depth) {
             for (int k = 0, m = pdf_array_len(ctx, val); k < m; ++k) note_annotation(ctx, w, pdf_array_get(ctx, val, k));
             continue;
         }
-        w->content_roots.push_back(val);
+        push(ctx, w->content_roots, val);
     }
 }
 
@@ -218,7 +228,7 @@ void walk_fields(fz_context* ctx, walk_state* w, pdf_obj* fields, int depth) {
                 mark_reached(ctx, w, v, role_signature);
             }
         } else if (v) {
-            w->part_roots.push_back({v, role_widget_part});
+            push(ctx, w->part_roots, {v, role_widget_part});
         }
         pdf_obj* kids = pdf_dict_get(ctx, field, PDF_NAME(Kids));
         if (pdf_is_array(ctx, kids)) {
@@ -241,19 +251,19 @@ void walk_revision(fz_context* ctx, pdf_document* doc, walk_state* w) {
     walk_fields(ctx, w, fields, 0);
     for (int i = 0, n = pdf_dict_len(ctx, acroform); i < n; ++i)
         if (!pdf_name_eq(ctx, pdf_dict_get_key(ctx, acroform, i), PDF_NAME(Fields)))
-            w->part_roots.push_back({pdf_dict_get_val(ctx, acroform, i), role_widget_part});
+            push(ctx, w->part_roots, {pdf_dict_get_val(ctx, acroform, i), role_widget_part});
     for (int i = 0, n = pdf_dict_len(ctx, catalog); i < n; ++i) {
         pdf_obj* key = pdf_dict_get_key(ctx, catalog, i);
         pdf_obj* val = pdf_dict_get_val(ctx, catalog, i);
         if (pdf_name_eq(ctx, key, PDF_NAME(Pages)) || pdf_name_eq(ctx, key, PDF_NAME(AcroForm))) continue;
         if (name_is(ctx, key, "DSS") || name_is(ctx, key, "Extensions"))
-            w->part_roots.push_back({val, role_dss});
+            push(ctx, w->part_roots, {val, role_dss});
         else if (pdf_name_eq(ctx, key, PDF_NAME(Metadata)))
-            w->part_roots.push_back({val, role_metadata});
+            push(ctx, w->part_roots, {val, role_metadata});
         else if (pdf_name_eq(ctx, key, PDF_NAME(Perms)))
             mark_reached(ctx, w, val, role_signature);
         else
-            w->content_roots.push_back(val);
+            push(ctx, w->content_roots, val);
     }
     for (pdf_obj* o : w->content_roots) mark_reached(ctx, w, o, role_content);
     for (const auto& p : w->part_roots) mark_reached(ctx, w, p.first, p.second);
@@ -529,7 +539,7 @@ void compare_revisions(fz_context* ctx, compare_state* c, walk_state* w) {
     for (int num = 1, n = pdf_xref_len(ctx, c->new_doc); num < n; ++num) {
         if (!entry_moved(ctx, c, num)) continue;
         c->num = num;
-        w->moved.insert(num);
+        as_mupdf_error(ctx, [&] { w->moved.insert(num); });
         pdf_xref_entry* e = pdf_get_xref_entry(ctx, c->new_doc, num);
         // A later table that sends an object back into the signed bytes
         // picks another definition the signature did not sign as current.

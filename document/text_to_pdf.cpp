@@ -256,7 +256,8 @@ bool lay_out_text(fz_context* ctx, pdf_document* doc, const text_layout& layout,
     const std::atomic<bool>* const stop = layout.stop;
     uint32_t since_check = 0;
     text_page page;
-    // C++ objects live outside the fz_try block: a MuPDF error unwinds by longjmp.
+    // C++ objects live outside the fz_try block: a MuPDF error unwinds by
+    // longjmp. The buffer grows inside it only through as_mupdf_error.
     std::wstring buffer;
     fz_var(page);
     fz_try(ctx) {
@@ -304,12 +305,12 @@ bool lay_out_text(fz_context* ctx, pdf_document* doc, const text_layout& layout,
             bool fits = (double)w + (double)cw <= (double)m.usable_width;
             if (fits && !last) {
                 w = (uint32_t)(w + cw);
-                append_line_char(buffer, c);
+                as_mupdf_error(ctx, [&] { append_line_char(buffer, c); });
                 ++k;
                 continue;
             }
             if (fits && last) {
-                buffer.push_back(c);
+                as_mupdf_error(ctx, [&] { buffer.push_back(c); });
                 add_text_line(ctx, doc, page, f, s, m.mx, layout.page_height - i * m.lh - m.my, buffer);
                 buffer.clear();
                 break;
@@ -317,10 +318,12 @@ bool lay_out_text(fz_context* ctx, pdf_document* doc, const text_layout& layout,
             if (buffer.empty()) {
                 // Wider than the whole usable width: it would never fit on a
                 // fresh line either, so it stands alone on this one.
-                if (last)
-                    buffer.push_back(c);
-                else
-                    append_line_char(buffer, c);
+                as_mupdf_error(ctx, [&] {
+                    if (last)
+                        buffer.push_back(c);
+                    else
+                        append_line_char(buffer, c);
+                });
                 add_text_line(ctx, doc, page, f, s, m.mx, layout.page_height - i * m.lh - m.my, buffer);
                 buffer.clear();
                 w = 0;

@@ -526,3 +526,26 @@ TEST(PdfLayer, HandMadeFieldsReadSafely) {
     EXPECT_EQ(cert, nullptr);
     FPDF_CloseDocument(doc);
 }
+
+// C++ code run inside fz_try through as_mupdf_error: an allocation failure
+// reaches the fz_catch as a MuPDF memory error, and MuPDF's error stack stays
+// balanced (more rounds than it has slots, then a plain error still lands in
+// its own catch).
+TEST(PdfLayer, CxxAllocationFailureInsideFzTryBecomesMupdfError) {
+    PDF_LAYER_GUARD;
+    fz_context* ctx = pdf_layer_context();
+    ASSERT_NE(ctx, nullptr);
+    volatile int caught = 0;
+    for (int i = 0; i < 1000; ++i) {
+        fz_try(ctx) { as_mupdf_error(ctx, [] { throw std::bad_alloc(); }); }
+        fz_catch(ctx) {
+            if (fz_caught(ctx) == FZ_ERROR_MEMORY && std::strcmp(fz_caught_message(ctx), "out of memory") == 0)
+                caught = caught + 1;
+        }
+    }
+    EXPECT_EQ(caught, 1000);
+    volatile bool reached = false;
+    fz_try(ctx) { fz_throw(ctx, FZ_ERROR_GENERIC, "plain"); }
+    fz_catch(ctx) { reached = true; }
+    EXPECT_TRUE(reached);
+}
