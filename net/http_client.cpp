@@ -48,10 +48,13 @@ int abort_on_stop(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return stop_workers.load() ? 1 : 0;
 }
 
+// 127.0.0.0/8.
+bool is_loopback_v4(const in_addr& address) { return (ntohl(address.s_addr) >> 24) == 127; }
+
 bool is_loopback_host(const std::string& host) {
     if (host == "localhost" || host == "[::1]" || host == "::1") return true;
     in_addr v4{};
-    return inet_pton(AF_INET, host.c_str(), &v4) == 1 && (ntohl(v4.s_addr) >> 24) == 127;
+    return inet_pton(AF_INET, host.c_str(), &v4) == 1 && is_loopback_v4(v4);
 }
 
 bool is_loopback_url(const std::string& url) {
@@ -69,8 +72,7 @@ bool is_loopback_url(const std::string& url) {
 curl_socket_t open_loopback_socket(void*, curlsocktype, curl_sockaddr* address) {
     bool loopback = false;
     if (address->family == AF_INET) {
-        const auto* v4 = reinterpret_cast<const sockaddr_in*>(&address->addr);
-        loopback = (ntohl(v4->sin_addr.s_addr) >> 24) == 127;
+        loopback = is_loopback_v4(reinterpret_cast<const sockaddr_in*>(&address->addr)->sin_addr);
     } else if (address->family == AF_INET6) {
         const auto* v6 = reinterpret_cast<const sockaddr_in6*>(&address->addr);
         loopback = IN6_IS_ADDR_LOOPBACK(&v6->sin6_addr);

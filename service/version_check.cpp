@@ -14,6 +14,7 @@
 #include <memory>
 #include <regex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/exceptionex.h"
@@ -148,10 +149,28 @@ std::string installer_folder() {
     return wxStandardPaths::Get().GetUserDir(wxStandardPaths::Dir_Downloads).utf8_string();
 }
 
-void version_check_worker(event_target_ptr sink, std::string info_url, std::string notes_url) {
+namespace {
+
+// One job of the version worker: `fill` makes the event out of the one that
+// says the job failed, which then goes to the sink. The busy flag is cleared
+// only once the event and the sink are gone: whoever waits for it (shutdown)
+// may tear the toolkit down next.
+template <typename Fill>
+void run_version_job(event_target_ptr sink, const wxString& failed_tag, Fill fill) {
     version_check_busy = true;
     {
-        version_event event(evt_check_failed);
+        version_event event(failed_tag);
+        fill(event);
+        post_event(sink, event);
+        sink.reset();
+    }
+    version_check_busy = false;
+}
+
+}  // namespace
+
+void version_check_worker(event_target_ptr sink, std::string info_url, std::string notes_url) {
+    run_version_job(std::move(sink), evt_check_failed, [&](version_event& event) {
         try {
             std::this_thread::sleep_for(std::chrono::milliseconds(500));
             version_check_result result;
@@ -167,18 +186,11 @@ void version_check_worker(event_target_ptr sink, std::string info_url, std::stri
         } catch (const std::exception& ex) {
             diag_print("\n [INFO] %s(), version check failed: %s\n", "", ex.what());
         }
-        post_event(sink, event);
-        sink.reset();
-    }
-    // Cleared only once the event and the sink are gone: whoever waits for
-    // it (shutdown) may tear the toolkit down next.
-    version_check_busy = false;
+    });
 }
 
 void installer_download_worker(event_target_ptr sink, std::string version, std::string folder) {
-    version_check_busy = true;
-    {
-        version_event event(evt_download_failed);
+    run_version_job(std::move(sink), evt_download_failed, [&](version_event& event) {
         std::string path;
         try {
             if (!is_valid_version_text(version) || folder.empty()) throw_failed();
@@ -197,11 +209,7 @@ void installer_download_worker(event_target_ptr sink, std::string version, std::
             }
             diag_print("\n [INFO] %s(), installer download failed: %s\n", "", ex.what());
         }
-        post_event(sink, event);
-        sink.reset();
-    }
-    // After the event and the sink are gone, as above.
-    version_check_busy = false;
+    });
 }
 
 bool start_version_check(event_target_ptr sink) {
